@@ -1,0 +1,33 @@
+# dravik_add_test(<source>): one test executable per test source.
+# Logic tests (tests/<folder>/*Test.cpp) link the logic library and carry the
+# label "logic" (they also run under the sanitizers); widget tests
+# (tests/<folder>/qt/*Test.cpp) link the Qt library and run offscreen.
+include(GoogleTest)
+
+function(dravik_add_test source)
+    get_filename_component(name ${source} NAME_WE)
+    get_filename_component(dir ${source} DIRECTORY)
+    get_filename_component(dirname ${dir} NAME)
+    if(dirname STREQUAL "qt")
+        if(DRAVIK_LOGIC_ONLY)
+            return()
+        endif()
+        get_filename_component(parent ${dir} DIRECTORY)
+        get_filename_component(folder ${parent} NAME)
+        set(target qt_${folder}_${name})
+        add_executable(${target} ${source} ${DRAVIK_TEST_DIR}/support/QtTestMain.cpp)
+        set_target_properties(${target} PROPERTIES AUTOMOC ON)
+        target_link_libraries(${target} PRIVATE dravik_qt Qt6::Test GTest::gtest GTest::gmock)
+        set(labels widget)
+        set(env "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+    else()
+        set(target ${dirname}_${name})
+        add_executable(${target} ${source})
+        target_link_libraries(${target} PRIVATE dravik_logic GTest::gtest_main GTest::gmock)
+        set(labels logic)
+        set(env "LC_ALL=C.UTF-8")
+    endif()
+    target_include_directories(${target} PRIVATE ${DRAVIK_TEST_DIR})
+    gtest_discover_tests(${target} PROPERTIES LABELS "${labels}" ENVIRONMENT "${env}"
+                         DISCOVERY_TIMEOUT 60)
+endfunction()
