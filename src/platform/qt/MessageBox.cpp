@@ -1,0 +1,95 @@
+#include "platform/qt/MessageBox.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+BoxInterceptor& Interceptor() {
+    static BoxInterceptor interceptor;
+    return interceptor;
+}
+
+QMessageBox::Icon ToQtIcon(BoxIcon icon) {
+    switch (icon) {
+    case BoxIcon::Information:
+        return QMessageBox::Information;
+    case BoxIcon::Question:
+        return QMessageBox::Question;
+    case BoxIcon::Exclamation:
+        return QMessageBox::Warning;
+    case BoxIcon::Stop:
+        return QMessageBox::Critical;
+    case BoxIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+void SetBoxInterceptorForTest(BoxInterceptor interceptor) {
+    Interceptor() = std::move(interceptor);
+}
+
+int ShowBox(QWidget* parent, const BoxRequest& request) {
+    if (Interceptor())
+        return Interceptor()(request);
+    QMessageBox box(ToQtIcon(request.icon), request.caption, request.text, QMessageBox::NoButton,
+                    parent);
+    if (!request.detail.isEmpty())
+        box.setDetailedText(request.detail);
+    struct Choice {
+        const char* text;
+        QMessageBox::ButtonRole role;
+        int answer;
+    };
+    std::vector<Choice> choices;
+    switch (request.buttons) {
+    case BoxButtons::Ok:
+        choices = {{"OK", QMessageBox::AcceptRole, kAnswerOk}};
+        break;
+    case BoxButtons::OkCancel:
+        choices = {{"OK", QMessageBox::AcceptRole, kAnswerOk},
+                   {"キャンセル", QMessageBox::RejectRole, kAnswerCancel}};
+        break;
+    case BoxButtons::YesNo:
+        choices = {{"はい(&Y)", QMessageBox::YesRole, kAnswerYes},
+                   {"いいえ(&N)", QMessageBox::NoRole, kAnswerNo}};
+        break;
+    case BoxButtons::YesNoCancel:
+        choices = {{"はい(&Y)", QMessageBox::YesRole, kAnswerYes},
+                   {"いいえ(&N)", QMessageBox::NoRole, kAnswerNo},
+                   {"キャンセル", QMessageBox::RejectRole, kAnswerCancel}};
+        break;
+    }
+    std::vector<std::pair<QAbstractButton*, int>> buttons;
+    for (const Choice& c : choices)
+        buttons.emplace_back(box.addButton(QString::fromUtf8(c.text), c.role), c.answer);
+    box.setDefaultButton(static_cast<QPushButton*>(buttons.front().first));
+    box.exec();
+    for (const auto& [button, answer] : buttons) {
+        if (box.clickedButton() == button)
+            return answer;
+    }
+    // Closed with Esc or the title bar: the cancelling answer.
+    return request.buttons == BoxButtons::YesNo ? kAnswerNo
+           : request.buttons == BoxButtons::Ok  ? kAnswerOk
+                                                : kAnswerCancel;
+}
+
+void ShowRefusal(QWidget* parent, const QString& text) {
+    ShowBox(parent, {BoxIcon::Stop, BoxButtons::Ok, QStringLiteral("確認"), text, {}});
+}
+
+void ShowCompletion(QWidget* parent, const QString& text) {
+    ShowBox(parent, {BoxIcon::Information, BoxButtons::Ok, QStringLiteral("完了"), text, {}});
+}
+
+void ShowNothingToDo(QWidget* parent, const QString& text) {
+    ShowBox(parent, {BoxIcon::Exclamation, BoxButtons::Ok, QStringLiteral("中止"), text, {}});
+}
+
+int AskYesNo(QWidget* parent, const QString& caption, const QString& text) {
+    return ShowBox(parent, {BoxIcon::Question, BoxButtons::YesNo, caption, text, {}});
+}

@@ -1,0 +1,33 @@
+// The program's message boxes: Japanese button texts as the Japanese system shows
+// them, and the answer as the last-answer code (6 yes, 7 no, 1 OK, 2 cancel).
+// Tests install an interceptor that answers instead of a modal box.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+enum class BoxIcon { None, Information, Question, Exclamation, Stop };
+enum class BoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
+
+enum BoxAnswer { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
+
+struct BoxRequest {
+    BoxIcon icon;
+    BoxButtons buttons;
+    QString caption;
+    QString text;
+    QString detail;
+};
+
+int ShowBox(QWidget* parent, const BoxRequest& request);
+
+// Conventions shared by every Part: refusals, completions, nothing to do, questions.
+void ShowRefusal(QWidget* parent, const QString& text);     // stop icon, "確認"
+void ShowCompletion(QWidget* parent, const QString& text);  // information, "完了"
+void ShowNothingToDo(QWidget* parent, const QString& text); // exclamation, "中止"
+int AskYesNo(QWidget* parent, const QString& caption, const QString& text);
+
+using BoxInterceptor = std::function<int(const BoxRequest&)>;
+void SetBoxInterceptorForTest(BoxInterceptor interceptor);
