@@ -1,0 +1,125 @@
+#include "files/TextDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Lines(const TextDocument& doc) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < doc.LineCount(); ++i)
+        out.emplace_back(doc.Line(i));
+    return out;
+}
+
+// The line rule written the plain way, one byte at a time: a line end is a run of
+// CRs with at most one LF in it.
+std::vector<std::string> ReferenceLines(const std::string& text) {
+    std::vector<std::string> out;
+    std::string current;
+    size_t i = 0;
+    while (i < text.size()) {
+        char c = text[i];
+        if (c != '\r' && c != '\n') {
+            current += c;
+            ++i;
+            continue;
+        }
+        bool sawLf = false;
+        while (i < text.size() && (text[i] == '\r' || (text[i] == '\n' && !sawLf))) {
+            sawLf = sawLf || text[i] == '\n';
+            ++i;
+        }
+        out.push_back(current);
+        current.clear();
+    }
+    if (!current.empty())
+        out.push_back(current);
+    return out;
+}
+
+TEST(TextDocument, LineEnds) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"%", {"%"}},
+        {"A\nB\n", {"A", "B"}},
+        {"A\nB", {"A", "B"}},
+        {"A\r\nB\r\n", {"A", "B"}},
+        {"A\rB\r", {"A", "B"}},
+        {"A\n\r\rB\n\r\r", {"A", "B"}}, // Fanuc end of block LF CR CR
+        {"A\r\r\nB", {"A", "B"}},       // CR LF converted once more
+        {"A\n\nB", {"A", "", "B"}},     // two LFs are two line ends
+        {"A\r\n\r\nB", {"A", "", "B"}}, // an empty CR LF line stays
+        {"\n", {""}},
+        {"%\r\nO1(X)\r\nM30\r\n%\r\n", {"%", "O1(X)", "M30", "%"}},
+    };
+    for (const Case& c : cases) {
+        TextDocument doc;
+        doc.SetText(c.text);
+        EXPECT_EQ(Lines(doc), c.lines) << "text: " << c.text;
+    }
+}
+
+TEST(TextDocument, AgreesWithReferenceOnRandomText) {
+    std::mt19937 random(7);
+    const char alphabet[] = {'A', 'B', '\r', '\n', '\0', '\x82'};
+    for (int round = 0; round < 500; ++round) {
+        std::string text;
+        int length = static_cast<int>(random() % 40);
+        for (int i = 0; i < length; ++i)
+            text += alphabet[random() % sizeof alphabet];
+        TextDocument doc;
+        doc.SetText(text);
+        ASSERT_EQ(Lines(doc), ReferenceLines(text)) << "round " << round;
+        size_t longest = 0;
+        for (const std::string& line : ReferenceLines(text))
+            longest = std::max(longest, line.size());
+        EXPECT_EQ(doc.MaxLineLength(), longest);
+    }
+}
+
+TEST(TextDocument, EditsKeepLinesAndLongestLength) {
+    TextDocument doc;
+    doc.AppendLine("G01X1.");
+    doc.AppendLine("");
+    doc.AppendLine("N1\r\nN2"); // a line end inside makes two lines
+    EXPECT_EQ(Lines(doc), (std::vector<std::string>{"G01X1.", "", "N1", "N2"}));
+
+    doc.ReplaceLastChar(0, '2');
+    doc.ReplaceLastChar(1, 'X'); // empty line: nothing to replace
+    EXPECT_EQ(doc.Line(0), "G01X12");
+    EXPECT_EQ(doc.Line(1), "");
+
+    doc.ReplaceLastChar(2, '\n'); // a line end put there still ends the line
+    EXPECT_EQ(doc.Line(2), "N");
+
+    doc.InsertLine(0, "%");
+    doc.RemoveLine(2);
+    EXPECT_EQ(Lines(doc), (std::vector<std::string>{"%", "G01X12", "N", "N2"}));
+    EXPECT_EQ(doc.MaxLineLength(), 6u);
+    doc.ReplaceLine(1, "G0");
+    EXPECT_EQ(doc.MaxLineLength(), 2u);
+    EXPECT_EQ(doc.JoinedText(), "%\r\nG0\r\nN\r\nN2\r\n");
+
+    uint64_t before = doc.Revision();
+    doc.Clear();
+    EXPECT_TRUE(doc.Empty());
+    EXPECT_GT(doc.Revision(), before);
+}
+
+TEST(TextDocument, KeepsEveryByteOfALine) {
+    TextDocument doc;
+    std::string bytes("\x82\xa0\0X\x1a", 5);
+    doc.SetText(bytes + "\n");
+    ASSERT_EQ(doc.LineCount(), 1u);
+    EXPECT_EQ(doc.Line(0), bytes);
+}
+
+} // namespace
