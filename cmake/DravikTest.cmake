@@ -26,6 +26,10 @@ function(dravik_add_test source)
         target_link_libraries(${target} PRIVATE dravik_logic GTest::gtest_main GTest::gmock)
         set(labels logic)
         set(env "LC_ALL=C.UTF-8")
+        # Tests of and with the NC controller simulator (tools/ncsim).
+        if(dirname STREQUAL "ncsim")
+            target_link_libraries(${target} PRIVATE ncsim_core)
+        endif()
     endif()
     target_include_directories(${target} PRIVATE ${DRAVIK_TEST_DIR})
     gtest_discover_tests(${target} PROPERTIES LABELS "${labels}" ENVIRONMENT "${env}"

@@ -1,0 +1,128 @@
+// ncsim: an NC controller simulator for the far end of a serial line. It receives a
+// program as a controller's tape input does (parity check, a buffer that drains at
+// the line's baud rate, DC3/DC1 at its marks) and punches programs out as a
+// controller's tape output does (leader, "%" framing, DC4, paced, obeying DC3/DC1).
+// It runs on a pseudo-terminal it creates or on a device it is given; tests run it
+// in-process on a thread, the demo as a program.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ncsim {
+
+// The simulator's end of the line.
+class SimLine {
+public:
+    // A new pseudo-terminal pair: the program under test opens DeviceName().
+    static std::optional<SimLine> OpenPty(std::string* error);
+    // An existing serial device, raw, at baud (8 data bits, no parity, 1 stop bit).
+    static std::optional<SimLine> OpenDevice(const std::string& path, int baud, std::string* error);
+
+    SimLine(SimLine&& other) noexcept;
+    SimLine& operator=(SimLine&& other) noexcept;
+    SimLine(const SimLine&) = delete;
+    SimLine& operator=(const SimLine&) = delete;
+    ~SimLine();
+
+    const std::string& DeviceName() const { return deviceName_; }
+
+    enum class ReadResult { Data, Nothing, Hangup };
+    // Appends what arrives within timeoutMs to out.
+    ReadResult Read(std::string& out, int timeoutMs);
+    // Writes all bytes (waiting while the line is full); false when the line is gone.
+    bool Write(std::string_view bytes);
+    // True once after the far end has opened (purged) the line: a pseudo-terminal
+    // reports the purge that every port opening does. Never true on a device.
+    bool TakeOpened();
+    // Closes both ends: the program sees its line vanish.
+    void Drop();
+    bool Dropped() const { return fd_ < 0; }
+
+private:
+    SimLine() = default;
+    void Close();
+
+    int fd_ = -1;
+    int keepSlaveFd_ = -1; // holds the slave open so the master never reads EIO
+    bool packetMode_ = false;
+    bool opened_ = false;
+    std::string deviceName_;
+};
+
+enum class TapeKind { Iso, Eia, Ascii };
+enum class Fault { None, DropLine, Dc3Forever, Noise, Silent };
+
+std::optional<TapeKind> ParseTapeKind(std::string_view text);
+std::optional<Fault> ParseFault(std::string_view text);
+
+struct ReceiveOptions {
+    TapeKind code = TapeKind::Iso;
+    // Start character sent to the program: 0 none, 0x11 DC1 or '%'. It is sent when
+    // the program opens the line, and again every startRepeatMs until data arrives.
+    char start = 0;
+    int startRepeatMs = 1000;
+    size_t highMark = 200; // DC3 when more than this many bytes wait in the buffer
+    size_t lowMark = 100;  // DC1 when no more than this many wait again
+    int baud = 0;          // drain rate; 0 drains at once (no handshake ever needed)
+    int bitsPerByte = 10;  // start + data + parity + stop bits of one character
+    int idleTimeoutMs = 0; // after the first byte, give up when silent this long (0: never)
+    Fault fault = Fault::None;
+    size_t faultAfter = 0; // received bytes before the fault
+};
+
+struct ParityError {
+    size_t position; // 0-based offset in the received bytes
+    unsigned char byte;
+};
+
+enum class EndReason { None, Percent, Dc4, Hangup, Dropped, Stopped, IdleTimeout };
+
+struct ReceiveReport {
+    std::string raw;     // every byte received
+    std::string program; // decoded text from the first non-feed character to the end
+    std::vector<ParityError> parityErrors;
+    std::vector<size_t> bytesAfterDc3; // per DC3 sent: bytes that arrived until the DC1
+    size_t startsSent = 0;
+    EndReason end = EndReason::None;
+    double seconds = 0; // first byte to end
+};
+
+// Receives one program. stop ends it from another thread.
+ReceiveReport Receive(SimLine& line, const ReceiveOptions& options,
+                      const std::atomic<bool>* stop = nullptr);
+
+struct PunchOptions {
+    TapeKind code = TapeKind::Iso;
+    int leader = 0; // feed characters (NUL) before and after the program
+    int baud = 0;   // pacing; 0 sends as fast as the line takes it
+    int bitsPerByte = 10;
+    bool waitForOpen = false; // wait until the program opens the line (or sends DC1)
+    int startDelayMs = 0;     // pause after that before the first byte
+    Fault fault = Fault::None;
+    size_t faultAfter = 0; // punched bytes before the fault
+};
+
+struct PunchReport {
+    size_t bytesSent = 0;
+    size_t dc3Seen = 0;
+    size_t unsendable = 0; // characters without a code in the chosen tape code
+    EndReason end = EndReason::None;
+};
+
+// The bytes of a punched tape for text: the file's own lone "%" lines are left
+// out, because the framing "%" LF ... "%" is the simulator's.
+std::string PunchBytes(std::string_view text, TapeKind code, int leader, size_t* unsendable);
+
+PunchReport Punch(SimLine& line, std::string_view text, const PunchOptions& options,
+                  const std::atomic<bool>* stop = nullptr);
+
+// One-paragraph summary of a reception for the report file.
+std::string DescribeReceive(const ReceiveReport& report);
+
+} // namespace ncsim
