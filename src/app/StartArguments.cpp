@@ -1,0 +1,56 @@
+#include "app/StartArguments.h"
+
+#include "platform/TextCodec.h"
+
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+std::string DropTrailingSeparator(std::string path) {
+    if (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+void ProcessArgument(const std::string& text, TSettings& settings, StartState& state,
+                     const CopyFileFn& copyFile) {
+    std::error_code ec;
+    const fs::path path(text);
+    const bool exists = fs::exists(path, ec);
+    const bool isDirectory = fs::is_directory(path, ec);
+    const std::string upper = AsciiUpper(text);
+    const bool absolute = !text.empty() && text.front() == '/';
+
+    if ((isDirectory || !exists) && absolute && upper.find("S=") == std::string::npos &&
+        upper.find("R=") == std::string::npos) {
+        std::string dir = text;
+        for (char& c : dir) {
+            if (c == '|')
+                c = ' ';
+        }
+        settings.DirPath = DropTrailingSeparator(dir);
+        return;
+    }
+    if (absolute && fs::is_regular_file(path, ec)) {
+        const fs::path target = fs::path(settings.DirPath) / path.filename();
+        // A failed import gives no message; the mask still follows the file.
+        if (copyFile)
+            copyFile(path, target);
+        settings.Mask = "*" + path.extension().string();
+        return;
+    }
+    if (upper.find("END") != std::string::npos && text.size() <= 4)
+        state.exitAfterTransfer = true;
+}
+
+void ProcessArguments(const std::vector<std::string>& args, TSettings& settings, StartState& state,
+                      const CopyFileFn& copyFile) {
+    if (args.empty()) {
+        state.startFlags[0] = state.startFlags[1] = state.startFlags[2] = 'N';
+        return;
+    }
+    state.startFlags[0] = 'Y';
+    state.startFlags[1] = state.startFlags[2] = '\0';
+    for (const std::string& arg : args)
+        ProcessArgument(arg, settings, state, copyFile);
+}

@@ -1,0 +1,29 @@
+// Command-line arguments of the program: a working directory, a file to import
+// into it, or "END" (close after the next transfer). Arguments are taken one by
+// one; one that fits no rule is ignored without a message.
+#pragma once
+
+#include "app/Settings.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct StartState {
+    // "N","N","N" without arguments; with arguments the first is "Y", the others unset.
+    char startFlags[3] = {'N', 'N', 'N'};
+    bool exitAfterTransfer = false;
+};
+
+// Copies a file; false when it could not. Never empties a file copied onto itself.
+using CopyFileFn =
+    std::function<bool(const std::filesystem::path& from, const std::filesystem::path& to)>;
+
+void ProcessArgument(const std::string& text, TSettings& settings, StartState& state,
+                     const CopyFileFn& copyFile);
+void ProcessArguments(const std::vector<std::string>& args, TSettings& settings, StartState& state,
+                      const CopyFileFn& copyFile);
+
+// A working-directory text as the program keeps it: no trailing "/" except the root itself.
+std::string DropTrailingSeparator(std::string path);

@@ -1,0 +1,248 @@
+#include "app/qt/Mainunit1.h"
+
+#include "app/qt/MainLegends.h"
+#include "files/FileCopy.h"
+#include "files/MakeDirectoryPath.h"
+#include "files/qt/DataView.h"
+#include "files/qt/FileListBox.h"
+#include "platform/TextCodec.h"
+#include "platform/Volumes.h"
+#include "platform/qt/MessageBox.h"
+#include "platform/qt/ScreenSaver.h"
+#include "ui/StatusPanels.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTimer>
+
+#include <filesystem>
+
+namespace {
+
+const QColor kLime(0x00, 0xFF, 0x00);
+
+// A failed import gives no message; the copy never empties a file copied onto itself.
+bool ImportFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return CopyFileSafely(from, to);
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+    BuildLayout();
+    connect(Timer1, &QTimer::timeout, this, &TForm1::ReturnToIdle);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate(const std::vector<std::string>& args) {
+    LoadSettings(Settings, IniFile::Load(SettingsPath()));
+    move(Settings.Left, Settings.Top);
+    ProcessArguments(args, Settings, Start, ImportFile);
+    ExitAfterTransfer = Start.exitAfterTransfer;
+    CheckFloppy();
+    MarkCapacity = 100;
+}
+
+void TForm1::FormShow() {
+    AcceptDroppedFiles();
+    CheckWorkingDirectory();
+    CheckPort(Settings.Port1, QStringLiteral("送信　"));
+    CheckPort(Settings.Port2, QStringLiteral("受信　"));
+    QTimer::singleShot(0, this, &TForm1::FirstIdleListing);
+
+    GroupBox1->hide();
+    GroupBox2->hide();
+    GroupBox3->hide();
+    GroupBox4->hide();
+    Edit1->setEnabled(false);
+    for (int panel : {4, 5, 6})
+        SetStatusPanel(panel, QString());
+
+    LoadDriveIcons();
+    NormalLegend = QString::fromUtf8(kNormalLegend);
+    ShiftLegend = QString::fromUtf8(kShiftLegend);
+    ShowNormalLegend();
+    Label6->setText(QString::fromUtf8(kKeyHints));
+    Label2->setText(QString::fromUtf8(kLetterHelp));
+
+    if (!ProgressBar1) {
+        ProgressBar1 = new QProgressBar(StatusBar2);
+        ProgressBar1->setTextVisible(false);
+        ProgressBar1->setGeometry(252, 2, 98, StatusBar2->height() - 2);
+        ProgressBar1->setValue(0);
+    }
+    StartFolderWatch();
+    GroupBox5->hide();
+    AltLegendShown = false;
+    ApplyListColumn();
+}
+
+void TForm1::ApplyListColumn() {
+    const bool narrow = Settings.ListColumn >= 1 && Settings.ListColumn <= 4;
+    if (!narrow)
+        Settings.ListColumn = 5;
+    ListBox1->setGeometry(0, 69, narrow ? 616 : 728, 338);
+    ListBox1->SetColumns(Settings.ListColumn);
+    Label2->setVisible(narrow);
+}
+
+void TForm1::CheckWorkingDirectory() {
+    // The root plays the drive root: never questioned.
+    if (Settings.DirPath == "/")
+        return;
+    std::error_code ec;
+    if (std::filesystem::is_directory(Settings.DirPath, ec))
+        return;
+    int answer = ShowBox(this, {BoxIcon::Exclamation,
+                                BoxButtons::YesNo,
+                                QStringLiteral("警告"),
+                                QStringLiteral("ディレクトリが見つかりません。"
+                                               "ディレクトリを作成しますか？"),
+                                {}});
+    LastAnswer = answer;
+    if (answer == kAnswerYes) {
+        std::string error;
+        if (!MakeDirectoryPath(Settings.DirPath, &error))
+            ShowBox(this, {BoxIcon::Stop,
+                           BoxButtons::Ok,
+                           QStringLiteral("エラー"),
+                           QString::fromStdString(error),
+                           {}});
+    } else {
+        Settings.DirPath = DefaultDirPath();
+    }
+}
+
+void TForm1::CheckPort(const std::string& port, const QString& prefix) {
+    int number = 0;
+    const bool numbered = port.size() > 3 && ParseDecimalInt(port.substr(3), &number);
+    if (numbered && PortUsable(number))
+        return;
+    ShowBox(this, {BoxIcon::Stop,
+                   BoxButtons::Ok,
+                   QStringLiteral("エラー"),
+                   prefix + QString::fromStdString(port) +
+                       QStringLiteral("のポートが使用不可です。\n通信設定をおこなってください。"),
+                   {}});
+}
+
+void TForm1::FirstIdleListing() {
+    ListDirectory(false, false, false);
+}
+
+void TForm1::RememberWindowRect() {
+    if (isActiveWindow())
+        RememberedRect = frameGeometry();
+}
+
+void TForm1::CentreDialog(QWidget* dialog) const {
+    dialog->move(RememberedRect.left() + RememberedRect.width() / 2 - dialog->width() / 2,
+                 RememberedRect.top() + RememberedRect.height() / 2 - dialog->height() / 2);
+}
+
+void TForm1::ShowNormalLegend() {
+    Label1->setText(NormalLegend);
+}
+
+void TForm1::ShowShiftLegend() {
+    Label1->setText(ShiftLegend);
+}
+
+void TForm1::SetMessage(const QString& text, const QColor& colour) {
+    QPalette p = Label11->palette();
+    p.setColor(QPalette::WindowText, colour);
+    Label11->setPalette(p);
+    Label11->setText(text);
+}
+
+void TForm1::SetStatusPanel(int index, const QString& text) {
+    StatusBar2->SetPanelText(index, text);
+}
+
+QString TForm1::StatusPanel(int index) const {
+    return StatusBar2->PanelText(index);
+}
+
+void TForm1::ReturnToIdle() {
+    StatusBar2->update();
+    SetStatusPanel(3, QString());
+    ShowNormalLegend();
+
+    RichEdit1->Clear();
+    GroupBox2->hide();
+    Timer1->stop();
+    SetMessage(QString(), kLime);
+
+    ListBox1->setEnabled(true);
+    if (RelistFlag == "Y")
+        ListDirectory(false, false, false);
+    RelistFlag = "N";
+    ListBox1->setFocus();
+    Edit1->setEnabled(false);
+
+    ScreenSaver::Allow();
+    LampsToRest();
+}
+
+void TForm1::LampsToRest() {
+    QPalette p = LabeledEdit1->palette();
+    p.setColor(QPalette::Text, Qt::red);
+    LabeledEdit1->setPalette(p);
+    LabeledEdit2->setText(QStringLiteral(" ○"));
+}
+
+void TForm1::CheckFloppy() {
+    if (!FloppyCheckApplies(Settings.DirPath))
+        return;
+    const QString text =
+        QStringLiteral("ディレクトリの設定がフロッピーディスクです。\n"
+                       "フロッピーディスクを使用する場合は挿入してからＯＫを押してください。\n"
+                       "キャンセルの場合はデフォルト設定です。");
+    int answer = ShowBox(
+        this, {BoxIcon::Exclamation, BoxButtons::OkCancel, QStringLiteral("ＦＤ確認"), text, {}});
+    LastAnswer = answer;
+    // OK asks the drive again; either way a drive that still fails leaves the home folder.
+    if (answer != kAnswerOk || FloppyCheckApplies(Settings.DirPath))
+        Settings.DirPath = DefaultDirPath();
+}
+
+void TForm1::FormCloseQuery() {
+    if (closing_)
+        return;
+    closing_ = true;
+    if (!SkipSettingsSave) {
+        Settings.Left = x();
+        Settings.Top = y();
+        IniFile ini = IniFile::Load(SettingsPath());
+        SaveSettings(Settings, ini);
+        std::string error;
+        if (!ini.Save(SettingsPath(), &error)) {
+            SettingsSaveFailed = true;
+            ShowBox(this, {BoxIcon::Stop, BoxButtons::Ok, QStringLiteral("エラー"),
+                           QStringLiteral("設定ファイルを保存できませんでした。\n") +
+                               QString::fromStdString(SettingsPath().string()),
+                           QString::fromStdString(error)});
+        }
+    }
+    ScreenSaver::Allow();
+    const std::string modem1 = AsciiUpper(Settings.ModemePort1);
+    const std::string modem2 = AsciiUpper(Settings.ModemePort2);
+    for (int n = 1; n <= 30; ++n) {
+        const std::string name = "COM" + std::to_string(n);
+        if (name != modem1 && name != modem2)
+            PortUsable(n);
+    }
+    ClearFileEntries();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormCloseQuery();
+    event->accept();
+}

@@ -1,0 +1,180 @@
+// TForm1: the main window. It owns the settings record and the state shared by the
+// commands; its controls are laid out in ui/Mainunit1Layout.cpp. Commands are
+// methods named after the key table's commands, each in the unit of its feature.
+#pragma once
+
+#include "app/Settings.h"
+#include "app/StartArguments.h"
+
+#include <QColor>
+#include <QRect>
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QTimer;
+class TStatusPanels;
+class DataView;
+class FileListBox;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Life of the window.
+    void FormCreate(const std::vector<std::string>& args);
+    void FormShow();
+    void FormCloseQuery();
+    void FirstIdleListing();
+    void ReturnToIdle();
+    void RememberWindowRect();
+    // Centres a dialog on the remembered main-window rectangle (integer halves).
+    void CentreDialog(QWidget* dialog) const;
+
+    // Legends and the message line.
+    void ShowNormalLegend();
+    void ShowShiftLegend();
+    void SetMessage(const QString& text, const QColor& colour = Qt::green);
+    void SetStatusPanel(int index, const QString& text);
+    QString StatusPanel(int index) const;
+
+    // The listing of the working directory (file list).
+    void ListDirectory(bool keepPattern, bool keepSelection, bool resortOnly);
+
+    // Key and mouse handlers of the list and the legends (the dispatcher).
+    void ListBox1KeyDown(int& key, bool shift);
+    void ListBox1KeyPress(QChar ch);
+    void ListBox1KeyUp(int& key, bool shift);
+    void ListBox1Click();
+    void ListBox1DblClick();
+    void ListBox1MouseDown(Qt::MouseButton button, bool shift, int x, int y);
+    void Label1MouseDown(int x, int y);
+    void Label16MouseDown(int x);
+    void Label22MouseDown();
+    void PressKey(int key);
+    void ShowAppLegend();
+
+    // Named commands of the key table.
+    void SendSelected(bool shift);
+    void ReceiveProgram(bool shift);
+    void DeleteFiles();
+    void MoveFiles();
+    void CopyFiles();
+    void JoinFiles();
+    void ChangeDirectory();
+    void BrowseDirectory();
+    void ChangeMask();
+    void OpenCommSettings();
+    void ViewFile();
+    void ShowTransferLog();
+    void OpenAssociated();
+    void SplitFile();
+    void ExitProgram();
+    void LaunchEditor();
+    void FindFiles();
+    void OpenEditorSetup();
+    void DoubleAxis();
+    void ShowFileInfo();
+    void SelectDrive();
+    void OpenOptions();
+    void RenameFiles();
+    void ChangeSort();
+    void GoTop();
+    void GoBottom();
+    void OpenAppList();
+    void RefreshList();
+    void AbortOperation();
+    void PageUpList();
+    void PageDownList();
+    void MarkFromCursor();
+    void ClearMarks();
+    void EnterRow();
+
+    // Hooks of start-up steps that belong to other features.
+    void LoadDriveIcons();
+    void StartFolderWatch();
+    void AcceptDroppedFiles();
+    void ClearFileEntries();
+    // The floppy check of creation: a working directory on a floppy or a removable
+    // volume that cannot be read is questioned.
+    void CheckFloppy();
+    // Lamps back to rest: DSR text red, CTS text " ○".
+    void LampsToRest();
+    // The port probe: open exclusively and close; false for modem ports and failures.
+    bool PortUsable(int portNumber);
+
+    // State shared by the commands.
+    TSettings Settings;
+    StartState Start;
+    bool ExitAfterTransfer = false;
+    std::string RelistFlag = "N";
+    int MarkCapacity = 100;
+    QRect RememberedRect;
+    int LastAnswer = 0;
+    bool AltLegendShown = false;
+    bool MultiSend = false;
+    std::string CommandLineMode;
+    bool SettingsSaveFailed = false;
+    // Set when an error escaped an event handler: the close then saves nothing.
+    bool SkipSettingsSave = false;
+
+    // Legends set at show.
+    QString NormalLegend;
+    QString ShiftLegend;
+
+    // Controls (created by the layout).
+    QLabel* Label4 = nullptr;
+    QLineEdit* LabeledEdit1 = nullptr;
+    QLineEdit* LabeledEdit2 = nullptr;
+    QLabel* LabeledEdit1Label = nullptr;
+    QLabel* LabeledEdit2Label = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    FileListBox* ListBox1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label1 = nullptr;
+    TStatusPanels* StatusBar2 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QGroupBox* GroupBox3 = nullptr;
+    QGroupBox* GroupBox4 = nullptr;
+    QGroupBox* GroupBox5 = nullptr;
+    DataView* RichEdit1 = nullptr;
+    QLabel* Label17 = nullptr;
+    QLabel* Label16 = nullptr;
+    QListWidget* ListBox2 = nullptr;
+    QLabel* Label40 = nullptr;
+    QLabel* Label41 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+
+    // Applies ListColumn: 1 to 4 columns at width 616 (help beside), 5 at 728.
+    void ApplyListColumn();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildLayout();
+    void CheckWorkingDirectory();
+    void CheckPort(const std::string& port, const QString& prefix);
+    bool closing_ = false;
+};
+
+// Fonts of the window: IPAGothic for "ＭＳ ゴシック", IPAMincho for "ＭＳ 明朝".
+QFont GothicFont(int pixelSize = 12);
+QFont MinchoFont(int pixelSize = 12);

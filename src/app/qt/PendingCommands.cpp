@@ -1,0 +1,151 @@
+// Commands and start-up steps whose features are not built yet: each is one
+// named method, so that its feature fills it in without touching the key table.
+// A feature that is built moves its method into its own unit.
+#include "app/qt/Mainunit1.h"
+
+// ---
+void TForm1::ListDirectory(bool, bool, bool) {}
+
+// ---
+void TForm1::ListBox1KeyDown(int&, bool) {}
+
+// ---
+void TForm1::ListBox1KeyPress(QChar) {}
+
+// ---
+void TForm1::ListBox1KeyUp(int&, bool) {}
+
+// ---
+void TForm1::ListBox1Click() {}
+
+// ---
+void TForm1::ListBox1DblClick() {}
+
+// ---
+void TForm1::ListBox1MouseDown(Qt::MouseButton, bool, int, int) {}
+
+// ---
+void TForm1::Label1MouseDown(int, int) {}
+
+// ---
+void TForm1::Label16MouseDown(int) {}
+
+// ---
+void TForm1::Label22MouseDown() {}
+
+// ---
+void TForm1::PressKey(int) {}
+
+// ---
+void TForm1::ShowAppLegend() {}
+
+// ---
+void TForm1::SendSelected(bool) {}
+
+// ---
+void TForm1::ReceiveProgram(bool) {}
+
+// ---
+void TForm1::DeleteFiles() {}
+
+// ---
+void TForm1::MoveFiles() {}
+
+// ---
+void TForm1::CopyFiles() {}
+
+// ---
+void TForm1::JoinFiles() {}
+
+// ---
+void TForm1::ChangeDirectory() {}
+
+// ---
+void TForm1::BrowseDirectory() {}
+
+// ---
+void TForm1::ChangeMask() {}
+
+// ---
+void TForm1::OpenCommSettings() {}
+
+// ---
+void TForm1::ViewFile() {}
+
+// ---
+void TForm1::ShowTransferLog() {}
+
+// ---
+void TForm1::OpenAssociated() {}
+
+// ---
+void TForm1::SplitFile() {}
+
+// ---
+void TForm1::LaunchEditor() {}
+
+// ---
+void TForm1::FindFiles() {}
+
+// ---
+void TForm1::OpenEditorSetup() {}
+
+// ---
+void TForm1::DoubleAxis() {}
+
+// ---
+void TForm1::ShowFileInfo() {}
+
+// ---
+void TForm1::SelectDrive() {}
+
+// ---
+void TForm1::OpenOptions() {}
+
+// ---
+void TForm1::RenameFiles() {}
+
+// ---
+void TForm1::ChangeSort() {}
+
+// ---
+void TForm1::GoTop() {}
+
+// ---
+void TForm1::GoBottom() {}
+
+// ---
+void TForm1::OpenAppList() {}
+
+// ---
+void TForm1::RefreshList() {}
+
+// ---
+void TForm1::AbortOperation() {}
+
+// ---
+void TForm1::PageUpList() {}
+
+// ---
+void TForm1::PageDownList() {}
+
+// ---
+void TForm1::MarkFromCursor() {}
+
+// ---
+void TForm1::ClearMarks() {}
+
+// ---
+void TForm1::EnterRow() {}
+
+// ---
+void TForm1::LoadDriveIcons() {}
+
+// ---
+void TForm1::StartFolderWatch() {}
+
+// ---
+void TForm1::AcceptDroppedFiles() {}
+
+// ---
+void TForm1::ClearFileEntries() {}

@@ -1,0 +1,14 @@
+#include "files/MakeDirectoryPath.h"
+
+#include <filesystem>
+#include <system_error>
+
+bool MakeDirectoryPath(const std::string& path, std::string* error) {
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    if (std::filesystem::is_directory(path))
+        return true;
+    if (error)
+        *error = path + ": " + (ec ? ec.message() : std::string("not a folder"));
+    return false;
+}

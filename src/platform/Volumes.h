@@ -1,0 +1,20 @@
+// Mounted volumes as the program needs them: which one holds a folder, and
+// whether a folder lies on a floppy drive or can no longer be read.
+#pragma once
+
+#include <string>
+
+struct MountEntry {
+    std::string source;     // e.g. /dev/fd0, /dev/sdb1, tmpfs
+    std::string mountPoint; // e.g. /media/usb
+    std::string type;       // e.g. vfat, nfs, tmpfs
+};
+
+// The mount that holds path (longest mount point that is a prefix), from mountsText
+// in the format of /proc/self/mounts.
+MountEntry MountOf(const std::string& path, const std::string& mountsText);
+std::string ReadProcMounts();
+
+// A working directory that asks for the floppy question: on a floppy device, or an
+// existing folder that cannot be read (a removed medium).
+bool FloppyCheckApplies(const std::string& dirPath);

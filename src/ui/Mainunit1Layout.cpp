@@ -1,0 +1,159 @@
+// Layout of the main window: every control at its place, size, colour and font.
+#include "app/qt/Mainunit1.h"
+#include "files/qt/DataView.h"
+#include "files/qt/FileListBox.h"
+#include "ui/StatusPanels.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QTimer>
+
+namespace {
+
+const QColor kAqua(0x00, 0xFF, 0xFF);
+const QColor kLime(0x00, 0xFF, 0x00);
+const QColor kFuchsia(0xFF, 0x00, 0xFF);
+const QColor kOlive(0x80, 0x80, 0x00);
+const QColor kTeal(0x00, 0x80, 0x80);
+const QColor kGreen(0x00, 0x80, 0x00);
+const QColor kSilver(0xC0, 0xC0, 0xC0);
+
+void Colour(QWidget* w, const QColor& text, const QColor& background) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Window, background);
+    p.setColor(QPalette::Base, background);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+QLabel* MakeLabel(QWidget* parent, const QRect& r, const QColor& text,
+                  const QString& caption = {}) {
+    auto* label = new QLabel(caption, parent);
+    label->setGeometry(r);
+    label->setFont(GothicFont());
+    Colour(label, text, Qt::black);
+    return label;
+}
+
+QGroupBox* MakePanel(QWidget* parent, const QString& caption, const QRect& r,
+                     const QColor& colour) {
+    auto* box = new QGroupBox(caption, parent);
+    box->setGeometry(r);
+    box->setFont(GothicFont());
+    Colour(box, Qt::white, colour);
+    box->hide();
+    return box;
+}
+
+} // namespace
+
+QFont GothicFont(int pixelSize) {
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setPixelSize(pixelSize);
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+QFont MinchoFont(int pixelSize) {
+    QFont font(QStringLiteral("IPAMincho"));
+    font.setPixelSize(pixelSize);
+    font.setStyleHint(QFont::Serif);
+    return font;
+}
+
+void TForm1::BuildLayout() {
+    setWindowTitle(QStringLiteral("Dravik(Win98/Me/2000/XP)"));
+    setFixedSize(728, 518);
+    setFont(GothicFont());
+    Colour(this, Qt::white, Qt::black);
+
+    Label4 = MakeLabel(this, {0, 0, 728, 35}, Qt::yellow,
+                       QStringLiteral("　　　　ＰＣ←→ＮＣ機ファイル通信 Ver3.15　　　　"));
+    Label4->setAlignment(Qt::AlignCenter);
+    Label4->setFont(GothicFont(16));
+    Label4->setToolTip(QStringLiteral("パソコン←→ＮＣファイル転送が行えます。"));
+
+    auto lamp = [this](int left, const QString& caption, const QString& text, QLabel** label) {
+        *label = MakeLabel(this, {left, 2, 28, 13}, Qt::white, caption);
+        (*label)->setFont(GothicFont(10));
+        auto* edit = new QLineEdit(text, this);
+        edit->setGeometry(left, 15, 26, 18);
+        edit->setReadOnly(true);
+        edit->setFocusPolicy(Qt::NoFocus);
+        edit->setFont(GothicFont());
+        edit->setFrame(false);
+        Colour(edit, Qt::red, Qt::black);
+        return edit;
+    };
+    LabeledEdit1 = lamp(670, QStringLiteral("DSR"), QStringLiteral(" ●"), &LabeledEdit1Label);
+    LabeledEdit2 = lamp(700, QStringLiteral("CTS"), QStringLiteral(" ○"), &LabeledEdit2Label);
+
+    Label7 = MakeLabel(this, {0, 35, 728, 16}, Qt::white,
+                       QStringLiteral(" ﾌｧｲﾙ・ﾃﾞｨﾚｸﾄﾘ [                            ]"));
+    Label7->setToolTip(QStringLiteral("設定フォルダーの状態を表示します。"));
+    Label8 = MakeLabel(this, {0, 51, 728, 16}, kLime);
+    Label8->setFont(MinchoFont());
+
+    ListBox1 = new FileListBox(this);
+    ListBox1->setGeometry(0, 69, 616, 338);
+    ListBox1->setToolTip(QStringLiteral("ファイルを選択してください。"));
+
+    Label2 = MakeLabel(this, {616, 69, 112, 340}, kSilver);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    Label11 = MakeLabel(this, {0, 407, 305, 22}, kLime);
+    Label11->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setGeometry(304, 407, 425, 22);
+    Edit1->setFont(GothicFont());
+    Colour(Edit1, Qt::white, Qt::black);
+    Edit1->setEnabled(false);
+
+    Label3 = MakeLabel(this, {0, 428, 728, 16}, Qt::white);
+    Label6 = MakeLabel(this, {0, 444, 728, 16}, kFuchsia);
+    Label6->setToolTip(QStringLiteral("各操作を中止する際はＥｓｃを押してください。"));
+    Label1 = MakeLabel(this, {0, 460, 728, 32}, Qt::white);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1->setCursor(Qt::PointingHandCursor);
+    Label1->setToolTip(QStringLiteral("対応するファンクションキーを押してください。"));
+
+    StatusBar2 = new TStatusPanels(this);
+    StatusBar2->setGeometry(0, 494, 728, 24);
+    StatusBar2->setFont(GothicFont());
+    StatusBar2->setToolTip(QStringLiteral("送受信の設定を表示します。"));
+
+    GroupBox1 = MakePanel(this, QStringLiteral("通信設定"), {300, 40, 400, 450}, kOlive);
+    GroupBox1->setToolTip(QStringLiteral("通信設定が行えます。"));
+    GroupBox2 = MakePanel(this, QStringLiteral("受信データ"), {24, 96, 650, 289}, kTeal);
+    GroupBox3 = MakePanel(this, QStringLiteral("ソートタイプ"), {120, 248, 201, 170}, Qt::black);
+    GroupBox4 = MakePanel(this, QStringLiteral("データ保存"), {328, 370, 250, 80}, kGreen);
+    GroupBox5 = MakePanel(this, QString(), {16, 88, 515, 235}, Qt::black);
+
+    RichEdit1 = new DataView(GroupBox2);
+    RichEdit1->setGeometry(8, 20, 634, 220);
+    Label17 = MakeLabel(GroupBox2, {8, 244, 300, 18}, Qt::white);
+    Label16 = MakeLabel(GroupBox2, {8, 264, 400, 18}, Qt::white,
+                        QStringLiteral("                         F3 :中止(Esc)"));
+    Label16->setAutoFillBackground(false);
+    ListBox2 = new QListWidget(GroupBox2);
+    ListBox2->setGeometry(420, 244, 222, 40);
+    ListBox2->setFont(GothicFont());
+    ListBox2->setFocusPolicy(Qt::NoFocus);
+
+    Label40 = MakeLabel(GroupBox5, {8, 8, 250, 220}, Qt::white);
+    Label41 = MakeLabel(GroupBox5, {260, 8, 250, 220}, Qt::white);
+    Label40->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label41->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    Timer1 = new QTimer(this);
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(1000);
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(10000);
+}
