@@ -1,0 +1,213 @@
+#include "app/qt/MainLegends.h"
+#include "app/qt/Mainunit1.h"
+#include "files/qt/FileListBox.h"
+#include "platform/FileWrite.h"
+#include "platform/ProgramFolder.h"
+#include "platform/qt/MessageBox.h"
+#include "support/TempDir.h"
+#include "ui/StatusPanels.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetProgramFolder(home.path());
+        SetBoxInterceptorForTest([this](const BoxRequest& r) {
+            boxes.push_back(r);
+            return answer;
+        });
+    }
+    void TearDown() override {
+        SetBoxInterceptorForTest(nullptr);
+        SetFileWriteFaultForTest(nullptr);
+        SetProgramFolder({});
+    }
+    void WriteIni(const std::string& settingLines, const std::string& extra = "") {
+        home.Write("Dravik.INI",
+                   "[Setting]\r\nDirPath=" + work().string() + "\r\n" + settingLines + extra);
+    }
+    std::filesystem::path work() const { return home / "work"; }
+    std::unique_ptr<TForm1> Start(std::vector<std::string> args = {}) {
+        std::filesystem::create_directories(work());
+        auto form = std::make_unique<TForm1>();
+        form->FormCreate(args);
+        form->FormShow();
+        return form;
+    }
+
+    TempDir home;
+    std::vector<BoxRequest> boxes;
+    int answer = kAnswerYes;
+};
+
+QColor TextColour(QWidget* w) {
+    return w->palette().color(QPalette::WindowText);
+}
+
+} // namespace
+
+TEST_F(MainWindow, ControlsStandAtTheirPlacesWithTheirTexts) {
+    WriteIni("");
+    auto form = Start();
+    EXPECT_EQ(form->windowTitle(), "Dravik(Win98/Me/2000/XP)");
+    EXPECT_EQ(form->size(), QSize(728, 518));
+    struct Place {
+        QWidget* widget;
+        QRect rect;
+    };
+    for (const Place& p : std::vector<Place>{{form->Label4, {0, 0, 728, 35}},
+                                             {form->Label7, {0, 35, 728, 16}},
+                                             {form->Label8, {0, 51, 728, 16}},
+                                             {form->ListBox1, {0, 69, 616, 338}},
+                                             {form->Label2, {616, 69, 112, 340}},
+                                             {form->Label11, {0, 407, 305, 22}},
+                                             {form->Edit1, {304, 407, 425, 22}},
+                                             {form->Label3, {0, 428, 728, 16}},
+                                             {form->Label6, {0, 444, 728, 16}},
+                                             {form->Label1, {0, 460, 728, 32}},
+                                             {form->StatusBar2, {0, 494, 728, 24}},
+                                             {form->GroupBox1, {300, 40, 400, 450}},
+                                             {form->GroupBox2, {24, 96, 650, 289}},
+                                             {form->GroupBox3, {120, 248, 201, 170}},
+                                             {form->GroupBox4, {328, 370, 250, 80}},
+                                             {form->GroupBox5, {16, 88, 515, 235}}})
+        EXPECT_EQ(p.widget->geometry(), p.rect) << p.widget->metaObject()->className();
+    EXPECT_EQ(form->LabeledEdit1->pos(), QPoint(670, 15));
+    EXPECT_EQ(form->LabeledEdit2->pos(), QPoint(700, 15));
+    EXPECT_EQ(form->LabeledEdit1Label->text(), "DSR");
+    EXPECT_EQ(form->LabeledEdit2->text(), " ○");
+
+    EXPECT_EQ(form->Label1->text(), QString::fromUtf8(kNormalLegend));
+    EXPECT_EQ(form->Label6->text(), QString::fromUtf8(kKeyHints));
+    EXPECT_EQ(form->Label2->text(), QString::fromUtf8(kLetterHelp));
+    EXPECT_TRUE(form->Label4->text().contains("ＰＣ←→ＮＣ機ファイル通信 Ver3.15"));
+    EXPECT_EQ(form->Label7->text(), " ﾌｧｲﾙ・ﾃﾞｨﾚｸﾄﾘ [                            ]");
+    EXPECT_EQ(form->GroupBox2->title(), "受信データ");
+    EXPECT_EQ(form->GroupBox4->title(), "データ保存");
+    EXPECT_EQ(form->ListBox1->toolTip(), "ファイルを選択してください。");
+    EXPECT_EQ(form->StatusBar2->toolTip(), "送受信の設定を表示します。");
+
+    EXPECT_EQ(TextColour(form->Label4), QColor(Qt::yellow));
+    EXPECT_EQ(TextColour(form->Label8), QColor(0, 255, 0));
+    EXPECT_EQ(TextColour(form->Label6), QColor(255, 0, 255));
+    EXPECT_EQ(form->Label8->font().family(), "IPAMincho");
+    EXPECT_EQ(form->Label1->font().family(), "IPAGothic");
+
+    for (QWidget* panel :
+         {form->GroupBox1, form->GroupBox2, form->GroupBox3, form->GroupBox4, form->GroupBox5})
+        EXPECT_TRUE(panel->isHidden());
+    EXPECT_FALSE(form->Edit1->isEnabled());
+    ASSERT_NE(form->ProgressBar1, nullptr);
+    EXPECT_EQ(form->ProgressBar1->geometry(), QRect(252, 2, 98, 22));
+    EXPECT_EQ(form->StatusBar2->PanelRect(1), QRect(250, 0, 100, 24));
+}
+
+TEST_F(MainWindow, ShiftLegendAndReturnToIdle) {
+    WriteIni("");
+    auto form = Start();
+    form->ShowShiftLegend();
+    EXPECT_EQ(form->Label1->text(), QString::fromUtf8(kShiftLegend));
+    form->SetMessage("操作中止!!", Qt::red);
+    form->GroupBox2->show();
+    form->SetStatusPanel(3, "送信中");
+    form->ReturnToIdle();
+    EXPECT_EQ(form->Label1->text(), QString::fromUtf8(kNormalLegend));
+    EXPECT_EQ(form->Label11->text(), "");
+    EXPECT_EQ(TextColour(form->Label11), QColor(0, 255, 0));
+    EXPECT_TRUE(form->GroupBox2->isHidden());
+    EXPECT_EQ(form->StatusPanel(3), "");
+    EXPECT_EQ(form->LabeledEdit2->text(), " ○");
+}
+
+TEST_F(MainWindow, ListColumnOutOfRangeShowsFiveColumnsAndIsSavedAsFive) {
+    WriteIni("", "[Options]\r\nListColumn=9\r\n");
+    auto form = Start();
+    EXPECT_EQ(form->Settings.ListColumn, 5);
+    EXPECT_EQ(form->ListBox1->width(), 728);
+    EXPECT_EQ(form->ListBox1->Columns(), 5);
+    EXPECT_TRUE(form->Label2->isHidden());
+    form->FormCloseQuery();
+    EXPECT_EQ(IniFile::Load(home / "Dravik.INI").ReadInteger("Options", "ListColumn", 0), 5);
+
+    WriteIni("", "[Options]\r\nListColumn=3\r\n");
+    auto three = Start();
+    EXPECT_EQ(three->ListBox1->width(), 616);
+    EXPECT_EQ(three->ListBox1->Columns(), 3);
+}
+
+TEST_F(MainWindow, UnusablePortsAreReportedWithTheirNames) {
+    WriteIni("Port1=COMX\r\nPort2=COM99\r\n");
+    auto form = Start();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].caption, "エラー");
+    EXPECT_EQ(boxes[0].text, "送信　COMXのポートが使用不可です。\n通信設定をおこなってください。");
+    EXPECT_EQ(boxes[1].text, "受信　COM99のポートが使用不可です。\n通信設定をおこなってください。");
+}
+
+TEST_F(MainWindow, MissingWorkingDirectoryIsCreatedOrReplacedByHome) {
+    const auto missing = home / "a" / "b" / "c";
+    home.Write("Dravik.INI", "[Setting]\r\nDirPath=" + missing.string() + "\r\n");
+    answer = kAnswerYes;
+    auto form = std::make_unique<TForm1>();
+    form->FormCreate({});
+    form->FormShow();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].caption, "警告");
+    EXPECT_EQ(boxes[0].text, "ディレクトリが見つかりません。ディレクトリを作成しますか？");
+    EXPECT_TRUE(std::filesystem::is_directory(missing));
+
+    std::filesystem::remove_all(home / "a");
+    answer = kAnswerNo;
+    auto refused = std::make_unique<TForm1>();
+    refused->FormCreate({});
+    refused->FormShow();
+    EXPECT_EQ(refused->Settings.DirPath, DefaultDirPath());
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST_F(MainWindow, CloseSavesSettingsOrNamesTheFileThatCouldNotBeWritten) {
+    WriteIni("Mask=*.TXT\r\n");
+    auto form = Start();
+    form->Settings.Feed = "25";
+    form->FormCloseQuery();
+    IniFile saved = IniFile::Load(home / "Dravik.INI");
+    EXPECT_EQ(saved.ReadString("Setting", "Feed", ""), "25");
+    EXPECT_EQ(saved.ReadString("Setting", "Mask", ""), "*.TXT");
+
+    auto second = Start();
+    boxes.clear();
+    SetFileWriteFaultForTest([](const std::filesystem::path&) { return EROFS; });
+    second->FormCloseQuery();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString((home / "Dravik.INI").string())));
+    EXPECT_TRUE(second->SettingsSaveFailed);
+}
+
+TEST_F(MainWindow, AnErrorThatEscapedSkipsTheSave) {
+    WriteIni("Feed=10\r\n");
+    auto form = Start();
+    form->Settings.Feed = "99";
+    form->SkipSettingsSave = true;
+    form->FormCloseQuery();
+    EXPECT_EQ(IniFile::Load(home / "Dravik.INI").ReadString("Setting", "Feed", ""), "10");
+}
+
+TEST_F(MainWindow, DialogsCentreOnTheRememberedRectangle) {
+    WriteIni("");
+    auto form = Start();
+    form->RememberedRect = QRect(100, 50, 728, 518);
+    QWidget dialog;
+    dialog.resize(301, 200);
+    form->CentreDialog(&dialog);
+    EXPECT_EQ(dialog.pos(), QPoint(100 + 364 - 150, 50 + 259 - 100));
+}
