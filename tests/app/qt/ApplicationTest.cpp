@@ -1,0 +1,69 @@
+// An exception that escapes an event handler: the error box, the end of the event
+// loop, and no settings saved at the close. Needs its own application object.
+#include "app/qt/Application.h"
+#include "app/qt/Mainunit1.h"
+#include "platform/ProgramFolder.h"
+#include "platform/qt/MessageBox.h"
+#include "support/TempDir.h"
+
+#include <QEvent>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+class Thrower : public QObject {
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("ファイルを作成できません。");
+        return QObject::event(e);
+    }
+};
+
+int g_argc = 1;
+char g_arg0[] = "ApplicationTest";
+char* g_argv[] = {g_arg0, nullptr};
+
+} // namespace
+
+TEST(Application, AnEscapedErrorShowsTheBoxAndEndsWithoutSaving) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TempDir home;
+    SetProgramFolder(home.path());
+    home.Write("Dravik.INI", "[Setting]\r\nDirPath=" + home.path().string() + "\r\nFeed=10\r\n");
+    std::vector<BoxRequest> boxes;
+    SetBoxInterceptorForTest([&](const BoxRequest& r) {
+        boxes.push_back(r);
+        return int(kAnswerOk);
+    });
+
+    DravikApplication app(g_argc, g_argv);
+    TForm1 form;
+    app.form = &form;
+    form.FormCreate({});
+    form.Settings.Feed = "99";
+    boxes.clear();
+
+    Thrower thrower;
+    QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+    QTimer::singleShot(5000, &app, [] {
+        ADD_FAILURE() << "the loop did not end";
+        QCoreApplication::exit(1);
+    });
+    EXPECT_EQ(app.exec(), 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "ファイルを作成できません。");
+
+    form.FormCloseQuery();
+    EXPECT_EQ(IniFile::Load(home / "Dravik.INI").ReadString("Setting", "Feed", ""), "10");
+    SetBoxInterceptorForTest(nullptr);
+    SetProgramFolder({});
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
