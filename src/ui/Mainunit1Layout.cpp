@@ -120,6 +120,9 @@ void TForm1::BuildLayout() {
     Label6->setToolTip(QStringLiteral("各操作を中止する際はＥｓｃを押してください。"));
     Label1 = MakeLabel(this, {0, 460, 728, 32}, Qt::white);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Half-width characters of 8 pixels put the legend's five fields at the click
+    // columns 0, 145, 280, 415 and 550.
+    Label1->setFont(GothicFont(16));
     Label1->setCursor(Qt::PointingHandCursor);
     Label1->setToolTip(QStringLiteral("対応するファンクションキーを押してください。"));
 
