@@ -16,10 +16,11 @@ struct FolderEntry {
 };
 
 struct FileEntry {
-    std::string name;      // as the file system holds it (bytes)
-    std::string sizeText;  // decimal of the low 32 bits of the size
-    std::string date;      // "YYYY-MM-DD HH:NN:SS", seconds rounded down to even
-    std::int32_t size = 0; // the low 32 bits, read as a signed number (the sort key)
+    std::string name;        // as the file system holds it (bytes)
+    std::string sizeText;    // decimal of the low 32 bits of the size
+    std::string date;        // "YYYY-MM-DD HH:NN:SS", seconds rounded down to even
+    std::int32_t size = 0;   // the low 32 bits, read as a signed number (the sort key)
+    std::uint64_t bytes = 0; // the whole size, for the detail line
 };
 
 enum class RowKind { None, Parent, Folder, File };
@@ -40,6 +41,7 @@ struct FileListModel {
     std::uint64_t lastDrive = 0; // device of the last listed folder
     int rowsPerColumn = 0;
     bool renameRunning = false;
+    bool listingRunning = false; // a listing pumps events; none may start inside it
     // Set by the rename command right before it asks for a listing: the entry under
     // this name becomes current, whatever the caller's keepSelection says.
     std::string renamedName;
