@@ -1,0 +1,33 @@
+// Reading a file for the data view. The whole file is read at once; its text ends
+// at the first NUL byte, as the view shows it. When that leaves nothing (a NUL
+// first, an empty file) or hides text behind a NUL, the window may read the file
+// line by line instead, in pieces of at most 499 characters.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+// The size reported when the file system gives none (the file cannot be opened).
+constexpr uint64_t kUnknownFileSize = 4294967295u;
+
+struct ViewFileText {
+    uint64_t size = kUnknownFileSize; // as the file system reports it
+    std::string text;                 // the bytes before the first NUL
+    bool textAfterNul = false;        // a NUL hides bytes other than NUL behind it
+};
+
+// Reads a regular file whole. A file that cannot be opened, or that is not a regular
+// file (a FIFO would block), gives an unknown size and no text.
+ViewFileText ReadFileForView(const std::filesystem::path& path);
+
+// Reads the file line by line, the way a text-mode read of 499 characters at a time
+// does: CR LF counts as one line feed; a piece ends after a line feed or at 499
+// characters; one trailing line feed is dropped. NUL bytes are blank tape and are
+// left out. Every piece that is not empty then is handed over, each exactly once.
+// False when the file cannot be opened.
+bool ReadFileInPieces(const std::filesystem::path& path,
+                      const std::function<void(std::string_view piece)>& take,
+                      size_t pieceLimit = 499);

@@ -1,0 +1,82 @@
+#include "files/FileLoading.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Pieces(const std::filesystem::path& file) {
+    std::vector<std::string> out;
+    ReadFileInPieces(file, [&](std::string_view piece) { out.emplace_back(piece); });
+    return out;
+}
+
+TEST(FileLoading, WholeFileTextEndsAtTheFirstNul) {
+    TempDir dir;
+    ViewFileText plain = ReadFileForView(dir.Write("A.NC", "%\r\nO1\r\nM30\r\n"));
+    EXPECT_EQ(plain.size, 12u);
+    EXPECT_EQ(plain.text, "%\r\nO1\r\nM30\r\n");
+    EXPECT_FALSE(plain.textAfterNul);
+
+    ViewFileText first = ReadFileForView(dir.Write("B.NC", std::string("\0\0G01\n", 6)));
+    EXPECT_EQ(first.size, 6u);
+    EXPECT_EQ(first.text, "");
+    EXPECT_TRUE(first.textAfterNul);
+
+    // Trailing blank tape hides nothing; a NUL inside a program does.
+    EXPECT_FALSE(ReadFileForView(dir.Write("C.NC", std::string("G01\n\0\0", 6))).textAfterNul);
+    ViewFileText middle = ReadFileForView(dir.Write("D.NC", std::string("G01\n\0G02\n", 9)));
+    EXPECT_EQ(middle.text, "G01\n");
+    EXPECT_TRUE(middle.textAfterNul);
+
+    ViewFileText empty = ReadFileForView(dir.Write("E.NC", ""));
+    EXPECT_EQ(empty.size, 0u);
+    EXPECT_EQ(empty.text, "");
+}
+
+TEST(FileLoading, UnreadableFilesHaveAnUnknownSize) {
+    TempDir dir;
+    EXPECT_EQ(ReadFileForView(dir / "missing.NC").size, 4294967295u);
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(ReadFileForView(dir / "pipe").size, kUnknownFileSize); // never blocks
+    EXPECT_FALSE(ReadFileInPieces(dir / "pipe", [](std::string_view) {}));
+    EXPECT_EQ(ReadFileForView(dir.path()).size, kUnknownFileSize);
+}
+
+TEST(FileLoading, PiecesOfAtMost499Characters) {
+    TempDir dir;
+    std::string line(1200, 'X');
+    auto pieces = Pieces(dir.Write("LONG.NC", line + "\n"));
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0].size(), 499u);
+    EXPECT_EQ(pieces[1].size(), 499u);
+    EXPECT_EQ(pieces[2].size(), 202u);
+
+    // A line of exactly 499 leaves its line feed as an empty piece, which is dropped.
+    EXPECT_EQ(Pieces(dir.Write("EXACT.NC", std::string(499, 'Y') + "\nZ\n")),
+              (std::vector<std::string>{std::string(499, 'Y'), "Z"}));
+}
+
+TEST(FileLoading, EachPieceIsTakenOnce) {
+    TempDir dir;
+    struct Case {
+        std::string bytes;
+        std::vector<std::string> pieces;
+    };
+    const std::vector<Case> cases = {
+        {"G01\nG02\n", {"G01", "G02"}},
+        {"G01\nG02", {"G01", "G02"}},
+        {"G01\r\nG02\r\n", {"G01", "G02"}},
+        {std::string("\0\0\0\nG01\n\nG02\n", 13), {"G01", "G02"}},
+        {std::string("\0G01\n", 5), {"G01"}},
+        {"", {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Pieces(dir.Write("P.NC", c.bytes)), c.pieces) << c.bytes;
+}
+
+} // namespace
