@@ -1,0 +1,60 @@
+#include "files/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CommandLine, CharacterFilters) {
+    const std::string name = "この文字はファイル名に使えません。\n/:,;*?<>|";
+    const std::string folder = "この文字はディレクトリ名に使えません。\n\\,;*?<>|";
+    const std::string ext = "この文字は拡張子に使えません。\n/:,;?<>|";
+    struct Case {
+        const char* mode;
+        bool allFiles;
+        char32_t c;
+        std::optional<std::string> text;
+    };
+    const Case cases[] = {
+        {"4", true, U'*', name},
+        {"4", true, U'.', std::nullopt},
+        {"4", false, U'.', name + "."},
+        {"2", false, U'/', name + "."},
+        {"4", true, U'A', std::nullopt},
+        {"4", true, U'ｱ', std::nullopt},
+        {"4", true, U'\b', std::nullopt},
+        {"5", true, U'/', std::nullopt}, // the separator of a folder path
+        {"5", true, U':', std::nullopt},
+        {"5", true, U'\\', folder},
+        {"5", true, U'~', std::nullopt},
+        {"5", false, U'|', folder},
+        {"6", true, U'*', std::nullopt},
+        {"6", true, U':', ext},
+        {"6", true, U'.', std::nullopt},
+        {"1", true, U'*', std::nullopt},
+        {"", true, U'?', std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RefusedCharacterText(c.mode, c.allFiles, c.c), c.text)
+            << "mode " << c.mode << " char " << static_cast<unsigned>(c.c);
+}
+
+TEST(CommandLine, CopyUnderANewName) {
+    EXPECT_EQ(CopyTargetPath("/nc", "PRG2", false, "*.NC"), "/nc/PRG2.NC");
+    EXPECT_EQ(CopyTargetPath("/nc", "PRG2.TXT", true, "*.NC"), "/nc/PRG2.TXT");
+    EXPECT_EQ(CopyTargetPath("/", "PRG2", false, "*.nc"), "/PRG2.nc");
+    EXPECT_EQ(MaskExtension("*.NC"), ".NC");
+    EXPECT_EQ(MaskExtension(""), "");
+}
+
+TEST(CommandLine, MaskRule) {
+    EXPECT_EQ(MaskFromTyped("nc"), "*.nc");
+    EXPECT_EQ(MaskFromTyped("NC"), "*.NC");
+    EXPECT_EQ(MaskFromTyped(".NC"), "*.NC");
+    EXPECT_EQ(MaskFromTyped("*.NC"), "*.NC");
+    EXPECT_EQ(MaskFromTyped("O*.NC"), "O*.NC");
+    for (const char* none : {"*.*", ".*", "*.", "*"})
+        EXPECT_EQ(MaskFromTyped(none), std::nullopt) << none;
+    EXPECT_EQ(RefusedMaskText("*"), "*の拡張子設定は出来ません!!");
+}
+
+} // namespace
