@@ -1,0 +1,50 @@
+// Which device a port name "COMn" stands for, and the ports that exist. A
+// name resolves through section Ports of Dravik.INI; names without an entry
+// get the serial devices found under /sys/class/tty in a stable order, and
+// RecordPortMapping writes that automatic mapping back so that it stays put.
+#pragma once
+
+#include "platform/SerialPort.h"
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct TSettings;
+
+struct SerialDevice {
+    std::string name; // kernel name, "ttyUSB0"
+    std::string path; // the stable /dev/serial/by-id name when there is one, else /dev/<name>
+};
+
+using PortMap = std::vector<std::pair<std::string, std::string>>;
+
+// Serial devices with hardware behind them (placeholder 8250 ports left out),
+// ttyS by number, then ttyUSB, ttyACM, the rest by name.
+std::vector<SerialDevice>
+ListSerialDevices(const std::filesystem::path& sysClassTty = "/sys/class/tty",
+                  const std::filesystem::path& devRoot = "/dev");
+
+// The number n of a port name "COMn" (any letter case), or 0.
+int PortNumber(const std::string& portName);
+
+// COMn names for the devices that no entry of ports names, lowest free numbers first.
+PortMap AutomaticPortMap(const PortMap& ports, const std::vector<SerialDevice>& devices);
+
+// The device path a port name stands for, or "" when none.
+std::string PortDevicePath(const std::string& portName, const PortMap& ports,
+                           const std::vector<SerialDevice>& devices);
+// The same with the settings' Ports and the devices present now.
+std::string PortDevicePath(const std::string& portName, const TSettings& settings);
+
+// Opens the device a port name stands for (OpenSerialDevice); a name that
+// stands for none fails with ENOENT and a detail that says how to map it.
+PortOpenResult OpenPort(const std::string& portName, const TSettings& settings);
+
+// Adds the automatic mapping of the devices present now to settings.Ports.
+void RecordPortMapping(TSettings& settings);
+
+// True when COMn can be opened exclusively (it is closed again at once) and
+// is neither ModemePort1 nor ModemePort2. Shows nothing.
+bool ProbePort(int portNumber, const TSettings& settings);

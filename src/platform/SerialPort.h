@@ -1,0 +1,94 @@
+// An open serial port with the operations the transfer code needs, named after
+// the Win32 calls they stand for (GetCommState, SetCommTimeouts, PurgeComm...).
+// PosixSerialPort drives a tty through termios2 and the kernel's modem-line
+// ioctls; tests substitute their own SerialPort where modem lines must move.
+#pragma once
+
+#include <memory>
+#include <string>
+
+enum class Parity { None, Odd, Even };
+enum class StopBits { One, OneAndHalf, Two };
+// DTR/RTS: leave them as the port has them, or hold them on.
+enum class LineControl { AsPort, Enable };
+
+// The line parameters (Win32 DCB): only the fields the program sets.
+struct Dcb {
+    int BaudRate = 9600;
+    int ByteSize = 8;
+    Parity parity = Parity::None;
+    StopBits stopBits = StopBits::One;
+    bool fParity = false;           // check parity on input
+    bool fOutX = false;             // driver stops sending on XoffChar
+    bool fInX = false;              // driver sends XoffChar when its input fills
+    bool fOutxCtsFlow = false;      // driver sends only while CTS is on
+    bool fNull = false;             // discard received NUL bytes
+    bool fAbortOnError = false;     // no equivalent here; kept for the record
+    bool fTXContinueOnXoff = false; // no equivalent here; kept for the record
+    unsigned char XonChar = 0x11;
+    unsigned char XoffChar = 0x13;
+    int XonLim = 0;  // the tty driver keeps its own thresholds
+    int XoffLim = 0; // likewise
+    LineControl fDtrControl = LineControl::AsPort;
+    LineControl fRtsControl = LineControl::AsPort;
+};
+
+// Win32 COMMTIMEOUTS, in milliseconds. A total constant of 0 means no timeout.
+struct CommTimeouts {
+    int ReadIntervalTimeout = 0;
+    int ReadTotalTimeoutMultiplier = 0;
+    int ReadTotalTimeoutConstant = 0;
+    int WriteTotalTimeoutMultiplier = 0;
+    int WriteTotalTimeoutConstant = 0;
+};
+
+// Modem status bits as Win32 GetCommModemStatus gives them.
+inline constexpr unsigned kModemCts = 0x10;
+inline constexpr unsigned kModemDsr = 0x20;
+inline constexpr unsigned kModemRlsd = 0x80;
+
+enum class ReadResult { Byte, Nothing, Failed };
+enum class WriteResult { Written, WouldBlock, Failed };
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default; // closes the port (CloseHandle)
+
+    virtual bool GetCommState(Dcb& dcb) = 0;
+    virtual bool SetCommState(const Dcb& dcb) = 0;
+    virtual bool GetCommTimeouts(CommTimeouts& timeouts) = 0;
+    virtual bool SetCommTimeouts(const CommTimeouts& timeouts) = 0;
+    virtual bool SetupComm(int inputQueue, int outputQueue) = 0;
+    // Clears both queues and lets a line stopped by XOFF send again.
+    virtual bool PurgeComm() = 0;
+    virtual bool GetCommModemStatus(unsigned& bits) = 0;
+    // The number of bytes waiting in the driver's output queue.
+    virtual bool ClearCommError(int& outputQueue) = 0;
+    // One byte within the read total timeout; wait = false takes only what has arrived.
+    virtual ReadResult ReadFile(unsigned char& byte, bool wait = true) = 0;
+    // One byte. With a write total timeout the byte may wait that long for room;
+    // without one the call never blocks and reports WouldBlock instead.
+    virtual WriteResult WriteFile(unsigned char byte) = 0;
+    // Waits at most timeoutMs for room to write one byte; true when there is.
+    virtual bool WaitWritable(int timeoutMs) = 0;
+    // Discards what is still queued for output, so that closing cannot wait.
+    virtual void DiscardOutput() = 0;
+    // The errno of the last failed call (EIO, ENXIO, ENODEV: the device is gone).
+    virtual int LastError() const = 0;
+};
+
+struct PortOpenResult {
+    std::unique_ptr<SerialPort> port; // null when the open failed
+    int error = 0;                    // errno of the failure
+    std::string detail;               // device and reason, for the operator
+};
+
+// Opens a serial device for exclusive use (flock), without waiting for carrier.
+// A file that is not a terminal is refused with ENOTTY.
+PortOpenResult OpenSerialDevice(const std::string& devicePath);
+
+// True when the error means the device has gone (a USB adapter pulled).
+bool DeviceGone(int error);
+
+// The operator's reason for a failed open, naming the device.
+std::string OpenFailureDetail(const std::string& devicePath, int error);

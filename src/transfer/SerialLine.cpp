@@ -1,0 +1,358 @@
+#include "transfer/SerialLine.h"
+
+#include "app/Settings.h"
+#include "nctools/AutoSelect.h"
+#include "platform/SerialDevices.h"
+#include "transfer/SpeedString.h"
+
+
+namespace {
+
+constexpr unsigned char kDc1 = 0x11;
+constexpr unsigned char kDc2 = 0x12;
+constexpr unsigned char kDc3 = 0x13;
+constexpr unsigned char kDc4 = 0x14;
+constexpr unsigned char kDc3WithParity = 0x93;
+
+// While waiting for DC1 each poll read waits this long; with permission it takes
+// only what has already arrived, so the poll costs the line no speed.
+constexpr int kHandshakeReadMs = 10;
+constexpr int kQueueSize = 4096;
+
+} // namespace
+
+SerialLine::SerialLine(TransferHost& host, const TSettings& settings)
+    : host_(host), settings_(settings),
+      opener_([this](const std::string& portText) { return OpenPort(portText, settings_); }) {}
+
+SerialLine::~SerialLine() {
+    CloseLine();
+}
+
+void SerialLine::CloseLine() {
+    if (handle) {
+        // Whatever is still queued would make the close wait for a stopped line.
+        handle->DiscardOutput();
+        handle.reset();
+    }
+}
+
+bool SerialLine::AbortKeyDown(AbortStage stage) {
+    return stage == AbortStage::Held ? host_.AbortKeyHeld() : host_.AbortKeyPressed();
+}
+
+void SerialLine::ReleaseAbortKeys() {
+    host_.ReleaseAbortKeys();
+}
+
+void SerialLine::StopByKey() {
+    ReleaseAbortKeys();
+    abortRequested = true;
+    stoppedByKey_ = true;
+}
+
+// Processes messages and tests the stop keys the way every wait here does:
+// held first, then the messages, then pressed. True when the transfer is to stop.
+bool SerialLine::StopKeyAfterEvents() {
+    if (AbortKeyDown(AbortStage::Held)) {
+        StopByKey();
+        return true;
+    }
+    host_.ProcessEvents();
+    if (AbortKeyDown(AbortStage::Pressed)) {
+        StopByKey();
+        return true;
+    }
+    return false;
+}
+
+void SerialLine::NoteFailure() {
+    if (DeviceGone(handle->LastError())) {
+        lineLost = true;
+        abortRequested = true;
+    }
+}
+
+void SerialLine::ShowLineState(unsigned bits) {
+    host_.SetDsrLamp((bits & kModemDsr) != 0);
+    host_.SetCtsLamp((bits & kModemCts) != 0);
+}
+
+bool SerialLine::UpdateLamps(unsigned* bits) {
+    unsigned lines = 0;
+    if (!handle || !handle->GetCommModemStatus(lines)) {
+        return false;
+    }
+    lastModemBits_ = lines;
+    ShowLineState(lines);
+    if (bits != nullptr) {
+        *bits = lines;
+    }
+    return true;
+}
+
+unsigned char SerialLine::ReadByte() {
+    return ReadLineByte(true);
+}
+
+unsigned char SerialLine::ReadLineByte(bool wait) {
+    if (!handle) {
+        return 0;
+    }
+    unsigned char b = 0;
+    ReadResult result = handle->ReadFile(b, wait);
+    if (result == ReadResult::Failed) {
+        NoteFailure();
+        // A failing device answers at once; pausing keeps a polling loop off the CPU.
+        if (wait) {
+            host_.Sleep(kHandshakeReadMs);
+        }
+        return 0;
+    }
+    if (result != ReadResult::Byte) {
+        return 0;
+    }
+    if (b == kDc1) {
+        xon = true;
+        return kDc1;
+    }
+    // Only a line in EIA alone reads 0x13 as the digit 3; in ISO and in ASCII
+    // (a 7-bit line) it is DC3, or a controller on a 7-bit line could not pause us.
+    bool eiaOnly = receiveCode.eiaCode && !receiveCode.isoCode;
+    if (b == kDc3WithParity || (b == kDc3 && !eiaOnly)) {
+        xon = false;
+        return kDc3;
+    }
+    if (b == 0 || b == kDc2 || b == kDc4) {
+        return b;
+    }
+    if (!receiveCode.Known()) {
+        DetectCode(b, receiveCode);
+    }
+    return DecodeByte(b, receiveCode);
+}
+
+// The mode-1 poll: waits for the far end's permission. False when stopped.
+bool SerialLine::Handshake() {
+    for (;;) {
+        if (AbortKeyDown(AbortStage::Held)) {
+            StopByKey();
+            return false;
+        }
+        ReadLineByte(!xon);
+        host_.ProcessEvents();
+        if (AbortKeyDown(AbortStage::Pressed)) {
+            StopByKey();
+            return false;
+        }
+        if (lineLost) {
+            return false;
+        }
+        unsigned bits = 0;
+        if (!carrierLatched && handle->GetCommModemStatus(bits) && (bits & kModemRlsd) != 0) {
+            xon = true;
+            carrierLatched = true;
+        }
+        if (xon) {
+            bytesSincePoll = 0;
+            return true;
+        }
+    }
+}
+
+// Waits until at most kOutputQueueBound bytes are queued. False when stopped.
+bool SerialLine::WaitForQueueRoom() {
+    for (;;) {
+        int queued = 0;
+        if (!handle->ClearCommError(queued)) {
+            NoteFailure();
+            if (lineLost) {
+                return false;
+            }
+            queued = 0;
+        }
+        if (queued <= kOutputQueueBound) {
+            return true;
+        }
+        // A line held by CTS or a driver XOFF never drains: the stop keys must work here too.
+        if (StopKeyAfterEvents()) {
+            return false;
+        }
+        host_.Sleep(1);
+    }
+}
+
+// Writes b; a terminal whose buffer is full (a pseudo-terminal nobody reads)
+// is waited for with messages processed, never by blocking.
+void SerialLine::WriteWithRoom(unsigned char b) {
+    for (;;) {
+        WriteResult result = handle->WriteFile(b);
+        if (result == WriteResult::Written) {
+            return;
+        }
+        if (result == WriteResult::Failed) {
+            NoteFailure(); // otherwise the byte counts as sent, as it always has
+            return;
+        }
+        // Modes 2 and 4 have a write timeout, which has run out: the byte counts as sent.
+        if (mode == 2 || mode == 4 || StopKeyAfterEvents()) {
+            return;
+        }
+        handle->WaitWritable(1);
+    }
+}
+
+void SerialLine::WriteByte(unsigned char ch) {
+    if (ch == ' ' && settings_.Send_SP_Cut == "Y") {
+        return;
+    }
+    std::optional<unsigned char> b = EncodeByte(ch, SendCodeFor(settings_, selectionSending));
+    if (!b || !handle) {
+        return;
+    }
+    if (mode == 1 && bytesSincePoll >= kPollInterval) {
+        if (!Handshake()) {
+            return;
+        }
+    } else if (StopKeyAfterEvents()) {
+        return;
+    }
+    if (!WaitForQueueRoom()) {
+        return;
+    }
+    unsigned bits = 0;
+    if (handle->GetCommModemStatus(bits)) {
+        lastModemBits_ = bits;
+        if ((bits & kModemRlsd) == 0 && settings_.Signal1 == "Y" && mode == 1) {
+            abortRequested = true; // this byte still goes out
+        }
+    }
+    bool dsr = (lastModemBits_ & kModemDsr) != 0;
+    host_.SetDsrLamp(dsr);
+    if (!dsr && settings_.op6 == "Y") {
+        abortRequested = true;
+        return;
+    }
+    host_.SetCtsLamp((lastModemBits_ & kModemCts) != 0);
+    WriteWithRoom(*b);
+    ++bytesSincePoll;
+}
+
+bool SerialLine::Fail(const char* message) {
+    host_.ShowBox(HostBox::Plain, "", message);
+    return false;
+}
+
+bool SerialLine::OpenLine(int lineMode) {
+    CloseLine();
+    mode = lineMode;
+    bytesSincePoll = 0;
+    lineLost = false;
+    lastModemBits_ = 0;
+    if (lineMode < 1 || lineMode > 4) {
+        return Fail("通信エラー!!");
+    }
+    const std::string& portText = lineMode <= 2 ? settings_.Port1 : settings_.Port2;
+    PortOpenResult opened = opener_(portText);
+    if (!opened.port) {
+        host_.ShowBox(HostBox::Plain, "", portText + "のポートが開きません。!!", opened.detail);
+        return false;
+    }
+    handle = std::move(opened.port);
+    if (!Configure(lineMode)) {
+        return false;
+    }
+    UpdateLamps();
+    if (settings_.AutoSelect != "Y") {
+        return true;
+    }
+    return SendSelection();
+}
+
+bool SerialLine::Configure(int lineMode) {
+    Dcb dcb;
+    if (!handle->GetCommState(dcb)) {
+        return Fail("通信エラー!!");
+    }
+    bool firstPair = lineMode <= 2;
+    if ((firstPair ? settings_.Puncher : settings_.Reader) == "Y") {
+        workingSpeed = kTapeDeviceSpeed;
+    } else {
+        workingSpeed = firstPair ? settings_.Speed1 : settings_.Speed2;
+    }
+    SpeedParse speed = ParseSpeedString(workingSpeed);
+    if (speed.error == SpeedError::Baud) {
+        return Fail("通信設定（速度）を確認してください!!");
+    }
+    if (speed.error != SpeedError::None) {
+        return Fail("通信エラー!!");
+    }
+    dcb.BaudRate = speed.format.baud;
+    dcb.ByteSize = speed.format.dataBits;
+    dcb.parity = speed.format.parity;
+    dcb.stopBits = speed.format.stopBits;
+    dcb.fParity = false;
+    dcb.XonChar = kDc1;
+    dcb.XoffChar = settings_.DC30X93 == "Y" ? kDc3WithParity : kDc3;
+    dcb.fAbortOnError = false;
+    dcb.fTXContinueOnXoff = false;
+    dcb.fNull = true;
+    bool driverFlow = lineMode == 2 || lineMode == 4;
+    // Without the driver's XON/XOFF, DC1 and DC3 reach the program (the handshake of WriteByte).
+    dcb.fInX = driverFlow;
+    dcb.fOutX = driverFlow;
+    if (!driverFlow) {
+        dcb.fOutxCtsFlow = false;
+    }
+    dcb.XonLim = lineMode == 4 ? 1024 : 0;
+    dcb.XoffLim = lineMode == 4 ? 3072 : 2;
+    if (settings_.op1 == "Y" || settings_.AutoSelect == "Y") {
+        dcb.fDtrControl = LineControl::Enable;
+        dcb.fRtsControl = LineControl::Enable;
+    }
+    if (!handle->SetCommState(dcb)) {
+        return Fail("通信速度の設定エラー!!");
+    }
+    CommTimeouts timeouts;
+    if (!handle->GetCommTimeouts(timeouts)) {
+        return Fail("タイムアウト!!");
+    }
+    int total = driverFlow ? 1000 : 10;
+    timeouts.ReadIntervalTimeout = 0;
+    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.WriteTotalTimeoutMultiplier = 0;
+    timeouts.ReadTotalTimeoutConstant = total;
+    timeouts.WriteTotalTimeoutConstant = driverFlow ? 1000 : 0;
+    if (!handle->SetCommTimeouts(timeouts)) {
+        return Fail("タイムアウト!!");
+    }
+    handle->SetupComm(kQueueSize, kQueueSize);
+    if (!handle->PurgeComm()) {
+        return Fail("回線初期化エラー!!");
+    }
+    return true;
+}
+
+bool SerialLine::SendSelection() {
+    selectionSending = true;
+    std::optional<std::string> text = host_.AskSelectionText();
+    std::string selection = text ? FilterSelectionText(*text) : std::string();
+    if (selection.empty()) {
+        selectionSending = false;
+        host_.ShowBox(HostBox::Error, "",
+                      "自動選択番号の入力が間違っています。\n通信を一旦中止します。");
+        return false;
+    }
+    stoppedByKey_ = false;
+    // A stop key during the selection stops the transfer; the carrier and DSR
+    // rules do not, since the switch has not connected the machine yet.
+    bool sent = ::SendSelection(
+        selection,
+        [this](unsigned char c) {
+            WriteByte(c);
+            return !stoppedByKey_ && !lineLost;
+        },
+        [this](int ms) { host_.Sleep(ms); });
+    selectionSending = false;
+    return sent;
+}

@@ -1,0 +1,87 @@
+// The one open serial line of a transfer and its handshake state. OpenLine
+// opens and configures the port of a line mode; WriteByte and ReadByte move
+// single bytes under the program's own DC1/DC3 handshake and the modem lines,
+// keeping the window alive through TransferHost while they wait. Nothing here
+// blocks for longer than one read timeout or one millisecond of waiting for room.
+#pragma once
+
+#include "platform/SerialPort.h"
+#include "transfer/TapeCode.h"
+#include "transfer/TransferHost.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+struct TSettings;
+
+enum class AbortStage { Held, Pressed };
+
+// Bytes allowed in the driver's output queue before WriteByte waits: it
+// limits what is already on its way when the far end sends DC3.
+inline constexpr int kOutputQueueBound = 258;
+// Bytes written between two handshake polls in mode 1.
+inline constexpr int kPollInterval = 10;
+
+class SerialLine {
+public:
+    using PortOpener = std::function<PortOpenResult(const std::string& portText)>;
+
+    SerialLine(TransferHost& host, const TSettings& settings);
+    ~SerialLine();
+    SerialLine(const SerialLine&) = delete;
+    SerialLine& operator=(const SerialLine&) = delete;
+
+    // Replaces how a port text becomes an open port (tests hand out fake ports).
+    void SetPortOpener(PortOpener opener) { opener_ = std::move(opener); }
+
+    // Opens and configures the line of mode 1 to 4 and sends the port-switch
+    // selection when AutoSelect is on. On false the operator has been told why;
+    // a port that was opened stays open until CloseLine.
+    bool OpenLine(int lineMode);
+    // Discards what is still queued for output and closes the port.
+    void CloseLine();
+    bool IsOpen() const { return handle != nullptr; }
+
+    // One received character; 0 when there is none (timeout, NUL, no code).
+    unsigned char ReadByte();
+    // Converts and writes one character under the handshake; may set abortRequested.
+    void WriteByte(unsigned char ch);
+    // Reads the modem lines and shows them; false when they cannot be read.
+    bool UpdateLamps(unsigned* bits = nullptr);
+    bool AbortKeyDown(AbortStage stage);
+    void ReleaseAbortKeys();
+
+    // The record the transfer jobs read and preset.
+    std::unique_ptr<SerialPort> handle;
+    int mode = 0;
+    bool xon = false;            // the far end allows sending
+    bool carrierLatched = false; // carrier detect was once taken as permission
+    bool abortRequested = false; // the transfer is to stop
+    int bytesSincePoll = 0;
+    bool selectionSending = false; // port-switch selection: no code conversion
+    ReceiveCode receiveCode;
+    std::string workingSpeed; // the speed string the line was opened with
+    // The device went away (a USB adapter pulled): reads and writes fail. It
+    // also sets abortRequested, so that a transfer stops instead of pretending.
+    bool lineLost = false;
+
+private:
+    unsigned char ReadLineByte(bool wait);
+    bool Handshake();
+    bool WaitForQueueRoom();
+    void WriteWithRoom(unsigned char b);
+    void StopByKey();
+    bool StopKeyAfterEvents();
+    void NoteFailure();
+    bool Fail(const char* message);
+    bool Configure(int lineMode);
+    bool SendSelection();
+    void ShowLineState(unsigned bits);
+
+    TransferHost& host_;
+    const TSettings& settings_;
+    PortOpener opener_;
+    unsigned lastModemBits_ = 0;
+    bool stoppedByKey_ = false;
+};

@@ -1,0 +1,122 @@
+// A SerialPort for tests: modem lines that move, an output queue count, input
+// bytes handed out one per read, and failures on demand. The state is shared,
+// so a test still sees it after the line took the port over.
+#pragma once
+
+#include "platform/SerialPort.h"
+
+#include <cerrno>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct FakePortState {
+    Dcb dcb;
+    CommTimeouts timeouts;
+    bool failGetState = false;
+    bool failSetState = false;
+    bool failGetTimeouts = false;
+    bool failSetTimeouts = false;
+    bool failPurge = false;
+    int purges = 0;
+    int setups = 0;
+    bool modemReadable = true;
+    unsigned modemBits = kModemCts | kModemDsr | kModemRlsd;
+    int outputQueue = 0;
+    std::deque<int> outputQueueSequence; // counts handed out first, one per query
+    int queueQueries = 0;
+    std::deque<unsigned char> input;
+    std::vector<bool> readWaits; // the wait argument of every read
+    std::vector<unsigned char> written;
+    int writeBlocks = 0; // WouldBlock answers before writes succeed
+    bool gone = false;   // the device was pulled: everything fails with EIO
+    bool discarded = false;
+    bool closed = false;
+};
+
+class FakeSerialPort : public SerialPort {
+public:
+    explicit FakeSerialPort(std::shared_ptr<FakePortState> state) : s_(std::move(state)) {}
+    ~FakeSerialPort() override { s_->closed = true; }
+
+    bool GetCommState(Dcb& dcb) override {
+        dcb = s_->dcb;
+        return !s_->failGetState;
+    }
+    bool SetCommState(const Dcb& dcb) override {
+        if (s_->failSetState) {
+            return false;
+        }
+        s_->dcb = dcb;
+        return true;
+    }
+    bool GetCommTimeouts(CommTimeouts& timeouts) override {
+        timeouts = s_->timeouts;
+        return !s_->failGetTimeouts;
+    }
+    bool SetCommTimeouts(const CommTimeouts& timeouts) override {
+        if (s_->failSetTimeouts) {
+            return false;
+        }
+        s_->timeouts = timeouts;
+        return true;
+    }
+    bool SetupComm(int, int) override {
+        ++s_->setups;
+        return true;
+    }
+    bool PurgeComm() override {
+        ++s_->purges;
+        return !s_->failPurge;
+    }
+    bool GetCommModemStatus(unsigned& bits) override {
+        if (s_->gone || !s_->modemReadable) {
+            return false;
+        }
+        bits = s_->modemBits;
+        return true;
+    }
+    bool ClearCommError(int& outputQueue) override {
+        ++s_->queueQueries;
+        if (s_->gone) {
+            return false;
+        }
+        if (!s_->outputQueueSequence.empty()) {
+            outputQueue = s_->outputQueueSequence.front();
+            s_->outputQueueSequence.pop_front();
+        } else {
+            outputQueue = s_->outputQueue;
+        }
+        return true;
+    }
+    ReadResult ReadFile(unsigned char& byte, bool wait) override {
+        s_->readWaits.push_back(wait);
+        if (s_->gone) {
+            return ReadResult::Failed;
+        }
+        if (s_->input.empty()) {
+            return ReadResult::Nothing;
+        }
+        byte = s_->input.front();
+        s_->input.pop_front();
+        return ReadResult::Byte;
+    }
+    WriteResult WriteFile(unsigned char byte) override {
+        if (s_->gone) {
+            return WriteResult::Failed;
+        }
+        if (s_->writeBlocks > 0) {
+            --s_->writeBlocks;
+            return WriteResult::WouldBlock;
+        }
+        s_->written.push_back(byte);
+        return WriteResult::Written;
+    }
+    bool WaitWritable(int) override { return s_->writeBlocks == 0; }
+    void DiscardOutput() override { s_->discarded = true; }
+    int LastError() const override { return s_->gone ? EIO : 0; }
+
+private:
+    std::shared_ptr<FakePortState> s_;
+};

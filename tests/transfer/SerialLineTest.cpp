@@ -1,0 +1,506 @@
+// SerialLine on a fake port: the modem lines, the output queue count and
+// 7 data bits, which a pseudo-terminal cannot show.
+#include "transfer/SerialLine.h"
+#include "app/Settings.h"
+#include "support/FakeSerialPort.h"
+#include "support/FakeTransferHost.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+class SerialLineTest : public ::testing::Test {
+protected:
+    SerialLineTest() {
+        settings.Port1 = "COM3";
+        settings.Port2 = "COM4";
+        settings.Speed1 = "9600,8,N,2";
+        settings.Speed2 = "4800,7,E,1";
+        settings.Signal1 = "N";
+        line.SetPortOpener([this](const std::string& port) {
+            openedPorts.push_back(port);
+            PortOpenResult result;
+            if (refuseOpen) {
+                result.error = EBUSY;
+                result.detail = "/dev/ttyUSB0: busy";
+            } else {
+                result.port = std::make_unique<FakeSerialPort>(port_);
+            }
+            return result;
+        });
+    }
+
+    // Opens mode 1 and prepares the state a send job has once the NC gave permission.
+    void OpenSending() {
+        ASSERT_TRUE(line.OpenLine(1));
+        line.xon = true;
+        line.carrierLatched = true;
+        line.receiveCode = kIsoCode;
+    }
+
+    void Send(std::string_view text) {
+        for (char c : text) {
+            line.WriteByte(static_cast<unsigned char>(c));
+        }
+    }
+
+    std::vector<std::string> BoxTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& box : host.boxes) {
+            texts.push_back(box.text);
+        }
+        return texts;
+    }
+
+    TSettings settings;
+    FakeTransferHost host;
+    std::shared_ptr<FakePortState> port_ = std::make_shared<FakePortState>();
+    FakePortState& port = *port_;
+    SerialLine line{host, settings};
+    std::vector<std::string> openedPorts;
+    bool refuseOpen = false;
+};
+
+TEST_F(SerialLineTest, ModeTablesReachTheDriver) {
+    struct Case {
+        int mode;
+        const char* port;
+        int baud, bits;
+        Parity parity;
+        bool driverFlow;
+        int xonLim, xoffLim, readMs, writeMs;
+    } cases[] = {
+        {1, "COM3", 9600, 8, Parity::None, false, 0, 2, 10, 0},
+        {2, "COM3", 9600, 8, Parity::None, true, 0, 2, 1000, 1000},
+        {3, "COM4", 4800, 7, Parity::Even, false, 0, 2, 10, 0},
+        {4, "COM4", 4800, 7, Parity::Even, true, 1024, 3072, 1000, 1000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        port.dcb.fOutxCtsFlow = true; // modes 2 and 4 keep the port's CTS flow
+        port.dcb.fParity = true;
+        openedPorts.clear();
+        ASSERT_TRUE(line.OpenLine(c.mode));
+        EXPECT_EQ(openedPorts, std::vector<std::string>{c.port});
+        const Dcb& d = port.dcb;
+        EXPECT_EQ(d.BaudRate, c.baud);
+        EXPECT_EQ(d.ByteSize, c.bits);
+        EXPECT_EQ(d.parity, c.parity);
+        EXPECT_EQ(d.stopBits, c.mode <= 2 ? StopBits::Two : StopBits::One);
+        EXPECT_FALSE(d.fParity);
+        EXPECT_EQ(d.fOutX, c.driverFlow);
+        EXPECT_EQ(d.fInX, c.driverFlow);
+        EXPECT_EQ(d.fOutxCtsFlow, c.driverFlow);
+        EXPECT_TRUE(d.fNull);
+        EXPECT_EQ(d.XonChar, 0x11);
+        EXPECT_EQ(d.XoffChar, 0x93); // DC3(0X93) defaults to "Y"
+        EXPECT_EQ(d.XonLim, c.xonLim);
+        EXPECT_EQ(d.XoffLim, c.xoffLim);
+        EXPECT_EQ(d.fDtrControl, LineControl::AsPort);
+        EXPECT_EQ(port.timeouts.ReadTotalTimeoutConstant, c.readMs);
+        EXPECT_EQ(port.timeouts.WriteTotalTimeoutConstant, c.writeMs);
+        EXPECT_EQ(port.timeouts.ReadIntervalTimeout, 0);
+        EXPECT_GE(port.purges, 1);
+        EXPECT_EQ(line.mode, c.mode);
+        line.CloseLine();
+        EXPECT_TRUE(port.discarded);
+    }
+    EXPECT_TRUE(host.boxes.empty());
+}
+
+TEST_F(SerialLineTest, TapeDeviceStopCharacterAndModemControl) {
+    settings.Puncher = "Y";
+    settings.Speed1 = "19200,7,E,1";
+    settings.DC30X93 = "N";
+    settings.op1 = "Y";
+    ASSERT_TRUE(line.OpenLine(2));
+    EXPECT_EQ(port.dcb.BaudRate, 4800);
+    EXPECT_EQ(port.dcb.ByteSize, 8);
+    EXPECT_EQ(port.dcb.parity, Parity::None);
+    EXPECT_EQ(port.dcb.stopBits, StopBits::Two);
+    EXPECT_EQ(line.workingSpeed, "4800,8,N,2");
+    EXPECT_EQ(port.dcb.XoffChar, 0x13);
+    EXPECT_EQ(port.dcb.fDtrControl, LineControl::Enable);
+    EXPECT_EQ(port.dcb.fRtsControl, LineControl::Enable);
+    // The reader setting belongs to modes 3 and 4 only.
+    ASSERT_TRUE(line.OpenLine(4));
+    EXPECT_EQ(port.dcb.ByteSize, 7);
+    EXPECT_EQ(line.workingSpeed, "4800,7,E,1");
+}
+
+TEST_F(SerialLineTest, EveryOpenFailureHasItsMessage) {
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        const char* message;
+        bool handleLeftOpen;
+    } cases[] = {
+        {"busy", [&] { refuseOpen = true; }, "COM3のポートが開きません。!!", false},
+        {"baud", [&] { settings.Speed1 = "600,8,N,2"; }, "通信設定（速度）を確認してください!!",
+         true},
+        {"letters", [&] { settings.Speed1 = "fast"; }, "通信エラー!!", true},
+        {"empty", [&] { settings.Speed1 = ""; }, "通信エラー!!", true},
+        {"long", [&] { settings.Speed1 = std::string(300, '9'); }, "通信エラー!!", true},
+        {"stop bits", [&] { settings.Speed1 = "9600,8,N,x"; }, "通信エラー!!", true},
+        {"state read", [&] { port.failGetState = true; }, "通信エラー!!", true},
+        {"parameters", [&] { port.failSetState = true; }, "通信速度の設定エラー!!", true},
+        {"timeouts read", [&] { port.failGetTimeouts = true; }, "タイムアウト!!", true},
+        {"timeouts", [&] { port.failSetTimeouts = true; }, "タイムアウト!!", true},
+        {"purge", [&] { port.failPurge = true; }, "回線初期化エラー!!", true},
+        {"selection cancelled", [&] { settings.AutoSelect = "Y"; },
+         "自動選択番号の入力が間違っています。\n通信を一旦中止します。", true},
+        {"selection empty",
+         [&] {
+             settings.AutoSelect = "Y";
+             host.selection = "";
+         },
+         "自動選択番号の入力が間違っています。\n通信を一旦中止します。", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings = TSettings();
+        settings.Port1 = "COM3";
+        port = FakePortState();
+        refuseOpen = false;
+        host.boxes.clear();
+        host.selection.reset();
+        c.arrange();
+        EXPECT_FALSE(line.OpenLine(1));
+        ASSERT_EQ(host.boxes.size(), 1u);
+        EXPECT_EQ(host.boxes[0].text, c.message);
+        EXPECT_EQ(line.IsOpen(), c.handleLeftOpen);
+        EXPECT_FALSE(line.selectionSending);
+    }
+}
+
+TEST_F(SerialLineTest, RefusedPortNamesTheDeviceAndReason) {
+    refuseOpen = true;
+    EXPECT_FALSE(line.OpenLine(3));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].kind, HostBox::Plain);
+    EXPECT_EQ(host.boxes[0].text, "COM4のポートが開きません。!!");
+    EXPECT_EQ(host.boxes[0].detail, "/dev/ttyUSB0: busy");
+}
+
+TEST_F(SerialLineTest, SelectionGoesOutUnconvertedWithItsPauses) {
+    settings.AutoSelect = "Y";
+    settings.Code = "Y"; // EIA on an 8-bit line: "1" would otherwise be 0x01
+    struct Case {
+        const char* text;
+        Bytes sent;
+        std::vector<int> sleeps;
+    } cases[] = {
+        {"2", {'2'}, {3000}},
+        {"1-3", {'1', '3'}, {3000, 3000}},
+        {"12-3", {'1', '2'}, {3000, 3000}}, // the field holds three characters
+        {"-", {}, {3000, 3000}},
+        {"1--", {'1'}, {3000, 3000, 3000}},
+        {"5x4", {'5', '4'}, {3000}}, // what slipped past the field's filter is dropped
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        port.written.clear();
+        host.sleeps.clear();
+        host.selection = c.text;
+        ASSERT_TRUE(line.OpenLine(1));
+        EXPECT_EQ(port.written, c.sent);
+        EXPECT_EQ(host.sleeps, c.sleeps);
+        EXPECT_FALSE(line.selectionSending);
+        EXPECT_EQ(port.dcb.fDtrControl, LineControl::Enable);
+    }
+    // Afterwards the transfer's own characters are converted again.
+    port.written.clear();
+    line.WriteByte('1');
+    EXPECT_EQ(port.written, Bytes{0x01});
+}
+
+TEST_F(SerialLineTest, SelectionPausesBetweenCharactersInOrder) {
+    settings.AutoSelect = "Y";
+    host.selection = "1-3";
+    std::vector<size_t> writtenAtPause; // pauses taken before each character's write
+    host.onEvents = [&](FakeTransferHost& h) { writtenAtPause.push_back(h.sleeps.size()); };
+    ASSERT_TRUE(line.OpenLine(1));
+    EXPECT_EQ(host.now, 6000);
+    // "1" is written before the first pause, "3" between the two.
+    EXPECT_EQ(writtenAtPause, (std::vector<size_t>{0, 1}));
+    EXPECT_EQ(port.written, (Bytes{'1', '3'}));
+}
+
+TEST_F(SerialLineTest, StopKeyDuringSelectionStopsTheTransfer) {
+    settings.AutoSelect = "Y";
+    host.selection = "12";
+    host.pressed = true;
+    EXPECT_FALSE(line.OpenLine(1));
+    EXPECT_TRUE(port.written.empty());
+    EXPECT_EQ(host.releases, 1);
+    EXPECT_TRUE(host.boxes.empty()); // the job's stop path reports it
+}
+
+TEST_F(SerialLineTest, CarrierOffDuringSelectionDoesNotStopIt) {
+    settings.AutoSelect = "Y";
+    settings.Signal1 = "Y";
+    port.modemBits = kModemDsr;
+    host.selection = "3";
+    EXPECT_TRUE(line.OpenLine(1));
+    EXPECT_EQ(port.written, Bytes{'3'});
+}
+
+TEST_F(SerialLineTest, BlankCutAndCharactersWithoutCode) {
+    OpenSending();
+    settings.Send_SP_Cut = "Y";
+    Send("G0 X1");
+    EXPECT_EQ(port.written, (Bytes{0x47, 0x30, 0xD8, 0xB1}));
+    settings.Code = "Y";
+    port.written.clear();
+    Send("x*#\t=;N1");
+    EXPECT_EQ(port.written, (Bytes{0x45, 0x01}));
+    EXPECT_EQ(line.bytesSincePoll, 6);
+}
+
+TEST_F(SerialLineTest, SevenBitLineSendsCharactersUnchanged) {
+    settings.Speed1 = "9600,7,E,2";
+    settings.Code = "Y";
+    OpenSending();
+    EXPECT_EQ(port.dcb.ByteSize, 7);
+    Send("O1a*\n");
+    EXPECT_EQ(port.written, (Bytes{'O', '1', 'a', '*', '\n'}));
+}
+
+TEST_F(SerialLineTest, DsrDropWithAndWithoutOp6) {
+    OpenSending();
+    port.modemBits = kModemCts | kModemRlsd;
+    line.WriteByte('G');
+    EXPECT_EQ(host.dsrLamp, false);
+    EXPECT_EQ(port.written.size(), 1u);
+    EXPECT_FALSE(line.abortRequested);
+
+    settings.op6 = "Y";
+    line.WriteByte('G');
+    EXPECT_TRUE(line.abortRequested);
+    EXPECT_EQ(port.written.size(), 1u);
+
+    port.modemBits |= kModemDsr;
+    line.abortRequested = false;
+    line.WriteByte('G');
+    EXPECT_EQ(host.dsrLamp, true);
+    EXPECT_EQ(port.written.size(), 2u);
+}
+
+TEST_F(SerialLineTest, UnreadableModemLinesUseTheLastState) {
+    OpenSending(); // the open read DSR on
+    port.modemReadable = false;
+    port.modemBits = 0;
+    settings.op6 = "Y";
+    line.WriteByte('G');
+    EXPECT_FALSE(line.abortRequested);
+    EXPECT_EQ(port.written.size(), 1u);
+}
+
+TEST_F(SerialLineTest, CarrierDropStopsOnlyInModeOneWithSignal1) {
+    settings.Signal1 = "Y";
+    OpenSending();
+    port.modemBits = kModemCts | kModemDsr;
+    line.WriteByte('G');
+    EXPECT_TRUE(line.abortRequested);
+    EXPECT_EQ(port.written.size(), 1u); // this byte still goes out
+
+    ASSERT_TRUE(line.OpenLine(4));
+    line.abortRequested = false;
+    line.WriteByte(0x11);
+    EXPECT_FALSE(line.abortRequested);
+}
+
+TEST_F(SerialLineTest, CtsLampFollowsTheLine) {
+    OpenSending();
+    EXPECT_EQ(host.ctsLamp, true);
+    port.modemBits = kModemDsr | kModemRlsd;
+    line.WriteByte('G');
+    EXPECT_EQ(host.ctsLamp, false);
+    EXPECT_EQ(host.dsrLamp, true);
+    unsigned bits = 0;
+    port.modemBits = kModemCts;
+    EXPECT_TRUE(line.UpdateLamps(&bits));
+    EXPECT_EQ(bits, kModemCts);
+    EXPECT_EQ(host.ctsLamp, true);
+    EXPECT_EQ(host.dsrLamp, false);
+    port.modemReadable = false;
+    EXPECT_FALSE(line.UpdateLamps());
+}
+
+TEST_F(SerialLineTest, PollEveryTenBytesTakesWhatArrivedWithoutWaiting) {
+    OpenSending();
+    Send("0123456789");
+    EXPECT_TRUE(port.readWaits.empty());
+    port.input = {0x93}; // DC3 with parity: seen at the next poll
+    host.onEvents = [&](FakeTransferHost& h) {
+        if (h.events == 14) {
+            h.pressed = true;
+        }
+    };
+    line.WriteByte('A');
+    EXPECT_EQ(port.written.size(), 10u); // held back, waiting for DC1 until the stop key
+    ASSERT_EQ(port.readWaits.size(), 4u);
+    EXPECT_FALSE(port.readWaits[0]); // with permission: no 10 ms wait
+    EXPECT_TRUE(port.readWaits[1]);  // without: 10 ms per read
+    EXPECT_TRUE(line.abortRequested);
+}
+
+TEST_F(SerialLineTest, XoffWaitsUntilDc1) {
+    OpenSending();
+    line.xon = false;
+    line.bytesSincePoll = 10;
+    host.onEvents = [&](FakeTransferHost& h) {
+        if (h.events == 5) {
+            port.input.push_back(0x11);
+        }
+    };
+    line.WriteByte('A');
+    EXPECT_EQ(port.written, Bytes{0x41});
+    EXPECT_TRUE(line.xon);
+    EXPECT_EQ(line.bytesSincePoll, 1);
+    // Every read while waiting for DC1 waited its 10 ms on the line.
+    EXPECT_EQ(port.readWaits, std::vector<bool>(6, true));
+}
+
+TEST_F(SerialLineTest, XoffWaitEndsAtFirstCarrierOrStopKey) {
+    OpenSending();
+    line.xon = false;
+    line.carrierLatched = false;
+    line.bytesSincePoll = 10;
+    port.modemBits = kModemDsr;
+    host.onEvents = [&](FakeTransferHost& h) {
+        if (h.events == 3) {
+            port.modemBits |= kModemRlsd;
+        }
+    };
+    line.WriteByte('A');
+    EXPECT_TRUE(line.xon);
+    EXPECT_TRUE(line.carrierLatched);
+    EXPECT_EQ(port.written.size(), 1u);
+
+    // Once latched, carrier no longer gives permission: only DC1 or a stop key.
+    line.xon = false;
+    line.bytesSincePoll = 10;
+    host.onEvents = [&](FakeTransferHost& h) {
+        if (h.events == 20) {
+            h.pressed = true;
+        }
+    };
+    line.WriteByte('B');
+    EXPECT_TRUE(line.abortRequested);
+    EXPECT_EQ(port.written.size(), 1u);
+    EXPECT_EQ(host.releases, 1);
+}
+
+TEST_F(SerialLineTest, StopKeyHeldOrPressedStopsBeforeTheByte) {
+    OpenSending();
+    host.held = true;
+    line.WriteByte('A');
+    EXPECT_TRUE(line.abortRequested);
+    EXPECT_EQ(host.events, 0); // held is tested before the messages
+    EXPECT_EQ(host.releases, 1);
+    line.abortRequested = false;
+    host.pressed = true;
+    line.WriteByte('A');
+    EXPECT_TRUE(line.abortRequested);
+    EXPECT_TRUE(port.written.empty());
+}
+
+TEST_F(SerialLineTest, OutputQueueBoundWaitsWithoutSpinning) {
+    OpenSending();
+    port.outputQueueSequence = {300, 290, 270, 259, 258};
+    line.WriteByte('A');
+    EXPECT_EQ(port.written.size(), 1u);
+    EXPECT_EQ(port.queueQueries, 5);
+    // Four waits, each with the messages processed and a sleep of 1 ms.
+    EXPECT_EQ(host.sleeps, std::vector<int>(4, 1));
+    EXPECT_GE(host.events, 4);
+}
+
+TEST_F(SerialLineTest, QueueThatNeverDrainsCanBeStopped) {
+    OpenSending();
+    port.outputQueue = 4000;
+    host.onEvents = [&](FakeTransferHost& h) {
+        if (h.events == 50) {
+            h.pressed = true;
+        }
+    };
+    line.WriteByte('A');
+    EXPECT_TRUE(line.abortRequested);
+    EXPECT_TRUE(port.written.empty());
+}
+
+TEST_F(SerialLineTest, FullTerminalBufferIsWaitedForNotDropped) {
+    OpenSending();
+    port.writeBlocks = 3;
+    line.WriteByte('A');
+    EXPECT_EQ(port.written, Bytes{0x41});
+    EXPECT_FALSE(line.abortRequested);
+}
+
+TEST_F(SerialLineTest, VanishedDeviceStopsTheTransfer) {
+    OpenSending();
+    port.gone = true;
+    line.WriteByte('A');
+    EXPECT_TRUE(line.lineLost);
+    EXPECT_TRUE(line.abortRequested);
+    line.abortRequested = false;
+    EXPECT_EQ(line.ReadByte(), 0);
+    EXPECT_TRUE(line.abortRequested);
+    EXPECT_EQ(host.sleeps.back(), 10); // a failing read does not spin
+}
+
+TEST_F(SerialLineTest, ReadByteHandshakeAndCodes) {
+    ASSERT_TRUE(line.OpenLine(4));
+    struct Case {
+        ReceiveCode state;
+        unsigned char in;
+        unsigned char out;
+        bool xonAfter;
+    } cases[] = {
+        {kIsoCode, 0x11, 0x11, true},    {kIsoCode, 0x13, 0x13, false},
+        {kEiaCode, 0x13, '3', true},     {kEiaCode, 0x93, 0x13, false},
+        {kAsciiCode, 0x13, 0x13, false}, {kIsoCode, 0x00, 0x00, true},
+        {kEiaCode, 0x12, 0x12, true},    {kEiaCode, 0x14, 0x14, true},
+        {kIsoCode, 0xCF, 'O', true},     {kEiaCode, 0x80, '\n', true},
+        {kAsciiCode, 0xC1, 0xC1, true},  {kEiaCode, 0x3C, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.in));
+        line.receiveCode = c.state;
+        line.xon = true;
+        port.input = {c.in};
+        EXPECT_EQ(line.ReadByte(), c.out);
+        EXPECT_EQ(line.xon, c.xonAfter);
+    }
+    // A timeout gives 0 and leaves xon alone.
+    line.xon = false;
+    EXPECT_EQ(line.ReadByte(), 0);
+    EXPECT_FALSE(line.xon);
+}
+
+TEST_F(SerialLineTest, ReadByteDecidesTheCodeOnTheFirstDataByte) {
+    ASSERT_TRUE(line.OpenLine(4));
+    line.receiveCode = kUndecidedCode;
+    port.input = {0x0B, 0x46}; // EIA "%" then "O"
+    EXPECT_EQ(line.ReadByte(), '%');
+    EXPECT_EQ(line.receiveCode, kEiaCode);
+    EXPECT_EQ(line.ReadByte(), 'O');
+    line.receiveCode = kUndecidedCode;
+    port.input = {0x0A};
+    EXPECT_EQ(line.ReadByte(), '\n');
+    EXPECT_EQ(line.receiveCode, kIsoCode);
+}
+
+TEST_F(SerialLineTest, BadLineModeAndClosedLine) {
+    EXPECT_FALSE(line.OpenLine(0));
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"通信エラー!!"});
+    EXPECT_TRUE(openedPorts.empty());
+    line.WriteByte('A');
+    EXPECT_EQ(line.ReadByte(), 0);
+    EXPECT_FALSE(line.UpdateLamps());
+}
+
+} // namespace
