@@ -5,7 +5,6 @@
 #include "platform/SerialDevices.h"
 #include "transfer/SpeedString.h"
 
-
 namespace {
 
 constexpr unsigned char kDc1 = 0x11;
