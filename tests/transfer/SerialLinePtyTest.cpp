@@ -1,0 +1,266 @@
+// SerialLine with the real serial module on pseudo-terminal pairs: the test
+// plays the controller on the master side.
+#include "app/Settings.h"
+#include "platform/SerialDevices.h"
+#include "support/FakeTransferHost.h"
+#include "support/PseudoTerminal.h"
+#include "support/RecordingSerialSystem.h"
+#include "support/TempDir.h"
+#include "transfer/SerialLine.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <termios.h>
+
+namespace {
+
+class SerialLinePtyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.Ok());
+        settings.Ports = {{"COM9", pty.SlavePath()}};
+        settings.Port1 = "COM9";
+        settings.Port2 = "COM9";
+        settings.Speed1 = "4800,8,N,2";
+        settings.Speed2 = "4800,8,N,2";
+        settings.Signal1 = "N";
+    }
+
+    void OpenSending(int mode = 1) {
+        ASSERT_TRUE(line.OpenLine(mode)) << (host.boxes.empty() ? "" : host.boxes[0].detail);
+        line.xon = true;
+        line.carrierLatched = true;
+        line.receiveCode = kIsoCode;
+    }
+
+    termios SlaveTermios() {
+        termios t{};
+        int fd = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(tcgetattr(fd, &t), 0);
+        ::close(fd);
+        return t;
+    }
+
+    PseudoTerminal pty;
+    RecordingSerialSystem sys;
+    TSettings settings;
+    FakeTransferHost host;
+    SerialLine line{host, settings};
+};
+
+TEST_F(SerialLinePtyTest, BytesBothWaysAt8N2InRawMode) {
+    OpenSending();
+    termios t = SlaveTermios();
+    EXPECT_EQ(cfgetospeed(&t), B4800);
+    EXPECT_EQ(t.c_cflag & CSIZE, CS8);
+    EXPECT_TRUE(t.c_cflag & CSTOPB);
+    EXPECT_FALSE(t.c_cflag & PARENB);
+    EXPECT_TRUE(t.c_cflag & CLOCAL);
+    EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN));
+    EXPECT_FALSE(t.c_iflag & (ICRNL | INLCR | IGNCR | ISTRIP | IXON | IXOFF | INPCK));
+    EXPECT_FALSE(t.c_oflag & OPOST);
+
+    for (char c : std::string("%\nO1\r")) {
+        line.WriteByte(static_cast<unsigned char>(c));
+    }
+    EXPECT_EQ(pty.Receive(5), "\xA5\x0A\xCF\xB1\x8D");
+
+    sys.realWaitCapMs = 2000; // the bytes are on their way: wait for them, not for a timeout
+    ASSERT_TRUE(pty.Send(std::string("\xCF\x11\x8D\x0A\x93\x00\xB1", 7)));
+    std::string got;
+    for (int i = 0; i < 7; ++i) {
+        got.push_back(static_cast<char>(line.ReadByte()));
+    }
+    // DC1 and DC3 reach the program in mode 1; CR stays CR, bit 7 is not stripped.
+    EXPECT_EQ(got, std::string("O\x11\x0D\x0A\x13\x00"
+                               "1",
+                               7));
+    EXPECT_FALSE(line.xon);
+}
+
+TEST_F(SerialLinePtyTest, DriverStopCharacterInModesTwoAndFour) {
+    settings.Speed1 = settings.Speed2 = "9600,7,E,2"; // characters go out unchanged
+    for (int mode : {2, 4}) {
+        SCOPED_TRACE(mode);
+        settings.DC30X93 = "Y";
+        OpenSending(mode);
+        line.receiveCode = kAsciiCode;
+        termios t = SlaveTermios();
+        EXPECT_TRUE(t.c_iflag & IXON);
+        EXPECT_TRUE(t.c_iflag & IXOFF);
+        EXPECT_EQ(t.c_cc[VSTOP], 0x93);
+
+        sys.realWaitCapMs = 2000;
+        // 0x13 passes as data; 0x93 is taken by the driver and stops its output.
+        ASSERT_TRUE(pty.Send("\x13"
+                             "A\x93"
+                             "B"));
+        EXPECT_EQ(line.ReadByte(), 0x13);
+        EXPECT_EQ(line.ReadByte(), 'A');
+        EXPECT_EQ(line.ReadByte(), 'B');
+
+        sys.realWaitCapMs = 0;
+        sys.polls.clear();
+        line.WriteByte('x'); // refused by the stopped line: the write timeout runs out
+        EXPECT_EQ(sys.TimeoutsFor(POLLOUT), std::vector<int>{1000});
+
+        sys.realWaitCapMs = 2000;
+        ASSERT_TRUE(pty.Send("\x11"));
+        line.WriteByte('y');
+        EXPECT_EQ(pty.Receive(1), "y");
+        line.CloseLine();
+    }
+    settings.DC30X93 = "N";
+    OpenSending(4);
+    line.receiveCode = kAsciiCode;
+    EXPECT_EQ(SlaveTermios().c_cc[VSTOP], 0x13);
+    sys.realWaitCapMs = 2000;
+    ASSERT_TRUE(pty.Send("\x13"
+                         "C\x11"));
+    EXPECT_EQ(line.ReadByte(), 'C');
+}
+
+TEST_F(SerialLinePtyTest, ReadTimeoutsHandedToPoll) {
+    struct Case {
+        int mode;
+        int timeout;
+    } cases[] = {{1, 10}, {2, 1000}, {3, 10}, {4, 1000}};
+    for (auto c : cases) {
+        OpenSending(c.mode);
+        sys.polls.clear();
+        EXPECT_EQ(line.ReadByte(), 0);
+        EXPECT_EQ(sys.TimeoutsFor(POLLIN), std::vector<int>{c.timeout}) << c.mode;
+        line.CloseLine();
+    }
+    // The mode-1 poll with permission takes what has arrived; without, it waits 10 ms a read.
+    OpenSending(1);
+    line.bytesSincePoll = 10;
+    sys.polls.clear();
+    line.WriteByte('A');
+    EXPECT_EQ(sys.TimeoutsFor(POLLIN), std::vector<int>{0});
+    line.xon = false;
+    line.bytesSincePoll = 10;
+    host.events = 0;
+    host.onEvents = [](FakeTransferHost& h) {
+        if (h.events == 3) {
+            h.pressed = true;
+        }
+    };
+    sys.polls.clear();
+    line.WriteByte('B');
+    EXPECT_EQ(sys.TimeoutsFor(POLLIN), (std::vector<int>{10, 10, 10}));
+    EXPECT_EQ(pty.Receive(1), "A");
+}
+
+TEST_F(SerialLinePtyTest, SecondExclusiveOpenIsRefused) {
+    OpenSending();
+    FakeTransferHost otherHost;
+    SerialLine other(otherHost, settings);
+    EXPECT_FALSE(other.OpenLine(1));
+    ASSERT_EQ(otherHost.boxes.size(), 1u);
+    EXPECT_EQ(otherHost.boxes[0].text, "COM9のポートが開きません。!!");
+    EXPECT_NE(otherHost.boxes[0].detail.find(pty.SlavePath()), std::string::npos);
+    EXPECT_NE(otherHost.boxes[0].detail.find("使用中"), std::string::npos);
+
+    EXPECT_FALSE(ProbePort(9, settings));
+    line.CloseLine();
+    EXPECT_TRUE(ProbePort(9, settings));
+    settings.ModemePort2 = "com9";
+    EXPECT_FALSE(ProbePort(9, settings));
+    EXPECT_TRUE(other.OpenLine(1)); // the modem exclusion is the probe's only
+}
+
+TEST_F(SerialLinePtyTest, WriteToAStoppedLineDoesNotBlock) {
+    OpenSending(3);
+    int fd = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(tcflow(fd, TCOOFF), 0);
+    host.onEvents = [](FakeTransferHost& h) {
+        if (h.events == 6) {
+            h.pressed = true;
+        }
+    };
+    sys.polls.clear();
+    line.WriteByte('A');
+    EXPECT_TRUE(line.abortRequested);
+    // It waited for room 1 ms at a time, with the messages processed in between.
+    std::vector<int> waits = sys.TimeoutsFor(POLLOUT);
+    EXPECT_FALSE(waits.empty());
+    for (int ms : waits) {
+        EXPECT_EQ(ms, 1);
+    }
+    ASSERT_EQ(tcflow(fd, TCOON), 0);
+    ::close(fd);
+    host.onEvents = nullptr;
+    line.abortRequested = false;
+    sys.realWaitCapMs = 2000;
+    line.WriteByte('B');
+    EXPECT_EQ(pty.Receive(1), "B");
+}
+
+TEST_F(SerialLinePtyTest, VanishedDeviceStopsReadsAndWrites) {
+    OpenSending();
+    pty.CloseMaster();
+    line.WriteByte('A');
+    EXPECT_TRUE(line.lineLost);
+    EXPECT_TRUE(line.abortRequested);
+    line.abortRequested = false;
+    EXPECT_EQ(line.ReadByte(), 0);
+    EXPECT_TRUE(line.abortRequested);
+}
+
+TEST_F(SerialLinePtyTest, InterruptedCallsAreRepeated) {
+    OpenSending();
+    sys.interruptWrites = 2;
+    sys.interruptPolls = 1;
+    sys.interruptIoctls = 3;
+    sys.writeCalls = 0;
+    line.WriteByte('A');
+    EXPECT_EQ(sys.writeCalls, 3);
+    EXPECT_FALSE(line.abortRequested);
+    EXPECT_EQ(pty.Receive(1), "A");
+    sys.realWaitCapMs = 2000;
+    ASSERT_TRUE(pty.Send("\xB1"));
+    EXPECT_EQ(line.ReadByte(), '1');
+}
+
+TEST_F(SerialLinePtyTest, FourteenThousandFourHundredBaud) {
+    settings.Speed1 = "14400,8,N,1";
+    OpenSending();
+    Dcb dcb;
+    ASSERT_TRUE(line.handle->GetCommState(dcb));
+    EXPECT_EQ(dcb.BaudRate, 14400);
+    EXPECT_EQ(dcb.stopBits, StopBits::One);
+    settings.Speed1 = "19200,8,N,2";
+    OpenSending();
+    ASSERT_TRUE(line.handle->GetCommState(dcb));
+    EXPECT_EQ(dcb.BaudRate, 19200);
+    EXPECT_EQ(cfgetospeed(&static_cast<const termios&>(SlaveTermios())), B19200);
+}
+
+TEST_F(SerialLinePtyTest, NotATerminalOrNotMapped) {
+    TempDir dir;
+    std::string file = dir.Write("plain.txt", "x").string();
+    std::string fifo = (dir / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& device : {file, fifo}) {
+        host.boxes.clear();
+        settings.Ports = {{"COM9", device}};
+        EXPECT_FALSE(line.OpenLine(1));
+        ASSERT_EQ(host.boxes.size(), 1u);
+        EXPECT_EQ(host.boxes[0].text, "COM9のポートが開きません。!!");
+        EXPECT_NE(host.boxes[0].detail.find("シリアルポートではありません"), std::string::npos)
+            << host.boxes[0].detail;
+        EXPECT_FALSE(line.IsOpen());
+    }
+    host.boxes.clear();
+    settings.Port1 = std::string(300, 'Z');
+    EXPECT_FALSE(line.OpenLine(1));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, settings.Port1 + "のポートが開きません。!!");
+    EXPECT_NE(host.boxes[0].detail.find("[Ports]"), std::string::npos);
+}
+
+} // namespace
