@@ -1,0 +1,301 @@
+#include "transfer/SendJob.h"
+
+#include "app/Settings.h"
+#include "files/TextDocument.h"
+#include "platform/PowerOff.h"
+#include "transfer/SendText.h"
+#include "transfer/SerialLine.h"
+#include "transfer/TapeCode.h"
+#include "transfer/TransferHost.h"
+#include "transfer/TransferLog.h"
+
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+constexpr unsigned char kDc1 = 0x11;
+constexpr unsigned char kDc3 = 0x13;
+constexpr unsigned char kDc4 = 0x14;
+
+constexpr const char* kWaitingForNc = "送信待機中(信号待ち)";
+constexpr const char* kSending = "＜＜ 送信中 ＞＞";
+constexpr const char* kCompleted = "送信完了しました。";
+constexpr const char* kStopped = "送信中止しました。";
+constexpr const char* kPrepareNc = "ＮＣ装置側の準備を行ってください。\n"
+                                   "準備が出来ましたら「はい(Y)」を\n"
+                                   "押すと送信が開始します。";
+constexpr int kYes = 6;
+constexpr int kPreSendBlanks = 200;
+
+// A feed length setting read as a number; text that is not a number is 0.
+double FeedSetting(const std::string& text) {
+    return std::strtod(text.c_str(), nullptr);
+}
+
+} // namespace
+
+int64_t CountedBytes(const TextDocument& document) {
+    int64_t total = 0;
+    for (size_t i = 0; i < document.LineCount(); ++i)
+        total += int64_t(document.Line(i).size()) + 2;
+    return total;
+}
+
+void ShutdownAfterTransfer(const TSettings& settings,
+                           const std::function<void()>& closeMainWindow) {
+    closeMainWindow();
+    // Linux has one way to switch off (logind); a refusal is not reported.
+    if (settings.Power_Off == "Y")
+        RequestPowerOff();
+}
+
+SendJob::SendJob(TransferHost& host, SendWindow& window, SerialLine& line,
+                 const TSettings& settings, SendCounters& counters)
+    : host_(host), window_(window), line_(line), settings_(settings), counters_(counters) {}
+
+SendOutcome SendJob::Run(const SendRequest& request) {
+    try {
+        return RunSteps(request);
+    } catch (...) {
+        return Fail();
+    }
+}
+
+SendOutcome SendJob::RunSteps(const SendRequest& request) {
+    file_ = request.fileBeingSent;
+    position_ = 1;
+    lineNumber_ = 0;
+    if (!line_.OpenLine(1))
+        return Stop();
+    if (window_.DataView().Empty())
+        return Stop();
+    window_.SuspendScreenSaver();
+    // DC1 and DC3 from the NC are read in the code the program goes out in.
+    line_.receiveCode = ReceiveCodeFor(SendCodeFor(settings_));
+    if (!request.keepStatusPanel0)
+        host_.SetStatusText(0, "送信名 " + file_);
+    counters_.StartFile(CountedBytes(window_.DataView()));
+    line_.abortRequested = false;
+
+    bool ncStarts = settings_.Signal1 == "Y" && settings_.Puncher == "N";
+    if (ncStarts ? !WaitForNcStart() : !AskOperatorToStart())
+        return Stop();
+    const bool puncher = settings_.Puncher == "Y";
+    if (puncher && FeedSetting(settings_.Feed) > 0 &&
+        !WriteBlanks(FeedLength(FeedSetting(settings_.Feed))))
+        return Stop();
+
+    host_.SetStatusText(3, kSending);
+    counters_.sent = 0;
+    window_.SetProgressRange(counters_.total);
+    window_.StartEstimateTimer();
+    if (settings_.Send_Before == 1 && !WriteBlanks(kPreSendBlanks))
+        return Stop();
+    if (settings_.Send_Before == 2)
+        host_.Sleep(1000);
+    if (!WriteText(StartCharacters(settings_)))
+        return Stop();
+
+    for (;;) {
+        if (!SendText())
+            return Stop();
+        window_.StopEstimateTimer();
+        window_.SetRemainingText(RemainingBytesText(0));
+        if (!request.multiSend || position_ >= request.queue.size() || !NextMarkedFile(request))
+            break;
+    }
+    return Complete(request);
+}
+
+// The NC starts the transfer: DC1 or "%" from it; with op2 its DC3 or DC4 refuses.
+bool SendJob::WaitForNcStart() {
+    host_.SetStatusText(3, kWaitingForNc);
+    for (;;) {
+        if (line_.AbortKeyDown(AbortStage::Held)) {
+            line_.ReleaseAbortKeys();
+            return false;
+        }
+        unsigned char c = line_.ReadByte();
+        if (line_.AbortKeyDown(AbortStage::Pressed)) {
+            line_.ReleaseAbortKeys();
+            return false;
+        }
+        host_.ProcessEvents();
+        if (c == kDc1 || c == '%') {
+            host_.SetStatusText(3, kSending);
+            line_.bytesSincePoll = 999; // the first write polls at once
+            line_.xon = true;
+            line_.carrierLatched = true;
+            return true;
+        }
+        if (settings_.op2 == "Y" && (c == kDc3 || c == kDc4))
+            return false;
+        // A line that has gone (the adapter pulled, the far end closed) never starts.
+        if (line_.lineLost)
+            return false;
+        line_.UpdateLamps();
+    }
+}
+
+bool SendJob::AskOperatorToStart() {
+    line_.xon = true;
+    line_.carrierLatched = true;
+    line_.UpdateLamps();
+    if (host_.AskYesNo(HostBox::Warning, "", kPrepareNc) != kYes)
+        return false;
+    host_.SetStatusText(0, "送信名 " + file_);
+    return true;
+}
+
+// One character through WriteByte; false when the transfer is to stop.
+bool SendJob::Write(unsigned char ch) {
+    line_.WriteByte(ch);
+    return !line_.abortRequested;
+}
+
+bool SendJob::WriteText(const std::string& text) {
+    for (unsigned char ch : text) {
+        if (!Write(ch))
+            return false;
+    }
+    return true;
+}
+
+bool SendJob::WriteBlanks(int count) {
+    for (int i = 0; i < count; ++i) {
+        if (!Write(' '))
+            return false;
+    }
+    return true;
+}
+
+// Every line of the data view once, whatever its line ends: the loop runs over the
+// lines, not over a byte count that LF or LF CR CR files would miss.
+bool SendJob::SendText() {
+    const TextDocument& document = window_.DataView();
+    const LineRules rules = LineRulesFor(settings_);
+    const double feedBetween = FeedSetting(settings_.Feed1);
+    const bool puncher = settings_.Puncher == "Y";
+    line_.bytesSincePoll = 0;
+    window_.SelectDataLine(0);
+    for (lineNumber_ = 1; lineNumber_ <= document.LineCount(); ++lineNumber_) {
+        const std::string text(document.Line(lineNumber_ - 1));
+        if (!text.empty() && text[0] == 'O' && lineNumber_ > 3 && puncher && feedBetween > 0 &&
+            !WriteBlanks(FeedLength(feedBetween)))
+            return false;
+        window_.SelectDataLine(lineNumber_ - 1);
+        const LinePlan plan = PlanLine(text, rules);
+        if (!plan.skip) {
+            for (unsigned char ch : plan.chars) {
+                if (!Write(ch))
+                    return false;
+                if (settings_.InvTime > 0)
+                    host_.Sleep(settings_.InvTime);
+            }
+            if (!Write('\n'))
+                return false;
+        }
+        counters_.sent += plan.counted;
+        if (plan.programEnd)
+            host_.Sleep(5);
+        window_.SetRemainingText(
+            RemainingText(counters_.total - counters_.sent + 1, counters_.remainingSeconds));
+        window_.SetProgress(counters_.sent);
+    }
+    return true;
+}
+
+// The next marked file into the data view; false when it is empty (the series ends).
+bool SendJob::NextMarkedFile(const SendRequest& request) {
+    LogEntry(true);
+    ++position_;
+    window_.ClearDataView();
+    window_.HighlightQueueEntry(int(position_) - 1);
+    const std::string& name = request.queue[position_ - 1];
+    if (!window_.LoadFileIntoView(name))
+        window_.ClearDataView(); // unreadable: ends the series like an empty file
+    const int64_t total = CountedBytes(window_.DataView());
+    counters_.StartFile(total);
+    window_.SetRemainingText(RemainingBytesText(total));
+    file_ = name;
+    host_.SetStatusText(0, "送信名 " + file_);
+    window_.SetProgressRange(total);
+    window_.StartEstimateTimer();
+    return !window_.DataView().Empty();
+}
+
+void SendJob::LogEntry(bool completed) {
+    AppendLogEntry(MakeLogEntry(completed ? kLogSendCompleted : kLogSendStopped, std::time(nullptr),
+                                JoinDirPath(settings_.DirPath, file_)));
+}
+
+void SendJob::ClearStatusPanels() {
+    for (int panel : {4, 5, 6, 0, 2})
+        host_.SetStatusText(panel, "");
+}
+
+SendOutcome SendJob::Complete(const SendRequest& request) {
+    window_.StopEstimateTimer();
+    if (!WriteText(EndCharacters(settings_)))
+        return Stop();
+    LogEntry(true);
+    if (settings_.Puncher == "Y" && FeedSetting(settings_.Feed) > 0 &&
+        !(WriteBlanks(FeedLength(FeedSetting(settings_.Feed))) && Write(kDc4)))
+        return Stop();
+    host_.Sleep(4000); // the driver drains its queue before the close
+    line_.CloseLine();
+    if (request.exitAfterTransfer)
+        ShutdownAfterTransfer(settings_, [this] { window_.CloseMainWindow(); });
+    host_.SetStatusText(3, kCompleted);
+    window_.ClearDataView();
+    window_.HideTransferPanel();
+    host_.SetMessageLine(std::string(kCompleted) + "!!", MessageColour::Lime);
+    window_.StartReturnToIdle(3000);
+    window_.SetProgress(0);
+    window_.EnableFileList();
+    ClearStatusPanels();
+    window_.ClearMarks();
+    return SendOutcome::Completed;
+}
+
+SendOutcome SendJob::Stop() {
+    if (line_.IsOpen()) {
+        // DC4 tells the far end that nothing more comes; no handshake poll before it,
+        // since a DC3 still pending would hold the stop itself.
+        line_.xon = true;
+        line_.bytesSincePoll = 0;
+        line_.abortRequested = false;
+        line_.WriteByte(kDc4);
+    }
+    window_.StopEstimateTimer();
+    line_.CloseLine();
+    ClearStatusPanels();
+    host_.SetStatusText(3, kStopped);
+    window_.ClearDataView();
+    window_.HideTransferPanel();
+    host_.SetMessageLine(std::string(kStopped) + "!!", MessageColour::Red);
+    window_.ClearMarks();
+    LogEntry(false);
+    window_.StartReturnToIdle(1000);
+    window_.SetProgress(0);
+    window_.EnableFileList();
+    return SendOutcome::Stopped;
+}
+
+// An unexpected failure: the stop entry first, then the stop path without DC4
+// and without touching the marks.
+SendOutcome SendJob::Fail() {
+    LogEntry(false);
+    window_.StopEstimateTimer();
+    line_.CloseLine();
+    ClearStatusPanels();
+    host_.SetStatusText(3, kStopped);
+    window_.ClearDataView();
+    window_.HideTransferPanel();
+    host_.SetMessageLine(std::string(kStopped) + "!!", MessageColour::Red);
+    window_.StartReturnToIdle(1000);
+    window_.SetProgress(0);
+    window_.EnableFileList();
+    return SendOutcome::Stopped;
+}
