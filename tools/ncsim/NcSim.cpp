@@ -144,7 +144,7 @@ public:
             return EndReason::None; // leader blanks
         started_ = true;
         report_.program.push_back(static_cast<char>(c));
-        if (c == '%' && firstLineDone_)
+        if (c == '%' && firstLineDone_ && options_.endOnPercent)
             return EndReason::Percent;
         if (c == '\n')
             firstLineDone_ = true;
@@ -229,6 +229,7 @@ SimLine& SimLine::operator=(SimLine&& other) noexcept {
         keepSlaveFd_ = std::exchange(other.keepSlaveFd_, -1);
         packetMode_ = other.packetMode_;
         opened_ = other.opened_;
+        received_ = other.received_.load();
         deviceName_ = std::move(other.deviceName_);
     }
     return *this;
@@ -268,6 +269,7 @@ SimLine::ReadResult SimLine::Read(std::string& out, int timeoutMs) {
     if (n <= 0)
         return ReadResult::Hangup;
     if (!packetMode_) {
+        received_ += size_t(n);
         out.append(buffer, size_t(n));
         return ReadResult::Data;
     }
@@ -277,6 +279,7 @@ SimLine::ReadResult SimLine::Read(std::string& out, int timeoutMs) {
             opened_ = true;
         return ReadResult::Nothing;
     }
+    received_ += size_t(n - 1);
     out.append(buffer + 1, size_t(n - 1));
     return n > 1 ? ReadResult::Data : ReadResult::Nothing;
 }

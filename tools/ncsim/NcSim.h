@@ -40,6 +40,8 @@ public:
     // True once after the far end has opened (purged) the line: a pseudo-terminal
     // reports the purge that every port opening does. Never true on a device.
     bool TakeOpened();
+    // Bytes read from the program so far; safe to read from any thread.
+    size_t Received() const { return received_.load(); }
     // Closes both ends: the program sees its line vanish.
     void Drop();
     bool Dropped() const { return fd_ < 0; }
@@ -52,6 +54,7 @@ private:
     int keepSlaveFd_ = -1; // holds the slave open so the master never reads EIO
     bool packetMode_ = false;
     bool opened_ = false;
+    std::atomic<size_t> received_{0};
     std::string deviceName_;
 };
 
@@ -67,11 +70,12 @@ struct ReceiveOptions {
     // the program opens the line, and again every startRepeatMs until data arrives.
     char start = 0;
     int startRepeatMs = 1000;
-    size_t highMark = 200; // DC3 when more than this many bytes wait in the buffer
-    size_t lowMark = 100;  // DC1 when no more than this many wait again
-    int baud = 0;          // drain rate; 0 drains at once (no handshake ever needed)
-    int bitsPerByte = 10;  // start + data + parity + stop bits of one character
-    int idleTimeoutMs = 0; // after the first byte, give up when silent this long (0: never)
+    size_t highMark = 200;    // DC3 when more than this many bytes wait in the buffer
+    size_t lowMark = 100;     // DC1 when no more than this many wait again
+    int baud = 0;             // drain rate; 0 drains at once (no handshake ever needed)
+    int bitsPerByte = 10;     // start + data + parity + stop bits of one character
+    int idleTimeoutMs = 0;    // after the first byte, give up when silent this long (0: never)
+    bool endOnPercent = true; // false: only DC4 or the line closing ends, so trailers are seen
     Fault fault = Fault::None;
     size_t faultAfter = 0; // received bytes before the fault
 };

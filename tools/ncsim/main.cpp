@@ -31,6 +31,7 @@ const char* const kUsage =
     "receive: --start none|dc1|percent  --buffer-high N  --buffer-low N\n"
     "         --baud N (drain rate)  --bits N (bits per character, default 10)\n"
     "         --out FILE (decoded program)  --report FILE  --idle-timeout MS\n"
+    "         --until-dc4 (a \"%\" does not end the reception)\n"
     "punch:   --file FILE  --leader N  --baud N (pace)  --wait-open  --delay MS\n";
 
 int Usage() {
@@ -65,6 +66,7 @@ int RunReceive(ncsim::SimLine& line, const std::map<std::string, std::string>& o
     options.baud = Number(o, "--baud", 0);
     options.bitsPerByte = Number(o, "--bits", 10);
     options.idleTimeoutMs = Number(o, "--idle-timeout", 0);
+    options.endOnPercent = o.count("--until-dc4") == 0;
     options.fault = fault;
     options.faultAfter = size_t(Number(o, "--fault-after", 0));
     do {
@@ -117,7 +119,7 @@ int main(int argc, char** argv) {
         std::string arg = argv[i];
         if (arg == "receive" || arg == "punch") {
             command = arg;
-        } else if (arg == "--loop" || arg == "--wait-open") {
+        } else if (arg == "--loop" || arg == "--wait-open" || arg == "--until-dc4") {
             options[arg] = "1";
         } else if (arg.rfind("--", 0) == 0 && i + 1 < argc) {
             options[arg] = argv[++i];
