@@ -159,6 +159,9 @@ private:
 };
 
 const std::string kNoise = "\x55\xAA\x07\xFE\x3C";
+// A PC that has the line closed reads nothing: a control character that cannot be
+// written soon is dropped rather than hanging the simulator.
+constexpr int kControlWriteMs = 200;
 
 } // namespace
 
@@ -284,7 +287,8 @@ SimLine::ReadResult SimLine::Read(std::string& out, int timeoutMs) {
     return n > 1 ? ReadResult::Data : ReadResult::Nothing;
 }
 
-bool SimLine::Write(std::string_view bytes) {
+bool SimLine::Write(std::string_view bytes, int timeoutMs) {
+    const auto limit = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!bytes.empty()) {
         if (fd_ < 0)
             return false;
@@ -294,6 +298,8 @@ bool SimLine::Write(std::string_view bytes) {
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+        if (timeoutMs >= 0 && Clock::now() >= limit)
             return false;
         pollfd p{fd_, POLLOUT, 0};
         ::poll(&p, 1, 50);
@@ -341,13 +347,14 @@ ReceiveReport Receive(SimLine& line, const ReceiveOptions& options, const std::a
             break;
         }
         bool dc3Forever = options.fault == Fault::Dc3Forever && faultDone;
-        if (paused && !dc3Forever && buffer.Level() <= double(options.lowMark)) {
-            line.Write(Control(kDc1, options.code));
-            paused = false;
-        }
+        // Still paused when the DC1 could not be written: it is tried again.
+        if (paused && !dc3Forever && buffer.Level() <= double(options.lowMark))
+            paused = !line.Write(Control(kDc1, options.code), kControlWriteMs);
         bool opened = line.TakeOpened();
-        if (options.start && report.raw.empty() && (opened || Clock::now() >= nextStart)) {
-            line.Write(Control(static_cast<unsigned char>(options.start), options.code));
+        bool repeat = options.startRepeatMs > 0 && Clock::now() >= nextStart;
+        if (options.start && report.raw.empty() && (opened || repeat)) {
+            line.Write(Control(static_cast<unsigned char>(options.start), options.code),
+                       kControlWriteMs);
             ++report.startsSent;
             nextStart = Clock::now() + std::chrono::milliseconds(options.startRepeatMs);
         }
@@ -380,7 +387,7 @@ ReceiveReport Receive(SimLine& line, const ReceiveOptions& options, const std::a
             if (report.end != EndReason::None)
                 break;
             if (!paused && buffer.Level() > double(options.highMark)) {
-                line.Write(Control(kDc3, options.code));
+                line.Write(Control(kDc3, options.code), kControlWriteMs);
                 paused = true;
                 report.bytesAfterDc3.push_back(0);
             }
@@ -395,7 +402,7 @@ ReceiveReport Receive(SimLine& line, const ReceiveOptions& options, const std::a
                 if (options.fault == Fault::Noise)
                     line.Write(kNoise);
                 if (options.fault == Fault::Dc3Forever && !paused) {
-                    line.Write(Control(kDc3, options.code));
+                    line.Write(Control(kDc3, options.code), kControlWriteMs);
                     paused = true;
                     report.bytesAfterDc3.push_back(0);
                 }

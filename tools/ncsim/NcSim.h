@@ -35,8 +35,9 @@ public:
     enum class ReadResult { Data, Nothing, Hangup };
     // Appends what arrives within timeoutMs to out.
     ReadResult Read(std::string& out, int timeoutMs);
-    // Writes all bytes (waiting while the line is full); false when the line is gone.
-    bool Write(std::string_view bytes);
+    // Writes all bytes, waiting while the line is full, at most timeoutMs (-1: as long
+    // as it takes); false when the line is gone or the time ran out.
+    bool Write(std::string_view bytes, int timeoutMs = -1);
     // True once after the far end has opened (purged) the line: a pseudo-terminal
     // reports the purge that every port opening does. Never true on a device.
     bool TakeOpened();
@@ -67,7 +68,8 @@ std::optional<Fault> ParseFault(std::string_view text);
 struct ReceiveOptions {
     TapeKind code = TapeKind::Iso;
     // Start character sent to the program: 0 none, 0x11 DC1 or '%'. It is sent when
-    // the program opens the line, and again every startRepeatMs until data arrives.
+    // the program opens the line, and again every startRepeatMs (0: never) until data
+    // arrives: a device, unlike a pseudo-terminal, does not show the opening.
     char start = 0;
     int startRepeatMs = 1000;
     size_t highMark = 200;    // DC3 when more than this many bytes wait in the buffer

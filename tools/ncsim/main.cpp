@@ -28,7 +28,7 @@ const char* const kUsage =
     "  --code iso|eia|ascii   tape code (default iso)\n"
     "  --loop             serve one transfer after another\n"
     "  --fault drop|dc3|noise|silent  --fault-after N   fault after N bytes\n"
-    "receive: --start none|dc1|percent  --buffer-high N  --buffer-low N\n"
+    "receive: --start none|dc1|percent  --start-repeat MS  --buffer-high N  --buffer-low N\n"
     "         --baud N (drain rate)  --bits N (bits per character, default 10)\n"
     "         --out FILE (decoded program)  --report FILE  --idle-timeout MS\n"
     "         --until-dc4 (a \"%\" does not end the reception)\n"
@@ -61,6 +61,8 @@ int RunReceive(ncsim::SimLine& line, const std::map<std::string, std::string>& o
     options.code = code;
     std::string start = Text(o, "--start");
     options.start = start == "dc1" ? '\x11' : start == "percent" ? '%' : 0;
+    // A pseudo-terminal shows when the PC opens the line; a device needs repeats.
+    options.startRepeatMs = Number(o, "--start-repeat", o.count("--device") ? 1000 : 0);
     options.highMark = size_t(Number(o, "--buffer-high", 200));
     options.lowMark = size_t(Number(o, "--buffer-low", 100));
     options.baud = Number(o, "--baud", 0);
