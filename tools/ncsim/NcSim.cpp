@@ -98,6 +98,7 @@ public:
         Update();
         return level_;
     }
+    double SecondsToEmpty() { return bytesPerSecond_ > 0 ? Level() / bytesPerSecond_ : 0; }
     // Milliseconds until the level falls to mark (at least 1).
     int MsUntil(double mark) {
         if (bytesPerSecond_ <= 0 || Level() <= mark)
@@ -411,8 +412,10 @@ ReceiveReport Receive(SimLine& line, const ReceiveOptions& options, const std::a
             }
         }
     }
-    if (!report.raw.empty())
+    if (!report.raw.empty()) {
         report.seconds = Seconds(Clock::now() - first);
+        report.drainedSeconds = report.seconds + buffer.SecondsToEmpty();
+    }
     return report;
 }
 

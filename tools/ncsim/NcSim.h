@@ -96,7 +96,8 @@ struct ReceiveReport {
     std::vector<size_t> bytesAfterDc3; // per DC3 sent: bytes that arrived until the DC1
     size_t startsSent = 0;
     EndReason end = EndReason::None;
-    double seconds = 0; // first byte to end
+    double seconds = 0;        // first byte to end
+    double drainedSeconds = 0; // first byte until the buffer has drained the last one
 };
 
 // Receives one program. stop ends it from another thread.

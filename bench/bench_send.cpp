@@ -1,0 +1,173 @@
+// A 100 KB program sent by the send job over a pseudo-terminal to ncsim, which
+// drains its buffer at 19200 baud 8N1 (1,920 bytes a second) and holds the sender
+// with DC3/DC1. Reported: the time from the first byte until ncsim has drained the
+// last one, against the line's own time for the bytes it counted (bytes x 10 /
+// 19200 s; "vs_line" should stay within 1% of 1.0); the CPU the job used as a share
+// of one core; and the bytes that reached ncsim after each of its DC3. A
+// pseudo-terminal has no line delay, so those bytes measure the program's reaction.
+// One run takes about a minute: ./bench_send
+#include "NcSim.h"
+
+#include "app/Settings.h"
+#include "files/TextDocument.h"
+#include "platform/ProgramFolder.h"
+#include "transfer/SendJob.h"
+#include "transfer/SerialLine.h"
+#include "transfer/TransferHost.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+// The window's side with real sleeps; no events to process, no keys pressed.
+class BenchHost : public TransferHost {
+public:
+    explicit BenchHost(const std::atomic<bool>& farDone) : farDone_(farDone) {}
+    void ProcessEvents() override {}
+    // The final drain ends as soon as ncsim has the whole program.
+    void Sleep(int ms) override {
+        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!(ms >= 4000 && farDone_) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, 1)));
+    }
+    std::int64_t NowMs() override {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    bool AbortKeyHeld() override { return false; }
+    bool AbortKeyPressed() override { return false; }
+    void ReleaseAbortKeys() override {}
+    void SetDsrLamp(bool) override {}
+    void SetCtsLamp(bool) override {}
+    void SetStatusText(int, std::string_view) override {}
+    void SetMessageLine(std::string_view, MessageColour) override {}
+    int AskYesNo(HostBox, std::string_view, std::string_view) override { return 6; }
+    void ShowBox(HostBox, std::string_view, std::string_view, std::string_view) override {}
+    std::optional<std::string> AskSelectionText() override { return std::nullopt; }
+
+private:
+    const std::atomic<bool>& farDone_;
+};
+
+class BenchWindow : public SendWindow {
+public:
+    TextDocument document;
+    const TextDocument& DataView() const override { return document; }
+    void ClearDataView() override { document.Clear(); }
+    void SelectDataLine(size_t) override {}
+    bool LoadFileIntoView(const std::string&) override { return false; }
+    void SetProgressRange(int64_t) override {}
+    void SetProgress(int64_t) override {}
+    void SetRemainingText(const std::string&) override {}
+    void StartEstimateTimer() override {}
+    void StopEstimateTimer() override {}
+    void HighlightQueueEntry(int) override {}
+    void SuspendScreenSaver() override {}
+    void HideTransferPanel() override {}
+    void EnableFileList() override {}
+    void StartReturnToIdle(int) override {}
+    void ClearMarks() override {}
+    void CloseMainWindow() override {}
+};
+
+// About 100 KB of milling blocks with CR LF line ends.
+std::string Program() {
+    std::string text = "%\r\nO1000(BENCH)\r\n";
+    for (int n = 1; text.size() < 100 * 1024; ++n) {
+        char block[64];
+        std::snprintf(block, sizeof block, "N%dG1X%d.%03dY-%d.%03dF1200\r\n", n, n % 500,
+                      n * 7 % 1000, n % 300, n * 13 % 1000);
+        text += block;
+    }
+    return text + "M30\r\n%\r\n";
+}
+
+double ThreadCpuSeconds() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+void BM_SendToNcSimAt19200(benchmark::State& state) {
+    auto folder = std::filesystem::temp_directory_path() / "dravik-bench-send";
+    std::filesystem::create_directories(folder);
+    SetProgramFolder(folder); // the log goes there
+    const std::string program = Program();
+    for (auto _ : state) {
+        std::string error;
+        auto sim = ncsim::SimLine::OpenPty(&error);
+        if (!sim) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        ncsim::ReceiveOptions options;
+        options.baud = 19200;
+        options.bitsPerByte = 10;
+        options.highMark = 200;
+        options.lowMark = 100;
+        ncsim::ReceiveReport report;
+        std::atomic<bool> farDone{false};
+        std::thread far([&] {
+            report = ncsim::Receive(*sim, options);
+            farDone = true;
+        });
+
+        TSettings settings;
+        settings.Speed1 = "19200,8,N,1";
+        settings.Signal1 = "N";
+        settings.StartChar = "Y";
+        settings.EndChar = "Y";
+        BenchHost host(farDone);
+        BenchWindow window;
+        window.document.SetText(program);
+        SerialLine line(host, settings);
+        line.SetPortOpener([&](const std::string&) { return OpenSerialDevice(sim->DeviceName()); });
+        SendCounters counters;
+        SendJob job(host, window, line, settings, counters);
+        SendRequest request;
+        request.fileBeingSent = "BENCH.NC";
+
+        const double cpu0 = ThreadCpuSeconds();
+        const auto wall0 = std::chrono::steady_clock::now();
+        SendOutcome outcome = job.Run(request);
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+        const double cpu = ThreadCpuSeconds() - cpu0;
+        far.join();
+        if (outcome != SendOutcome::Completed || report.end != ncsim::EndReason::Percent) {
+            state.SkipWithError("the send did not complete");
+            return;
+        }
+        const double lineSeconds = double(report.raw.size()) * 10 / 19200;
+        state.SetIterationTime(report.drainedSeconds);
+        state.counters["bytes"] = double(report.raw.size());
+        state.counters["line_s"] = lineSeconds;
+        state.counters["elapsed_s"] = report.drainedSeconds;
+        state.counters["vs_line"] = report.drainedSeconds / lineSeconds;
+        state.counters["cpu_pct"] = 100 * cpu / wall;
+        state.counters["dc3"] = double(report.bytesAfterDc3.size());
+        size_t most = 0, sum = 0;
+        for (size_t n : report.bytesAfterDc3) {
+            most = std::max(most, n);
+            sum += n;
+        }
+        state.counters["after_dc3_max"] = double(most);
+        state.counters["after_dc3_avg"] =
+            report.bytesAfterDc3.empty() ? 0 : double(sum) / double(report.bytesAfterDc3.size());
+    }
+    SetProgramFolder({});
+}
+
+BENCHMARK(BM_SendToNcSimAt19200)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
