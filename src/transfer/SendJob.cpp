@@ -272,25 +272,21 @@ SendOutcome SendJob::Stop() {
         // The close discards what is still queued: give the DC4 time to leave.
         host_.Sleep(kStopDrainMs);
     }
-    window_.StopEstimateTimer();
-    line_.CloseLine();
-    ClearStatusPanels();
-    host_.SetStatusText(3, kStopped);
-    window_.ClearDataView();
-    window_.HideTransferPanel();
-    host_.SetMessageLine(std::string(kStopped) + "!!", MessageColour::Red);
+    CloseAndShowStopped();
     window_.ClearMarks();
     LogEntry(false);
-    window_.StartReturnToIdle(1000);
-    window_.SetProgress(0);
-    window_.EnableFileList();
-    return SendOutcome::Stopped;
+    return ReturnAfterStop();
 }
 
 // An unexpected failure: the stop entry first, then the stop path without DC4
 // and without touching the marks.
 SendOutcome SendJob::Fail() {
     LogEntry(false);
+    CloseAndShowStopped();
+    return ReturnAfterStop();
+}
+
+void SendJob::CloseAndShowStopped() {
     window_.StopEstimateTimer();
     line_.CloseLine();
     ClearStatusPanels();
@@ -298,6 +294,9 @@ SendOutcome SendJob::Fail() {
     window_.ClearDataView();
     window_.HideTransferPanel();
     host_.SetMessageLine(std::string(kStopped) + "!!", MessageColour::Red);
+}
+
+SendOutcome SendJob::ReturnAfterStop() {
     window_.StartReturnToIdle(1000);
     window_.SetProgress(0);
     window_.EnableFileList();

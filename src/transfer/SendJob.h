@@ -93,6 +93,8 @@ private:
     SendOutcome Complete(const SendRequest& request);
     SendOutcome Stop();
     SendOutcome Fail();
+    void CloseAndShowStopped();
+    SendOutcome ReturnAfterStop();
     void ClearStatusPanels();
 
     TransferHost& host_;

@@ -7,6 +7,7 @@
 #include "platform/ProgramFolder.h"
 #include "support/FakeSendWindow.h"
 #include "support/FakeTransferHost.h"
+#include "support/IsoBytes.h"
 #include "support/TempDir.h"
 #include "transfer/SendJob.h"
 #include "transfer/SerialLine.h"
@@ -20,20 +21,6 @@
 namespace {
 
 using ncsim::EndReason;
-
-std::string Iso(std::string_view text) {
-    std::string out;
-    for (unsigned char c : text)
-        out.push_back(char(std::popcount(unsigned(c)) % 2 ? c | 0x80 : c));
-    return out;
-}
-
-size_t Count(const std::string& text, std::string_view what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 std::filesystem::path Corpus(const char* name) {
     return std::filesystem::path(__FILE__).parent_path() / "../../../shared/corpus" / name;

@@ -7,6 +7,7 @@
 #include "support/FakeSendWindow.h"
 #include "support/FakeSerialPort.h"
 #include "support/FakeTransferHost.h"
+#include "support/IsoBytes.h"
 #include "support/TempDir.h"
 #include "transfer/SerialLine.h"
 
@@ -16,21 +17,6 @@
 #include <bit>
 
 namespace {
-
-// ISO on an 8-bit line, written out independently of the tape-code module.
-std::string Iso(std::string_view text) {
-    std::string out;
-    for (unsigned char c : text)
-        out.push_back(char(std::popcount(unsigned(c)) % 2 ? c | 0x80 : c));
-    return out;
-}
-
-size_t Count(const std::string& text, std::string_view what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 class SendJobTest : public ::testing::Test {
 protected:

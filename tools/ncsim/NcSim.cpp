@@ -380,9 +380,12 @@ ReceiveReport Receive(SimLine& line, const ReceiveOptions& options, const std::a
         if (report.raw.empty())
             first = now;
         lastByte = now;
+        // Bytes read together with the one that filled the buffer were on their way
+        // before the DC3: only later reads show how late the PC reacted.
+        const bool pausedBeforeChunk = paused;
         for (unsigned char b : chunk) {
             buffer.Add(1);
-            if (paused)
+            if (pausedBeforeChunk)
                 ++report.bytesAfterDc3.back();
             report.end = reader.Take(b);
             if (report.end != EndReason::None)
