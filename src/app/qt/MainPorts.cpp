@@ -1,5 +1,5 @@
 #include "app/qt/Mainunit1.h"
 
-bool TForm1::PortUsable(int) {
-    return false;
-}
+#include "platform/SerialDevices.h"
+
+bool TForm1::PortUsable(int portNumber) { return ProbePort(portNumber, Settings); }

@@ -5,6 +5,7 @@
 #include "files/MakeDirectoryPath.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
+#include "platform/SerialDevices.h"
 #include "platform/TextCodec.h"
 #include "platform/Volumes.h"
 #include "platform/qt/MessageBox.h"
@@ -220,6 +221,8 @@ void TForm1::FormCloseQuery() {
     if (!SkipSettingsSave) {
         Settings.Left = x();
         Settings.Top = y();
+        // An automatic COMn mapping is written down so that it stays put.
+        RecordPortMapping(Settings);
         IniFile ini = IniFile::Load(SettingsPath());
         SaveSettings(Settings, ini);
         std::string error;

@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <pty.h>
+#include <unistd.h>
 
 namespace {
 
@@ -152,6 +154,23 @@ TEST_F(MainWindow, UnusablePortsAreReportedWithTheirNames) {
     EXPECT_EQ(boxes[0].caption, "エラー");
     EXPECT_EQ(boxes[0].text, "送信　COMXのポートが使用不可です。\n通信設定をおこなってください。");
     EXPECT_EQ(boxes[1].text, "受信　COM99のポートが使用不可です。\n通信設定をおこなってください。");
+}
+
+TEST_F(MainWindow, PortsMappedToAWorkingDeviceAreNotReported) {
+    int master = -1, slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    WriteIni("Port1=COM7\r\nPort2=com7\r\n", std::string("[Ports]\r\nCOM7=") + name + "\r\n");
+    auto form = Start();
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+    // A modem port is never offered, even when it opens.
+    boxes.clear();
+    WriteIni("Port1=COM7\r\nPort2=COM7\r\nModemePort1=COM7\r\n",
+             std::string("[Ports]\r\nCOM7=") + name + "\r\n");
+    auto modem = Start();
+    EXPECT_EQ(boxes.size(), 2u);
+    close(slave);
+    close(master);
 }
 
 TEST_F(MainWindow, MissingWorkingDirectoryIsCreatedOrReplacedByHome) {
