@@ -2,4 +2,6 @@
 
 #include "platform/SerialDevices.h"
 
-bool TForm1::PortUsable(int portNumber) { return ProbePort(portNumber, Settings); }
+bool TForm1::PortUsable(int portNumber) {
+    return ProbePort(portNumber, Settings);
+}
