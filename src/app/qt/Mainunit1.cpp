@@ -37,6 +37,7 @@ bool ImportFile(const std::filesystem::path& from, const std::filesystem::path& 
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     BuildLayout();
+    BindFileList();
     connect(Timer1, &QTimer::timeout, this, &TForm1::ReturnToIdle);
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/Settings.h"
 #include "app/StartArguments.h"
+#include "files/FileListModel.h"
 
 #include <QColor>
 #include <QRect>
@@ -49,6 +50,15 @@ public:
 
     // The listing of the working directory (file list).
     void ListDirectory(bool keepPattern, bool keepSelection, bool resortOnly);
+    // Label8 for a row of the list.
+    void ShowRowDetails(int row);
+    // Connects the list, the legends and the sort panel to their handlers.
+    void BindFileList();
+
+    // The sort panel (GroupBox3).
+    void Edit7KeyPress(QChar& ch);
+    void Edit7KeyDown(int& key);
+    void ListView1ColumnClick(int column);
 
     // Key and mouse handlers of the list and the legends (the dispatcher).
     void ListBox1KeyDown(int& key, bool shift);
@@ -61,6 +71,8 @@ public:
     void Label16MouseDown(int x);
     void Label22MouseDown();
     void PressKey(int key);
+    // Only the key-down of a key (the transfer loop sends the key-up when it stops).
+    void PressKeyDown(int key);
     void ShowAppLegend();
 
     // Named commands of the key table.
@@ -122,6 +134,7 @@ public:
     int LastAnswer = 0;
     bool AltLegendShown = false;
     bool MultiSend = false;
+    FileListModel FileList;
     std::string CommandLineMode;
     bool SettingsSaveFailed = false;
     // Set when an error escaped an event handler: the close then saves nothing.
@@ -153,6 +166,9 @@ public:
     QGroupBox* GroupBox3 = nullptr;
     QGroupBox* GroupBox4 = nullptr;
     QGroupBox* GroupBox5 = nullptr;
+    QLabel* Label21 = nullptr;  // sort panel: the current sort
+    QLineEdit* Edit7 = nullptr; // sort panel: the new sort, "N-D" and so on
+    QLabel* Label22 = nullptr;  // sort panel legend
     DataView* RichEdit1 = nullptr;
     QLabel* Label17 = nullptr;
     QLabel* Label16 = nullptr;

@@ -4,39 +4,6 @@
 #include "app/qt/Mainunit1.h"
 
 // ---
-void TForm1::ListDirectory(bool, bool, bool) {}
-
-// ---
-void TForm1::ListBox1KeyDown(int&, bool) {}
-
-// ---
-void TForm1::ListBox1KeyPress(QChar) {}
-
-// ---
-void TForm1::ListBox1KeyUp(int&, bool) {}
-
-// ---
-void TForm1::ListBox1Click() {}
-
-// ---
-void TForm1::ListBox1DblClick() {}
-
-// ---
-void TForm1::ListBox1MouseDown(Qt::MouseButton, bool, int, int) {}
-
-// ---
-void TForm1::Label1MouseDown(int, int) {}
-
-// ---
-void TForm1::Label16MouseDown(int) {}
-
-// ---
-void TForm1::Label22MouseDown() {}
-
-// ---
-void TForm1::PressKey(int) {}
-
-// ---
 void TForm1::ShowAppLegend() {}
 
 // ---
@@ -106,37 +73,7 @@ void TForm1::OpenOptions() {}
 void TForm1::RenameFiles() {}
 
 // ---
-void TForm1::ChangeSort() {}
-
-// ---
-void TForm1::GoTop() {}
-
-// ---
-void TForm1::GoBottom() {}
-
-// ---
 void TForm1::OpenAppList() {}
-
-// ---
-void TForm1::RefreshList() {}
-
-// ---
-void TForm1::AbortOperation() {}
-
-// ---
-void TForm1::PageUpList() {}
-
-// ---
-void TForm1::PageDownList() {}
-
-// ---
-void TForm1::MarkFromCursor() {}
-
-// ---
-void TForm1::ClearMarks() {}
-
-// ---
-void TForm1::EnterRow() {}
 
 // ---
 void TForm1::LoadDriveIcons() {}
@@ -146,6 +83,3 @@ void TForm1::StartFolderWatch() {}
 
 // ---
 void TForm1::AcceptDroppedFiles() {}
-
-// ---
-void TForm1::ClearFileEntries() {}

@@ -60,13 +60,13 @@ int FileListBox::Count() const {
 }
 
 void FileListBox::RowsChanged() {
-    int count = Count();
-    if (count == 0)
-        current_ = -1;
-    else
-        current_ = std::clamp(current_, 0, count - 1);
+    current_ = std::min(current_, Count() - 1);
     UpdateScrollBar();
     ScrollIntoView(current_);
+    viewport()->update();
+}
+
+void FileListBox::RepaintRows() {
     viewport()->update();
 }
 
@@ -75,8 +75,7 @@ void FileListBox::RowChanged(int row) {
 }
 
 void FileListBox::SetItemIndex(int row) {
-    int count = Count();
-    int next = count == 0 ? -1 : std::clamp(row, 0, count - 1);
+    int next = row < 0 ? -1 : std::min(row, Count() - 1);
     if (next != current_) {
         viewport()->update(RowRect(current_));
         current_ = next;
@@ -281,6 +280,10 @@ void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void FileListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click selects too, as in a list box.
+    int row = RowAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && row >= 0)
+        SetItemIndex(row);
     if (event->button() == Qt::LeftButton && onDblClick)
         onDblClick();
     event->accept();

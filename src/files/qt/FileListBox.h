@@ -26,16 +26,17 @@ public:
     void SetColumns(int columns);
     int Columns() const { return columns_; }
 
-    // After the rows were rebuilt: clamps the current row and repaints once.
+    // After the rows were rebuilt: keeps the current row inside and repaints once.
     void RowsChanged();
-    // After one row text changed (a mark).
+    // After one row text changed (a mark), or several.
     void RowChanged(int row);
+    void RepaintRows();
 
     int Count() const;
     // The current row, -1 when there is none.
     int ItemIndex() const { return current_; }
-    // Makes row current and scrolls it into view; no hook is called. A row outside
-    // the list is clamped into it (-1 only for an empty list).
+    // Makes row current and scrolls it into view; no hook is called. A row past the
+    // end becomes the last row; a negative row leaves no row current.
     void SetItemIndex(int row);
     int TopIndex() const;
     // Rows one column shows: the drawing area's height by the row height (at least 1).

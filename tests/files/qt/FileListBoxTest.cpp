@@ -57,7 +57,7 @@ TEST_F(ListFixture, MakingARowCurrentScrollsByWholeColumns) {
     list.SetItemIndex(5000);
     EXPECT_EQ(list.ItemIndex(), 99);
     list.SetItemIndex(-7);
-    EXPECT_EQ(list.ItemIndex(), 0);
+    EXPECT_EQ(list.ItemIndex(), -1);
 }
 
 TEST_F(ListFixture, RowsChangedKeepsTheCurrentRowInsideTheList) {

@@ -1,0 +1,284 @@
+// The dispatcher: the key and mouse handlers of the file list and of the legends.
+// A handler looks the key up in the command table and calls the command's method;
+// the list commands (marking, paging, moving, Enter on a row) live here too.
+#include "app/qt/Mainunit1.h"
+
+#include "app/CommandTable.h"
+#include "app/qt/VirtualKeys.h"
+#include "files/DirectoryScan.h"
+#include "files/ListSelection.h"
+#include "files/qt/DataView.h"
+#include "files/qt/FileListBox.h"
+#include "ui/StatusPanels.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+namespace {
+
+const QColor kRed(0xFF, 0x00, 0x00);
+const QString kSelectFile = QStringLiteral("ファイルを選択してください。!!");
+
+} // namespace
+
+void TForm1::ListBox1KeyDown(int& key, bool shift) {
+    Timer1->stop();
+    RichEdit1->Clear();
+    GroupBox2->hide();
+    SetMessage(QString(), Label11->palette().color(QPalette::WindowText));
+    SetStatusPanel(0, QString());
+    SetStatusPanel(2, QString());
+    shift ? ShowShiftLegend() : ShowNormalLegend();
+
+    const KeyBinding* binding = FindBinding(key, shift);
+    if (!binding || binding->onCharacter)
+        return;
+    // Every key of the table is the list's command, not also its own navigation.
+    key = 0;
+    if (binding->rowCheck) {
+        int row = ListBox1->ItemIndex();
+        if (row < 0) {
+            SetMessage(kSelectFile);
+            ListBox1->setEnabled(true);
+            ListBox1->setFocus();
+            return;
+        }
+        if (!FileList.IsFileRow(row))
+            return;
+    }
+    switch (binding->command) {
+    case Command::SendSelected:
+        return SendSelected(shift);
+    case Command::ReceiveProgram:
+        return ReceiveProgram(shift);
+    case Command::DeleteFiles:
+        return DeleteFiles();
+    case Command::MoveFiles:
+        return MoveFiles();
+    case Command::CopyFiles:
+        return CopyFiles();
+    case Command::JoinFiles:
+        return JoinFiles();
+    case Command::ChangeDirectory:
+        return ChangeDirectory();
+    case Command::BrowseDirectory:
+        return BrowseDirectory();
+    case Command::ChangeMask:
+        return ChangeMask();
+    case Command::OpenCommSettings:
+        return OpenCommSettings();
+    case Command::ViewFile:
+        return ViewFile();
+    case Command::ShowTransferLog:
+        return ShowTransferLog();
+    case Command::OpenAssociated:
+        return OpenAssociated();
+    case Command::SplitFile:
+        return SplitFile();
+    case Command::ExitProgram:
+        return ExitProgram();
+    case Command::LaunchEditor:
+        return LaunchEditor();
+    case Command::FindFiles:
+        return FindFiles();
+    case Command::OpenEditorSetup:
+        return OpenEditorSetup();
+    case Command::DoubleAxis:
+        return DoubleAxis();
+    case Command::ShowFileInfo:
+        return ShowFileInfo();
+    case Command::SelectDrive:
+        return SelectDrive();
+    case Command::OpenOptions:
+        return OpenOptions();
+    case Command::RenameFiles:
+        return RenameFiles();
+    case Command::ChangeSort:
+        return ChangeSort();
+    case Command::GoTop:
+        return GoTop();
+    case Command::GoBottom:
+        return GoBottom();
+    case Command::OpenAppList:
+        return OpenAppList();
+    case Command::RefreshList:
+        return RefreshList();
+    case Command::AbortOperation:
+        return AbortOperation();
+    case Command::PageUpList:
+        return PageUpList();
+    case Command::PageDownList:
+        return PageDownList();
+    case Command::MarkFromCursor:
+        return MarkFromCursor();
+    case Command::ClearMarks:
+        return ClearMarks();
+    case Command::EnterRow:
+    case Command::None:
+        return;
+    }
+}
+
+void TForm1::ListBox1KeyPress(QChar ch) {
+    // Every character is taken here, so the list's own search by letter never runs.
+    if (ch == QChar('\r') && ListBox1->Count() > 0)
+        EnterRow();
+}
+
+void TForm1::ListBox1KeyUp(int& key, bool shift) {
+    shift ? ShowShiftLegend() : ShowNormalLegend();
+    GroupBox5->hide();
+    AltLegendShown = false;
+    key = 0;
+}
+
+void TForm1::ListBox1Click() {
+    ShowRowDetails(ListBox1->ItemIndex());
+    FileList.lastClickedRow = ListBox1->ItemIndex();
+}
+
+void TForm1::ListBox1DblClick() {
+    PressKey(vk::Return);
+}
+
+void TForm1::ListBox1MouseDown(Qt::MouseButton button, bool shift, int x, int y) {
+    if (button != Qt::LeftButton || !shift)
+        return;
+    int row = ListBox1->RowAt(QPoint(x, y));
+    if (row < 0)
+        return;
+    ::MarkRange(FileList, row);
+    ListBox1->RepaintRows();
+}
+
+void TForm1::Label1MouseDown(int x, int y) {
+    static constexpr int kRight[] = {144, 279, 414, 549, 745};
+    int column = 0;
+    while (column < 5 && x > kRight[column])
+        ++column;
+    if (x < 0 || column == 5)
+        return;
+    if (y > 16 && column == 4) {
+        close(); // the lower fifth column closes the window directly
+        return;
+    }
+    PressKey(vk::F(1 + column + (y > 16 ? 5 : 0)));
+}
+
+void TForm1::Label16MouseDown(int x) {
+    if (x >= 220 && x <= 340)
+        PressKeyDown(vk::F(3));
+}
+
+void TForm1::Label22MouseDown() {
+    PressKey(vk::Escape);
+}
+
+namespace {
+
+void PostKey(QEvent::Type type, int virtualKey) {
+    QWidget* target = QApplication::focusWidget();
+    if (!target)
+        return;
+    Qt::KeyboardModifiers modifiers = QApplication::keyboardModifiers();
+    bool shift = modifiers.testFlag(Qt::ShiftModifier);
+    QCoreApplication::postEvent(target, new QKeyEvent(type, QtKeyFromVirtual(virtualKey), modifiers,
+                                                      TextOfVirtualKey(virtualKey, shift)));
+}
+
+} // namespace
+
+void TForm1::PressKey(int key) {
+    // Posted to the focused control, with the Shift state of the moment, exactly as
+    // a typed key would arrive.
+    PostKey(QEvent::KeyPress, key);
+    PostKey(QEvent::KeyRelease, key);
+}
+
+void TForm1::PressKeyDown(int key) {
+    PostKey(QEvent::KeyPress, key);
+}
+
+void TForm1::ExitProgram() {
+    close();
+}
+
+void TForm1::GoTop() {
+    ListBox1->SetItemIndex(0);
+    ShowRowDetails(ListBox1->ItemIndex());
+}
+
+void TForm1::GoBottom() {
+    ListBox1->SetItemIndex(ListBox1->Count() - 1);
+    ShowRowDetails(ListBox1->ItemIndex());
+}
+
+void TForm1::RefreshList() {
+    ListDirectory(false, true, false);
+    Timer1->start(1000);
+}
+
+void TForm1::AbortOperation() {
+    SetMessage(QStringLiteral("操作中止!!"), kRed);
+    Timer1->start(1000);
+    ListBox1->setEnabled(true);
+    Edit1->setEnabled(false);
+    for (int panel : {4, 5, 6})
+        SetStatusPanel(panel, QString());
+}
+
+void TForm1::PageUpList() {
+    ListBox1->SetItemIndex(PageUpRow(ListBox1->ItemIndex(), ListBox1->Count(), Settings.ListColumn,
+                                     ListBox1->RowsPerColumn()));
+    ShowRowDetails(ListBox1->ItemIndex());
+}
+
+void TForm1::PageDownList() {
+    PageMove move = PageDownRows(ListBox1->ItemIndex(), ListBox1->Count(), Settings.ListColumn,
+                                 ListBox1->RowsPerColumn());
+    ListBox1->SetItemIndex(move.scrollTo);
+    ListBox1->SetItemIndex(move.current);
+    ShowRowDetails(ListBox1->ItemIndex());
+}
+
+void TForm1::MarkFromCursor() {
+    ::MarkFromCursor(FileList, ListBox1->ItemIndex());
+    ListBox1->RepaintRows();
+}
+
+void TForm1::ClearMarks() {
+    ClearAllMarks(FileList);
+    ListBox1->RepaintRows();
+}
+
+void TForm1::EnterRow() {
+    int row = ListBox1->ItemIndex();
+    switch (FileList.KindOf(row)) {
+    case RowKind::File: {
+        ToggleMark(FileList, row);
+        ListBox1->RowChanged(row);
+        ListBox1->SetItemIndex(std::min(row + 1, ListBox1->Count() - 1));
+        ShowRowDetails(ListBox1->ItemIndex());
+        FileList.lastClickedRow = ListBox1->ItemIndex();
+        return;
+    }
+    case RowKind::Parent: {
+        // The parent of "/x" is "/"; the root has no parent row.
+        size_t slash = Settings.DirPath.rfind('/');
+        Settings.DirPath = slash == 0 || slash == std::string::npos
+                               ? std::string("/")
+                               : Settings.DirPath.substr(0, slash);
+        break;
+    }
+    case RowKind::Folder:
+        Settings.DirPath = JoinPath(Settings.DirPath, FileList.EntryName(row));
+        break;
+    case RowKind::None:
+        return;
+    }
+    ListDirectory(false, false, false);
+}

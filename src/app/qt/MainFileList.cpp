@@ -1,0 +1,246 @@
+// The main window's side of the file list: the listing shown in ListBox1, Label7
+// and Label8, the binding of the list's and the legends' events to the handlers,
+// and the sort panel GroupBox3.
+#include "app/qt/Mainunit1.h"
+
+#include "app/CommandTable.h"
+#include "app/qt/VirtualKeys.h"
+#include "files/FileSort.h"
+#include "files/Listing.h"
+#include "files/qt/FileListBox.h"
+#include "platform/TextCodec.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTimer>
+
+namespace {
+
+const QColor kRed(0xFF, 0x00, 0x00);
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+class MainListingView : public ListingView {
+public:
+    explicit MainListingView(TForm1& form) : form_(form) {}
+
+    void ShowScanStart(const std::string& pathLine) override {
+        form_.ListBox1->SetItemIndex(-1);
+        form_.ListBox1->RowsChanged();
+        form_.ListBox1->repaint();
+        form_.ListBox1->setCursor(Qt::WaitCursor);
+        form_.Label7->setText(FromUtf8(pathLine));
+        form_.Label7->repaint();
+    }
+    void ProcessPendingEvents() override {
+        // Paint and timers only: a key must not reach the list while it is rebuilt.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    void ShowRows(const std::string& pathLine, const std::string& detailLine,
+                  int currentRow) override {
+        form_.ListBox1->RowsChanged();
+        form_.ListBox1->SetItemIndex(currentRow);
+        form_.Label7->setText(FromUtf8(pathLine));
+        form_.Label8->setText(FromUtf8(detailLine));
+        form_.ListBox1->unsetCursor();
+    }
+    int CurrentRow() const override { return form_.ListBox1->ItemIndex(); }
+    int RowsPerColumn() const override { return form_.ListBox1->RowsPerColumn(); }
+    void DriveChanged() override { form_.StartFolderWatch(); }
+    void FocusList() override { form_.ListBox1->setFocus(); }
+
+private:
+    TForm1& form_;
+};
+
+// Routes the events of the legends and of the sort entry to the window's handlers.
+class HandlerFilter : public QObject {
+public:
+    explicit HandlerFilter(TForm1& form) : QObject(&form), form_(form) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress) {
+            QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+            if (watched == form_.Label1)
+                form_.Label1MouseDown(at.x(), at.y());
+            else if (watched == form_.Label16)
+                form_.Label16MouseDown(at.x());
+            else if (watched == form_.Label22)
+                form_.Label22MouseDown();
+            return false;
+        }
+        if (watched == form_.Edit7 && event->type() == QEvent::KeyPress)
+            return Edit7Key(static_cast<QKeyEvent*>(event));
+        return false;
+    }
+
+private:
+    bool Edit7Key(QKeyEvent* event) {
+        int key = VirtualKeyFromQt(event->key());
+        int before = key;
+        form_.Edit7KeyDown(key);
+        if (before != 0 && key == 0)
+            return true;
+        QString text = event->text();
+        if (text.isEmpty())
+            return false;
+        QChar ch = text[0];
+        form_.Edit7KeyPress(ch);
+        if (ch.isNull())
+            return true;
+        if (ch == text[0])
+            return false;
+        form_.Edit7->insert(QString(ch)); // shown in upper case
+        return true;
+    }
+
+    TForm1& form_;
+};
+
+const char* const kSortTexts[] = {"N-D", "N-U", "S-D", "S-U", "T-D", "T-U"};
+
+} // namespace
+
+void TForm1::BindFileList() {
+    ListBox1->SetModel(&FileList);
+    ListBox1->onKeyDown = [this](int& key, Qt::KeyboardModifiers modifiers) {
+        int code = VirtualKeyFromQt(key);
+        int before = code;
+        // Pressing Shift itself counts as Shift down, whatever the platform reports.
+        bool shift = modifiers.testFlag(Qt::ShiftModifier) || key == Qt::Key_Shift;
+        ListBox1KeyDown(code, shift);
+        if (before != 0 && code == 0)
+            key = 0;
+    };
+    ListBox1->onKeyPress = [this](QChar& ch) {
+        QChar typed = ch;
+        ch = QChar();
+        ListBox1KeyPress(typed);
+    };
+    ListBox1->onKeyUp = [this](int& key, Qt::KeyboardModifiers modifiers) {
+        // The release of Shift itself leaves Shift up.
+        bool shift = modifiers.testFlag(Qt::ShiftModifier) && key != Qt::Key_Shift;
+        int code = VirtualKeyFromQt(key);
+        ListBox1KeyUp(code, shift);
+        key = 0;
+    };
+    ListBox1->onClick = [this] { ListBox1Click(); };
+    ListBox1->onDblClick = [this] { ListBox1DblClick(); };
+    ListBox1->onMouseDown = [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x,
+                                   int y) {
+        ListBox1MouseDown(button, modifiers.testFlag(Qt::ShiftModifier), x, y);
+    };
+
+    Label21 = new QLabel(GroupBox3);
+    Label21->setGeometry(10, 24, 181, 18);
+    Edit7 = new QLineEdit(GroupBox3);
+    Edit7->setGeometry(10, 48, 60, 22);
+    Edit7->setMaxLength(3);
+    auto* help =
+        new QLabel(QStringLiteral("N:名前 S:ｻｲｽﾞ T:日付\nD:昇順 U:降順\n例 N-D"), GroupBox3);
+    help->setGeometry(10, 76, 181, 54);
+    Label22 = new QLabel(QStringLiteral(" ESC:中止"), GroupBox3);
+    Label22->setGeometry(10, 140, 181, 18);
+    Label22->setCursor(Qt::PointingHandCursor);
+    for (QWidget* w : {static_cast<QWidget*>(Label21), static_cast<QWidget*>(Edit7),
+                       static_cast<QWidget*>(help), static_cast<QWidget*>(Label22)})
+        w->setFont(GothicFont());
+    // Text that arrives without a key press (an input method) obeys the same rule.
+    connect(Edit7, &QLineEdit::textEdited, this, [this](const QString& text) {
+        std::string kept;
+        for (char c : text.toStdString())
+            if (std::string_view("NST-UDnstud").find(c) != std::string_view::npos)
+                kept += AsciiUpper(c);
+        if (QString::fromStdString(kept) != text)
+            Edit7->setText(QString::fromStdString(kept));
+    });
+
+    auto* filter = new HandlerFilter(*this);
+    for (QObject* watched : {static_cast<QObject*>(Label1), static_cast<QObject*>(Label16),
+                             static_cast<QObject*>(Label22), static_cast<QObject*>(Edit7)})
+        watched->installEventFilter(filter);
+}
+
+void TForm1::ListDirectory(bool keepPattern, bool keepSelection, bool resortOnly) {
+    MainListingView view(*this);
+    ::ListDirectory(FileList, Settings, view, keepPattern, keepSelection, resortOnly);
+}
+
+void TForm1::ClearFileEntries() {
+    FileList.files.clear();
+}
+
+void TForm1::ShowRowDetails(int row) {
+    Label8->setText(FromUtf8(RowDetailText(FileList, row)));
+}
+
+void TForm1::ChangeSort() {
+    ListBox1->setEnabled(false);
+    Label21->setText(FromUtf8("現ソート設定: " + Settings.FileSort + " - " + Settings.SortMuki));
+    Edit7->setText(FromUtf8(Settings.FileSort + "-" + Settings.SortMuki));
+    GroupBox3->show();
+    GroupBox3->raise();
+    Edit7->setFocus();
+}
+
+void TForm1::Edit7KeyPress(QChar& ch) {
+    if (ch == QChar('\b'))
+        return;
+    if (ch == QChar('\r')) {
+        ch = QChar();
+        std::string text = AsciiUpper(Edit7->text().toStdString());
+        if (text.empty())
+            return;
+        if (std::find(std::begin(kSortTexts), std::end(kSortTexts), text) == std::end(kSortTexts)) {
+            SetMessage(QStringLiteral("ソート設定を確認ください!!"));
+            Edit7->setFocus();
+            return;
+        }
+        Settings.FileSort = text.substr(0, 1);
+        Settings.SortMuki = text.substr(2, 1);
+        ListDirectory(false, true, true);
+        GroupBox3->hide();
+        ListBox1->setEnabled(true);
+        Edit1->setEnabled(true);
+        ListBox1->setFocus();
+        SetStatusPanel(4, FromUtf8(Settings.Speed1));
+        SetStatusPanel(5, FromUtf8(Settings.Port1));
+        SetStatusPanel(6, QString());
+        return;
+    }
+    char c = ch.unicode() < 0x80 ? static_cast<char>(ch.unicode()) : '\0';
+    if (c == '\0' || std::string_view("NST-UDnstud").find(c) == std::string_view::npos)
+        ch = QChar();
+    else
+        ch = QChar(AsciiUpper(c));
+}
+
+void TForm1::Edit7KeyDown(int& key) {
+    if (key != vk::Escape)
+        return;
+    key = 0;
+    Edit7->clear();
+    GroupBox3->hide();
+    SetMessage(QStringLiteral("操作中止!!"), kRed);
+    Timer1->start(1000);
+    ListBox1->setEnabled(true);
+    Edit1->setEnabled(true);
+}
+
+void TForm1::ListView1ColumnClick(int column) {
+    // The column's key with the other direction. The rows are rebuilt as well, so
+    // that every row still names the file entry at its index.
+    static const char* const kKeys[] = {"N", "S", "T"};
+    if (column < 0 || column > 2)
+        return;
+    Settings.FileSort = kKeys[column];
+    Settings.SortMuki = Settings.SortMuki == "D" ? "U" : "D";
+    ListDirectory(false, true, true);
+}
