@@ -8,14 +8,14 @@
 #include <QPixmap>
 
 #include <fstream>
-#include <stdlib.h>
 
 int main(int argc, char** argv) {
     if (argc != 2)
         return 2;
     QApplication app(argc, argv);
-    char pattern[] = "/tmp/dravik-shot-XXXXXX";
-    const std::filesystem::path home = ::mkdtemp(pattern);
+    // A fixed folder, so that the picture does not change with every rendering.
+    const std::filesystem::path home = "/tmp/dravik";
+    std::filesystem::remove_all(home);
     const std::filesystem::path work = home / "NC";
     std::filesystem::create_directories(work / "OLD");
     const char* programs[] = {"O1000.NC", "O1001.NC",  "O2010.NC", "O3100.NC",
