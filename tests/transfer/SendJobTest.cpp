@@ -137,6 +137,13 @@ TEST_F(SendJobTest, FanucBackupWithLfCrCrLineEndsGoesOutLineByLine) {
     EXPECT_EQ(Written(), Iso(expected));
 }
 
+TEST_F(SendJobTest, LineOf100000CharactersGoesOutWhole) {
+    std::string longLine(100000, 'X');
+    ASSERT_EQ(Send("G1\n" + longLine + "\nM30\n"), SendOutcome::Completed);
+    EXPECT_EQ(Written(), Iso("%\nG1\n" + longLine + "\nM30\n\n%"));
+    EXPECT_EQ(counters.sent, counters.total);
+}
+
 TEST_F(SendJobTest, EiaSendsColonAsOAndLineFeedAsEndOfBlock) {
     settings.Code = "Y";
     ASSERT_EQ(Send("O1234\n:1234\n"), SendOutcome::Completed);
