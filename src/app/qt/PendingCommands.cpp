@@ -7,9 +7,6 @@
 void TForm1::ShowAppLegend() {}
 
 // ---
-void TForm1::SendSelected(bool) {}
-
-// ---
 void TForm1::ReceiveProgram(bool) {}
 
 // ---
@@ -38,9 +35,6 @@ void TForm1::OpenCommSettings() {}
 
 // ---
 void TForm1::ViewFile() {}
-
-// ---
-void TForm1::ShowTransferLog() {}
 
 // ---
 void TForm1::OpenAssociated() {}

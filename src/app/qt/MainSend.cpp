@@ -1,0 +1,209 @@
+// The send commands (F1, Shift+F1) and the transfer log view (Shift+F8) of the main
+// window: what the dispatcher prepares before the send job runs, the window side of
+// the job (SendWindow), Timer2's estimate worker, and the keys that close the view.
+#include "app/qt/Mainunit1.h"
+
+#include "app/qt/MainTransferHost.h"
+#include "files/FileLoading.h"
+#include "files/MarkedFiles.h"
+#include "files/qt/DataView.h"
+#include "files/qt/FileListBox.h"
+#include "platform/qt/ScreenSaver.h"
+#include "transfer/SendJob.h"
+#include "transfer/SendText.h"
+#include "transfer/SerialLine.h"
+#include "transfer/TransferLog.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <climits>
+
+namespace {
+
+const QColor kNavy(0x00, 0x00, 0x80);
+const QColor kTeal(0x00, 0x80, 0x80);
+const QColor kRed(0xFF, 0x00, 0x00);
+const QString kSendCaption = QStringLiteral("送信データ");
+const QString kLogCaption = QStringLiteral("送受信ログ");
+const QString kViewerCaption = QStringLiteral("ファイルビュー");
+
+void ShowPanel(QGroupBox* box, const QString& caption, int left, int top, int width,
+               const QColor& colour) {
+    box->setTitle(caption);
+    box->setGeometry(left, top, width, box->height());
+    QPalette p = box->palette();
+    p.setColor(QPalette::Window, colour);
+    box->setPalette(p);
+    box->setAutoFillBackground(true);
+    box->show();
+}
+
+// A file of the working directory into the data view; its size, or -1 when it
+// cannot be read. Text behind a NUL is read line by line instead.
+int64_t LoadIntoView(TForm1& form, const std::string& name) {
+    const std::string path = JoinDirPath(form.Settings.DirPath, name);
+    ViewFileText file = ReadFileForView(path);
+    if (file.size == kUnknownFileSize) {
+        form.RichEdit1->Clear();
+        return -1;
+    }
+    if (file.textAfterNul || (file.text.empty() && file.size > 0)) {
+        form.RichEdit1->Clear();
+        ReadFileInPieces(path, [&](std::string_view piece) { form.RichEdit1->AppendLine(piece); });
+    } else {
+        form.RichEdit1->SetText(std::move(file.text));
+    }
+    return int64_t(file.size);
+}
+
+// Per-window state of the sends: the line, the shared counters and Timer2's worker.
+class TSendSupport : public QObject {
+public:
+    static constexpr const char* kName = "SendSupport";
+
+    explicit TSendSupport(TForm1& form)
+        : QObject(&form), line(MainTransferHost(form), form.Settings), worker(counters) {
+        setObjectName(kName);
+        form.Timer2->setInterval(10000);
+        // Timer2Timer: one estimate worker per tick.
+        connect(form.Timer2, &QTimer::timeout, this, [this] { worker.Tick(); });
+    }
+    SerialLine line;
+    SendCounters counters;
+    SendTimeWorker worker;
+};
+
+TSendSupport& SendSupport(TForm1& form) {
+    auto* support = form.findChild<QObject*>(TSendSupport::kName, Qt::FindDirectChildrenOnly);
+    return support ? *static_cast<TSendSupport*>(support) : *new TSendSupport(form);
+}
+
+// The send job's view of the main window.
+class TMainSendWindow : public SendWindow {
+public:
+    explicit TMainSendWindow(TForm1& form) : form_(form) {}
+
+    const TextDocument& DataView() const override { return form_.RichEdit1->Document(); }
+    void ClearDataView() override { form_.RichEdit1->Clear(); }
+    void SelectDataLine(size_t index) override {
+        form_.RichEdit1->SelectLine(index);
+        form_.RichEdit1->setFocus();
+    }
+    bool LoadFileIntoView(const std::string& name) override {
+        return LoadIntoView(form_, name) >= 0;
+    }
+    void SetProgressRange(int64_t maximum) override {
+        // The bar counts in int: a file past 2 GB is shown in coarser steps.
+        shift_ = 0;
+        while ((maximum >> shift_) > INT_MAX)
+            ++shift_;
+        form_.ProgressBar1->setRange(0, int(maximum >> shift_));
+        form_.ProgressBar1->setValue(0);
+    }
+    void SetProgress(int64_t position) override {
+        form_.ProgressBar1->setValue(int(position >> shift_));
+    }
+    void SetRemainingText(const std::string& text) override {
+        form_.Label17->show();
+        form_.Label17->setText(QString::fromStdString(text));
+    }
+    void StartEstimateTimer() override { form_.Timer2->start(10000); }
+    void StopEstimateTimer() override { form_.Timer2->stop(); }
+    void HighlightQueueEntry(int index) override { form_.ListBox2->setCurrentRow(index); }
+    void SuspendScreenSaver() override { ScreenSaver::Suspend(); }
+    void HideTransferPanel() override { form_.GroupBox2->hide(); }
+    void EnableFileList() override { form_.ListBox1->setEnabled(true); }
+    void StartReturnToIdle(int ms) override { form_.Timer1->start(ms); }
+    void ClearMarks() override { form_.FileList.marks.Clear(); }
+    void CloseMainWindow() override { form_.close(); }
+
+private:
+    TForm1& form_;
+    int shift_ = 0;
+};
+
+// Esc or F3 closes the log view and the file viewer, which share the data view.
+bool CloseViewKey(TForm1& form, QKeyEvent* event) {
+    const QString caption = form.GroupBox2->title();
+    if (caption != kLogCaption && caption != kViewerCaption)
+        return false;
+    if (event->key() != Qt::Key_F3 && event->key() != Qt::Key_Escape)
+        return false;
+    form.RichEdit1->Clear();
+    form.GroupBox2->hide();
+    form.SetMessage(QStringLiteral("操作中止!!"), kRed);
+    form.Timer1->start(1000);
+    form.ListBox1->setEnabled(true);
+    form.SetStatusPanel(2, QString());
+    // The key is consumed and let go of, so that it does not reach the list.
+    MainTransferHost(form).ReleaseAbortKeys();
+    return true;
+}
+
+} // namespace
+
+void TForm1::SendSelected(bool shift) {
+    ExitAfterTransfer = shift;
+    RichEdit1->SetReadOnly(true);
+    SendRequest request;
+    request.exitAfterTransfer = shift;
+    int64_t size = 0;
+    if (FileList.marks.Count() > 0) {
+        ListBox1->setEnabled(false);
+        ShowPanel(GroupBox2, kSendCaption, 50, 184, 650, kNavy);
+        FileList.marks.Compact();
+        request.queue = CollectMarkedNames(FileList);
+        ListBox1->update();
+        ListBox2->clear();
+        for (const std::string& name : request.queue)
+            ListBox2->addItem(QString::fromStdString(DecodeToUtf8(name)));
+        if (request.queue.empty()) {
+            SetMessage(QStringLiteral("ファイルを選択してください。!!"));
+            ListBox1->setEnabled(true);
+            ListBox1->setFocus();
+            return;
+        }
+        request.fileBeingSent = request.queue.front();
+        request.multiSend = true;
+    } else {
+        ListBox1->setEnabled(false);
+        ShowPanel(GroupBox2, kSendCaption, 328, 184, 350, kNavy);
+        ListBox2->clear();
+        request.fileBeingSent = FileList.EntryName(ListBox1->ItemIndex());
+        FileList.marks.Clear();
+    }
+    FileList.marks.multiSend = request.multiSend;
+    MultiSend = request.multiSend;
+    size = LoadIntoView(*this, request.fileBeingSent);
+    Label17->show();
+    Label17->setText(QString::fromStdString(RemainingBytesText(std::max<int64_t>(size, 0))));
+    SetStatusPanel(3, QStringLiteral("送信待機中（信号待ち)"));
+    RichEdit1->setFocus();
+
+    // Only the first send after a start with arguments leaves status panel 0 alone.
+    request.keepStatusPanel0 = Start.startFlags[1] != 'N';
+    Start.startFlags[1] = 'N';
+    TSendSupport& support = SendSupport(*this);
+    TMainSendWindow window(*this);
+    SendJob job(MainTransferHost(*this), window, support.line, Settings, support.counters);
+    job.Run(request);
+    MultiSend = false;
+}
+
+void TForm1::ShowTransferLog() {
+    ShowPanel(GroupBox2, kLogCaption, 328, 100, 350, kTeal);
+    Label17->hide();
+    ListBox1->setEnabled(false);
+    RichEdit1->SetReadOnly(true);
+    RichEdit1->SetKeyDownHandler([this](QKeyEvent* event) { return CloseViewKey(*this, event); });
+    std::string text;
+    LoadTransferLogForView(text);
+    RichEdit1->SetText(std::move(text));
+    SetStatusPanel(3, kLogCaption);
+    RichEdit1->setFocus();
+}

@@ -1,0 +1,125 @@
+#include "app/qt/MainTransferHost.h"
+
+#include "app/qt/Mainunit1.h"
+#include "nctools/qt/Autono.h"
+#include "platform/qt/KeyStateFilter.h"
+#include "platform/qt/MessageBox.h"
+#include "transfer/TransferHost.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QThread>
+
+#include <chrono>
+
+namespace {
+
+QColor ColourOf(MessageColour colour) {
+    switch (colour) {
+    case MessageColour::Red:
+        return QColor(0xFF, 0x00, 0x00);
+    case MessageColour::Lime:
+        return QColor(0x00, 0xFF, 0x00);
+    case MessageColour::Blue:
+        return QColor(0x00, 0x00, 0xFF);
+    case MessageColour::Black:
+        break;
+    }
+    return QColor(0x00, 0x00, 0x00);
+}
+
+BoxIcon IconOf(HostBox kind) {
+    switch (kind) {
+    case HostBox::Error:
+    case HostBox::Refusal:
+        return BoxIcon::Stop;
+    case HostBox::Information:
+        return BoxIcon::Information;
+    case HostBox::Exclamation:
+    case HostBox::Warning:
+        return BoxIcon::Exclamation;
+    case HostBox::Question:
+        return BoxIcon::Question;
+    case HostBox::Plain:
+        break;
+    }
+    return BoxIcon::None;
+}
+
+class TMainTransferHost : public QObject, public TransferHost {
+public:
+    static constexpr const char* kName = "MainTransferHost";
+
+    explicit TMainTransferHost(TForm1& form) : QObject(&form), form_(form), keys_(this) {
+        setObjectName(kName);
+        keys_.Install();
+    }
+
+    void ProcessEvents() override { QCoreApplication::processEvents(); }
+    void Sleep(int ms) override { QThread::msleep(static_cast<unsigned long>(ms)); }
+    std::int64_t NowMs() override {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+
+    bool AbortKeyHeld() override { return keys_.Held(); }
+    bool AbortKeyPressed() override { return keys_.Pressed(); }
+    void ReleaseAbortKeys() override { keys_.Release(); }
+
+    void SetDsrLamp(bool on) override {
+        QPalette p = form_.LabeledEdit1->palette();
+        p.setColor(QPalette::Text, on ? Qt::blue : Qt::red);
+        form_.LabeledEdit1->setPalette(p);
+    }
+    void SetCtsLamp(bool on) override {
+        form_.LabeledEdit2->setText(on ? QStringLiteral(" ●") : QStringLiteral(" ○"));
+    }
+
+    void SetStatusText(int panel, std::string_view text) override {
+        form_.SetStatusPanel(panel, QString::fromUtf8(text.data(), qsizetype(text.size())));
+    }
+    void SetMessageLine(std::string_view text, MessageColour colour) override {
+        form_.SetMessage(QString::fromUtf8(text.data(), qsizetype(text.size())), ColourOf(colour));
+    }
+
+    int AskYesNo(HostBox kind, std::string_view caption, std::string_view text) override {
+        form_.LastAnswer = ShowBox(&form_, {IconOf(kind),
+                                            BoxButtons::YesNo,
+                                            Caption(caption),
+                                            QString::fromUtf8(text.data(), qsizetype(text.size())),
+                                            {}});
+        return form_.LastAnswer;
+    }
+    void ShowBox(HostBox kind, std::string_view caption, std::string_view text,
+                 std::string_view detail) override {
+        form_.LastAnswer =
+            ::ShowBox(&form_, {IconOf(kind), BoxButtons::Ok, Caption(caption),
+                               QString::fromUtf8(text.data(), qsizetype(text.size())),
+                               QString::fromUtf8(detail.data(), qsizetype(detail.size()))});
+    }
+
+    std::optional<std::string> AskSelectionText() override {
+        form_.RememberWindowRect();
+        TAutoForm dialog(&form_);
+        return dialog.AskSelection();
+    }
+
+private:
+    // An empty caption means the program's title, as the system's boxes show it.
+    QString Caption(std::string_view caption) const {
+        return caption.empty() ? form_.windowTitle()
+                               : QString::fromUtf8(caption.data(), qsizetype(caption.size()));
+    }
+
+    TForm1& form_;
+    KeyStateFilter keys_;
+};
+
+} // namespace
+
+TransferHost& MainTransferHost(TForm1& form) {
+    // Found by name: the class has no meta-object of its own for findChild to match.
+    auto* host = form.findChild<QObject*>(TMainTransferHost::kName, Qt::FindDirectChildrenOnly);
+    return host ? *static_cast<TMainTransferHost*>(host) : *new TMainTransferHost(form);
+}
