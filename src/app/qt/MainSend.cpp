@@ -8,6 +8,7 @@
 #include "files/MarkedFiles.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
+#include "platform/TextCodec.h"
 #include "platform/qt/ScreenSaver.h"
 #include "transfer/SendJob.h"
 #include "transfer/SendText.h"

@@ -14,6 +14,11 @@
 
 namespace {
 
+std::function<void(int)>& SleepOverride() {
+    static std::function<void(int)> sleep;
+    return sleep;
+}
+
 QColor ColourOf(MessageColour colour) {
     switch (colour) {
     case MessageColour::Red:
@@ -56,7 +61,12 @@ public:
     }
 
     void ProcessEvents() override { QCoreApplication::processEvents(); }
-    void Sleep(int ms) override { QThread::msleep(static_cast<unsigned long>(ms)); }
+    void Sleep(int ms) override {
+        if (SleepOverride())
+            SleepOverride()(ms);
+        else
+            QThread::msleep(static_cast<unsigned long>(ms));
+    }
     std::int64_t NowMs() override {
         return std::chrono::duration_cast<std::chrono::milliseconds>(
                    std::chrono::steady_clock::now().time_since_epoch())
@@ -84,11 +94,12 @@ public:
     }
 
     int AskYesNo(HostBox kind, std::string_view caption, std::string_view text) override {
-        form_.LastAnswer = ShowBox(&form_, {IconOf(kind),
-                                            BoxButtons::YesNo,
-                                            Caption(caption),
-                                            QString::fromUtf8(text.data(), qsizetype(text.size())),
-                                            {}});
+        form_.LastAnswer =
+            ::ShowBox(&form_, {IconOf(kind),
+                               BoxButtons::YesNo,
+                               Caption(caption),
+                               QString::fromUtf8(text.data(), qsizetype(text.size())),
+                               {}});
         return form_.LastAnswer;
     }
     void ShowBox(HostBox kind, std::string_view caption, std::string_view text,
@@ -117,6 +128,10 @@ private:
 };
 
 } // namespace
+
+void SetTransferSleepForTest(std::function<void(int ms)> sleep) {
+    SleepOverride() = std::move(sleep);
+}
 
 TransferHost& MainTransferHost(TForm1& form) {
     // Found by name: the class has no meta-object of its own for findChild to match.

@@ -6,5 +6,11 @@
 class TForm1;
 class TransferHost;
 
+#include <functional>
+
 // The host of form, made on first use and living as long as the window.
 TransferHost& MainTransferHost(TForm1& form);
+
+// Test seam: when set, the host's sleeps (the 4000 ms drain, InvTime, the
+// port-switch pauses) call this instead of blocking.
+void SetTransferSleepForTest(std::function<void(int ms)> sleep);

@@ -1,0 +1,170 @@
+// F1, marked files and Shift+F8 on the real main window, offscreen, with ncsim on a
+// pseudo-terminal as the controller behind COM1.
+#include "NcSim.h"
+
+#include "app/qt/MainTransferHost.h"
+#include "app/qt/Mainunit1.h"
+#include "files/qt/DataView.h"
+#include "files/qt/FileListBox.h"
+#include "platform/ProgramFolder.h"
+#include "platform/qt/MessageBox.h"
+#include "support/IsoBytes.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+class MainSend : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetProgramFolder(home.path());
+        SetBoxInterceptorForTest([this](const BoxRequest& r) {
+            boxes.push_back(r);
+            return r.buttons == BoxButtons::YesNo ? kAnswerYes : kAnswerOk;
+        });
+        // The drain waits until the simulator has everything instead of 4 seconds.
+        SetTransferSleepForTest([this](int ms) {
+            while (ms >= 100 && far.joinable() && !farDone)
+                std::this_thread::yield();
+        });
+        std::filesystem::create_directories(work());
+        home.Write("work/O0001.NC", "%\r\nO0001\r\nG0X1.\r\nM30\r\n%\r\n");
+        home.Write("work/O0002.NC", "O0002\nG1Y2.\n");
+        home.Write("work/O0003.NC", "O0003\nG2Z3.\n");
+        std::string error;
+        auto opened = ncsim::SimLine::OpenPty(&error);
+        ASSERT_TRUE(opened) << error;
+        sim.emplace(std::move(*opened));
+    }
+    void TearDown() override {
+        stop = true;
+        if (far.joinable())
+            far.join();
+        form.reset();
+        SetTransferSleepForTest(nullptr);
+        SetBoxInterceptorForTest(nullptr);
+        SetProgramFolder({});
+    }
+    std::filesystem::path work() const { return home / "work"; }
+    void Start(const std::string& port) {
+        home.Write("Dravik.INI", "[Setting]\r\nDirPath=" + work().string() +
+                                     "\r\nPort1=COM1\r\nSignal1=N\r\nStartChar=Y\r\n"
+                                     "[Ports]\r\nCOM1=" +
+                                     port + "\r\n");
+        form = std::make_unique<TForm1>();
+        form->FormCreate({});
+        form->FormShow();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QCoreApplication::processEvents(); // the first idle listing
+        form->ListBox1->setFocus();
+        boxes.clear();
+    }
+    void Receive() {
+        farDone = false;
+        far = std::thread([this] {
+            report = ncsim::Receive(*sim, options, &stop);
+            farDone = true;
+        });
+    }
+    int RowOf(const std::string& name) const {
+        for (int row = 0; row < form->FileList.RowCount(); ++row) {
+            if (form->FileList.IsFileRow(row) && form->FileList.EntryName(row) == name)
+                return row;
+        }
+        return -1;
+    }
+    void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(widget, key, modifiers);
+    }
+    std::string Log() const { return TempDir::Read(home / "Dravik.log"); }
+
+    TempDir home;
+    std::unique_ptr<TForm1> form;
+    std::vector<BoxRequest> boxes;
+    std::optional<ncsim::SimLine> sim;
+    ncsim::ReceiveOptions options;
+    ncsim::ReceiveReport report;
+    std::atomic<bool> stop{false}, farDone{false};
+    std::thread far;
+};
+
+TEST_F(MainSend, F1SendsTheCurrentFileToTheController) {
+    Start(sim->DeviceName());
+    Receive();
+    form->ListBox1->SetItemIndex(RowOf("O0001.NC"));
+    Key(form->ListBox1, Qt::Key_F1);
+    far.join();
+    EXPECT_EQ(report.program, "%\nO0001\nG0X1.\nM30\n\n%");
+    ASSERT_EQ(boxes.size(), 1u) << "the start question";
+    EXPECT_EQ(form->Label11->text(), QStringLiteral("送信完了しました。!!"));
+    EXPECT_FALSE(form->GroupBox2->isVisible());
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(form->Timer1->interval(), 3000);
+    EXPECT_FALSE(form->ExitAfterTransfer);
+    EXPECT_EQ(Count(Log(), "送信　　完了　"), 1u);
+    EXPECT_NE(Log().find(work().string() + "/O0001.NC\n"), std::string::npos);
+    EXPECT_EQ(TempDir::Read(work() / "O0001.NC"), "%\r\nO0001\r\nG0X1.\r\nM30\r\n%\r\n");
+}
+
+TEST_F(MainSend, MarkedFilesGoOneAfterTheOther) {
+    Start(sim->DeviceName());
+    Receive();
+    for (const char* name : {"O0002.NC", "O0003.NC"}) {
+        form->ListBox1->SetItemIndex(RowOf(name));
+        Key(form->ListBox1, Qt::Key_Return);
+    }
+    ASSERT_EQ(form->FileList.marks.Count(), 2);
+    Key(form->ListBox1, Qt::Key_F1);
+    far.join();
+    EXPECT_EQ(report.program, "%\nO0002\nG1Y2.\nO0003\nG2Z3.\n\n%");
+    ASSERT_EQ(form->ListBox2->count(), 2);
+    EXPECT_EQ(form->ListBox2->item(1)->text(), QStringLiteral("O0003.NC"));
+    EXPECT_EQ(form->FileList.marks.Count(), 0);
+    EXPECT_EQ(Count(Log(), "送信　　完了　"), 2u);
+}
+
+TEST_F(MainSend, APortThatDoesNotOpenStopsTheSendAndLogsIt) {
+    Start((home / "no-such-device").string());
+    form->ListBox1->SetItemIndex(RowOf("O0001.NC"));
+    Key(form->ListBox1, Qt::Key_F1, Qt::ShiftModifier);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.front().text, QStringLiteral("COM1のポートが開きません。!!"));
+    EXPECT_EQ(form->Label11->text(), QStringLiteral("送信中止しました。!!"));
+    EXPECT_EQ(form->Timer1->interval(), 1000);
+    EXPECT_TRUE(form->ListBox1->isEnabled());
+    EXPECT_TRUE(form->ExitAfterTransfer) << "Shift+F1; only a completion closes the program";
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(Count(Log(), "送信　　中止　"), 1u);
+}
+
+TEST_F(MainSend, ShiftF8ShowsTheLogAndEscClosesIt) {
+    Start(sim->DeviceName());
+    Key(form->ListBox1, Qt::Key_F8, Qt::ShiftModifier);
+    EXPECT_TRUE(form->GroupBox2->isVisible());
+    EXPECT_EQ(form->GroupBox2->title(), QStringLiteral("送受信ログ"));
+    EXPECT_EQ(form->GroupBox2->geometry().topLeft(), QPoint(328, 100));
+    EXPECT_EQ(form->StatusPanel(3), QStringLiteral("送受信ログ"));
+    ASSERT_EQ(form->RichEdit1->LineCount(), 4u) << "header and the empty entry";
+    EXPECT_EQ(form->RichEdit1->LineText(0), "<<<<<　　　通信ログ　　　>>>>>");
+    EXPECT_EQ(form->RichEdit1->LineText(3), "");
+
+    Key(form->RichEdit1, Qt::Key_Down); // other keys move in the view
+    EXPECT_TRUE(form->GroupBox2->isVisible());
+    Key(form->RichEdit1, Qt::Key_Escape);
+    EXPECT_FALSE(form->GroupBox2->isVisible());
+    EXPECT_EQ(form->Label11->text(), QStringLiteral("操作中止!!"));
+    EXPECT_EQ(form->Timer1->interval(), 1000);
+    EXPECT_TRUE(form->ListBox1->isEnabled());
+}
+
+} // namespace
