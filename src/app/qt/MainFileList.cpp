@@ -8,6 +8,7 @@
 #include "files/FileSort.h"
 #include "files/Listing.h"
 #include "files/qt/FileListBox.h"
+#include "files/qt/WidgetListingView.h"
 #include "platform/TextCodec.h"
 
 #include <QApplication>
@@ -25,39 +26,6 @@ const QColor kRed(0xFF, 0x00, 0x00);
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
-
-class MainListingView : public ListingView {
-public:
-    explicit MainListingView(TForm1& form) : form_(form) {}
-
-    void ShowScanStart(const std::string& pathLine) override {
-        form_.ListBox1->SetItemIndex(-1);
-        form_.ListBox1->RowsChanged();
-        form_.ListBox1->repaint();
-        form_.ListBox1->setCursor(Qt::WaitCursor);
-        form_.Label7->setText(FromUtf8(pathLine));
-        form_.Label7->repaint();
-    }
-    void ProcessPendingEvents() override {
-        // Paint and timers only: a key must not reach the list while it is rebuilt.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    void ShowRows(const std::string& pathLine, const std::string& detailLine,
-                  int currentRow) override {
-        form_.ListBox1->RowsChanged();
-        form_.ListBox1->SetItemIndex(currentRow);
-        form_.Label7->setText(FromUtf8(pathLine));
-        form_.Label8->setText(FromUtf8(detailLine));
-        form_.ListBox1->unsetCursor();
-    }
-    int CurrentRow() const override { return form_.ListBox1->ItemIndex(); }
-    int RowsPerColumn() const override { return form_.ListBox1->RowsPerColumn(); }
-    void DriveChanged() override { form_.StartFolderWatch(); }
-    void FocusList() override { form_.ListBox1->setFocus(); }
-
-private:
-    TForm1& form_;
-};
 
 // Routes the events of the legends and of the sort entry to the window's handlers.
 class HandlerFilter : public QObject {
@@ -169,7 +137,7 @@ void TForm1::BindFileList() {
 }
 
 void TForm1::ListDirectory(bool keepPattern, bool keepSelection, bool resortOnly) {
-    MainListingView view(*this);
+    WidgetListingView view(ListBox1, Label7, Label8, [this] { StartFolderWatch(); });
     ::ListDirectory(FileList, Settings, view, keepPattern, keepSelection, resortOnly);
 }
 
