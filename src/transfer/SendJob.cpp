@@ -2,9 +2,9 @@
 
 #include "app/Settings.h"
 #include "files/TextDocument.h"
-#include "platform/PowerOff.h"
 #include "transfer/SendText.h"
 #include "transfer/SerialLine.h"
+#include "transfer/ShutdownAfterTransfer.h"
 #include "transfer/TapeCode.h"
 #include "transfer/TransferHost.h"
 #include "transfer/TransferLog.h"
@@ -42,14 +42,6 @@ int64_t CountedBytes(const TextDocument& document) {
     for (size_t i = 0; i < document.LineCount(); ++i)
         total += int64_t(document.Line(i).size()) + 2;
     return total;
-}
-
-void ShutdownAfterTransfer(const TSettings& settings,
-                           const std::function<void()>& closeMainWindow) {
-    closeMainWindow();
-    // Linux has one way to switch off (logind); a refusal is not reported.
-    if (settings.Power_Off == "Y")
-        RequestPowerOff();
 }
 
 SendJob::SendJob(TransferHost& host, SendWindow& window, SerialLine& line,

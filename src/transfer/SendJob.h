@@ -9,7 +9,6 @@
 #include "transfer/SendTime.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -106,7 +105,3 @@ private:
     size_t position_ = 0;
     size_t lineNumber_ = 0;
 };
-
-// After a completed transfer started with Shift+F1/F2 or the END argument: closes
-// the main window the normal way and, when Power_Off is "Y", switches the PC off.
-void ShutdownAfterTransfer(const TSettings& settings, const std::function<void()>& closeMainWindow);
