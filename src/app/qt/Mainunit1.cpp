@@ -1,6 +1,7 @@
 #include "app/qt/Mainunit1.h"
 
 #include "app/qt/MainLegends.h"
+#include "app/qt/Option.h"
 #include "files/FileCopy.h"
 #include "files/MakeDirectoryPath.h"
 #include "files/qt/DataView.h"
@@ -10,6 +11,7 @@
 #include "platform/Volumes.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ScreenSaver.h"
+#include "transfer/qt/CommSettingsPanel.h"
 #include "ui/StatusPanels.h"
 
 #include <QCloseEvent>
@@ -38,6 +40,8 @@ bool ImportFile(const std::filesystem::path& from, const std::filesystem::path& 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     BuildLayout();
     BindFileList();
+    CommPanel = new TCommSettingsPanel(this);
+    OptionForm = new TOptionForm(this);
     connect(Timer1, &QTimer::timeout, this, &TForm1::ReturnToIdle);
 }
 

@@ -23,6 +23,8 @@ class QTimer;
 class TStatusPanels;
 class DataView;
 class FileListBox;
+class TCommSettingsPanel;
+class TOptionForm;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -177,6 +179,10 @@ public:
     QLabel* Label41 = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
+
+    // The communication settings panel inside GroupBox1, and the dialogs.
+    TCommSettingsPanel* CommPanel = nullptr;
+    TOptionForm* OptionForm = nullptr;
 
     // Applies ListColumn: 1 to 4 columns at width 616 (help beside), 5 at 728.
     void ApplyListColumn();

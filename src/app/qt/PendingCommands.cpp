@@ -31,9 +31,6 @@ void TForm1::BrowseDirectory() {}
 void TForm1::ChangeMask() {}
 
 // ---
-void TForm1::OpenCommSettings() {}
-
-// ---
 void TForm1::ViewFile() {}
 
 // ---
@@ -59,9 +56,6 @@ void TForm1::ShowFileInfo() {}
 
 // ---
 void TForm1::SelectDrive() {}
-
-// ---
-void TForm1::OpenOptions() {}
 
 // ---
 void TForm1::RenameFiles() {}

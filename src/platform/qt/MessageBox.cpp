@@ -62,20 +62,35 @@ int ShowBox(QWidget* parent, const BoxRequest& request) {
                    {"いいえ(&N)", QMessageBox::NoRole, kAnswerNo},
                    {"キャンセル", QMessageBox::RejectRole, kAnswerCancel}};
         break;
+    case BoxButtons::Yes:
+        choices = {{"はい(&Y)", QMessageBox::YesRole, kAnswerYes}};
+        break;
     }
     std::vector<std::pair<QAbstractButton*, int>> buttons;
     for (const Choice& c : choices)
         buttons.emplace_back(box.addButton(QString::fromUtf8(c.text), c.role), c.answer);
     box.setDefaultButton(static_cast<QPushButton*>(buttons.front().first));
+    if (request.position) {
+        // The box is sized at show; moving it before keeps its corner where it was asked.
+        box.adjustSize();
+        box.move(*request.position);
+    }
     box.exec();
     for (const auto& [button, answer] : buttons) {
         if (box.clickedButton() == button)
             return answer;
     }
     // Closed with Esc or the title bar: the cancelling answer.
-    return request.buttons == BoxButtons::YesNo ? kAnswerNo
-           : request.buttons == BoxButtons::Ok  ? kAnswerOk
-                                                : kAnswerCancel;
+    switch (request.buttons) {
+    case BoxButtons::YesNo:
+        return kAnswerNo;
+    case BoxButtons::Ok:
+        return kAnswerOk;
+    case BoxButtons::Yes:
+        return kAnswerYes;
+    default:
+        return kAnswerCancel;
+    }
 }
 
 void ShowRefusal(QWidget* parent, const QString& text) {

@@ -3,13 +3,15 @@
 // Tests install an interceptor that answers instead of a modal box.
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
 enum class BoxIcon { None, Information, Question, Exclamation, Stop };
-enum class BoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class BoxButtons { Ok, OkCancel, YesNo, YesNoCancel, Yes };
 
 enum BoxAnswer { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
 
@@ -19,6 +21,8 @@ struct BoxRequest {
     QString caption;
     QString text;
     QString detail;
+    // Top-left corner on the screen; without it the box centres on its parent.
+    std::optional<QPoint> position = std::nullopt;
 };
 
 int ShowBox(QWidget* parent, const BoxRequest& request);

@@ -1,0 +1,403 @@
+#include "transfer/qt/CommSettingsPanel.h"
+
+#include "app/qt/Mainunit1.h"
+#include "files/qt/FileListBox.h"
+#include "platform/TextCodec.h"
+#include "platform/qt/MessageBox.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+const FieldRule kSpeedRule{QStringLiteral("0123456789,NEOneo"), false};
+const FieldRule kPortRule{QStringLiteral("0123456789COMcom"), false};
+const FieldRule kFlagRule{QStringLiteral("YNyn"), true};
+const FieldRule kFeedRule{QStringLiteral("0123456789"), false};
+
+const char* const kSpeedCaption = "(速度,ﾃﾞｰﾀﾋﾞｯﾄ,ﾊﾟﾘﾃｨ,ｽﾄｯﾌﾟﾋﾞｯﾄ)";
+
+// The 48 offered speed strings: every rate with every frame, the last one with
+// the trailing blank it has always carried.
+std::vector<std::string> SpeedItems() {
+    std::vector<std::string> items;
+    for (const char* baud : {"1200", "2400", "4800", "9600", "14400", "19200"}) {
+        for (const char* frame :
+             {"8,N,1", "8,N,2", "7,N,1", "7,N,2", "7,E,1", "7,E,2", "7,O,1", "7,O,2"})
+            items.push_back(std::string(baud) + "," + frame);
+    }
+    items.back() += ' ';
+    return items;
+}
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string S(const QString& text) {
+    return text.toStdString();
+}
+
+QLineEdit* LineEditOf(QWidget* field) {
+    if (auto* box = qobject_cast<QComboBox*>(field))
+        return box->lineEdit();
+    return qobject_cast<QLineEdit*>(field);
+}
+
+} // namespace
+
+TCommSettingsPanel::TCommSettingsPanel(TForm1* form) : QObject(form), form_(form) {
+    speedItems_ = SpeedItems();
+    BuildControls();
+}
+
+QLabel* TCommSettingsPanel::MakeLabel(const QRect& rect, const QString& text) {
+    auto* label = new QLabel(text, form_->GroupBox1);
+    label->setGeometry(rect);
+    label->setFont(GothicFont());
+    return label;
+}
+
+QComboBox* TCommSettingsPanel::MakeCombo(const QRect& rect, const FieldRule& rule) {
+    auto* box = new QComboBox(form_->GroupBox1);
+    box->setGeometry(rect);
+    box->setFont(GothicFont());
+    box->setEditable(true);
+    // The box's own completer and item insertion would fight ComboBox1Change and Enter.
+    box->setCompleter(nullptr);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMaxVisibleItems(16);
+    box->installEventFilter(this);
+    rules_.insert(box, rule);
+    connect(box->lineEdit(), &QLineEdit::textEdited, this, [this, box] { ComboBox1Change(box); });
+    return box;
+}
+
+QLineEdit* TCommSettingsPanel::MakeEdit(const QRect& rect, const FieldRule& rule, int maxLength) {
+    auto* edit = new QLineEdit(form_->GroupBox1);
+    edit->setGeometry(rect);
+    edit->setFont(GothicFont());
+    edit->setMaxLength(maxLength);
+    edit->installEventFilter(this);
+    rules_.insert(edit, rule);
+    GuardEditedText(edit, rule);
+    return edit;
+}
+
+QLineEdit* TCommSettingsPanel::MakeFlagRow(int top, const QString& caption) {
+    MakeLabel({8, top, 340, 20}, caption);
+    return MakeEdit({356, top, 30, 20}, kFlagRule, 1);
+}
+
+void TCommSettingsPanel::BuildControls() {
+    MakeLabel({8, 18, 80, 16}, QStringLiteral("送信通信条件"));
+    MakeLabel({92, 18, 300, 16}, QString::fromUtf8(kSpeedCaption));
+    ComboBox1 = MakeCombo({8, 36, 118, 20}, kSpeedRule);
+    Label12 = MakeLabel({134, 36, 258, 20});
+    MakeLabel({8, 60, 90, 20}, QStringLiteral("送信ポート番号"));
+    ComboBox2 = MakeCombo({100, 60, 72, 20}, kPortRule);
+    Label13 = MakeLabel({180, 60, 212, 20});
+    Label13Device = MakeLabel({100, 80, 292, 18});
+
+    Edit4 = MakeFlagRow(100, QStringLiteral("送信開始をＮＣ機側で行う                   (Y/N)"));
+    Edit6 = MakeFlagRow(122, QStringLiteral("送受信時、頭に％をつける                （Y/N）"));
+    Edit5 = MakeFlagRow(144, QStringLiteral("送受信時、後に％をつける                  (Y/N)"));
+    Edit8 = MakeFlagRow(166, QStringLiteral("送信コードＥＩＡ (Y/N)"));
+    Edit9 = MakeFlagRow(188, QStringLiteral("テープパンチャーに出力"));
+
+    MakeLabel({8, 212, 160, 16}, QStringLiteral("テープ出力時のフィード長さ"));
+    MakeLabel({24, 232, 56, 20}, QStringLiteral("前後長さ"));
+    Edit10 = MakeEdit({84, 232, 30, 20}, kFeedRule, 2);
+    MakeLabel({118, 232, 16, 20}, QStringLiteral("㎜"));
+    MakeLabel({160, 232, 56, 20}, QStringLiteral("Ｏ番号間"));
+    Edit11 = MakeEdit({220, 232, 30, 20}, kFeedRule, 2);
+    MakeLabel({254, 232, 16, 20}, QStringLiteral("㎜"));
+
+    MakeLabel({8, 262, 80, 16}, QStringLiteral("受信通信条件"));
+    MakeLabel({92, 262, 300, 16}, QString::fromUtf8(kSpeedCaption));
+    ComboBox3 = MakeCombo({8, 280, 118, 20}, kSpeedRule);
+    Label24 = MakeLabel({134, 280, 258, 20});
+    MakeLabel({8, 304, 90, 20}, QStringLiteral("受信ポート番号"));
+    ComboBox4 = MakeCombo({100, 304, 72, 20}, kPortRule);
+    Label26 = MakeLabel({180, 304, 212, 20});
+    Label26Device = MakeLabel({100, 324, 292, 18});
+
+    Edit14 = MakeFlagRow(344, QStringLiteral("受信開始をＮＣ機側で行う                   (Y/N)"));
+    Edit15 = MakeFlagRow(366, QStringLiteral("テープリーダから読み込み"));
+
+    // Eight pixels a column, so that the click ranges fall on the key texts.
+    Label14 = MakeLabel({0, 420, 400, 20},
+                        QStringLiteral("                       F1 :保存     F2 :戻る"));
+    Label14->setFont(GothicFont(16));
+    Label14->setCursor(Qt::PointingHandCursor);
+    Label14->installEventFilter(this);
+
+    for (QComboBox* box : {ComboBox1, ComboBox3}) {
+        for (const std::string& item : speedItems_)
+            box->addItem(Q(item));
+    }
+    connect(ComboBox2, &QComboBox::editTextChanged, this,
+            [this] { ShowDevice(ComboBox2, Label13Device); });
+    connect(ComboBox4, &QComboBox::editTextChanged, this,
+            [this] { ShowDevice(ComboBox4, Label26Device); });
+
+    order_ = {ComboBox1, ComboBox2, Edit4,     Edit6,     Edit5,  Edit8, Edit9,
+              Edit10,    Edit11,    ComboBox3, ComboBox4, Edit14, Edit15};
+    // Edit11 came last to the panel: its Tag is 13 although it follows Edit10.
+    const int tags[] = {1, 2, 3, 4, 5, 6, 7, 8, 13, 9, 10, 11, 12};
+    for (size_t i = 0; i < order_.size(); ++i)
+        order_[i]->setProperty("Tag", tags[i]);
+}
+
+void TCommSettingsPanel::Open() {
+    const TSettings& s = form_->Settings;
+    form_->GroupBox1->show();
+    form_->GroupBox1->raise();
+    form_->ListBox1->setEnabled(false);
+    form_->Edit1->setEnabled(false);
+    Label12->setText(QStringLiteral("送信条件(") + Q(s.Speed1) + QStringLiteral(")"));
+    Label13->setText(QStringLiteral("送信ポート(") + Q(s.Port1) + QStringLiteral(")"));
+    ComboBox1->setEditText(Q(s.Speed1));
+    ComboBox2->clear();
+    ComboBox4->clear();
+    for (int n = 1; n <= 30; ++n) {
+        if (form_->PortUsable(n))
+            ComboBox2->addItem(QStringLiteral("COM%1").arg(n));
+    }
+    for (int i = 0; i < ComboBox2->count(); ++i)
+        ComboBox4->addItem(ComboBox2->itemText(i));
+    ComboBox2->setEditText(Q(s.Port1));
+    Edit4->setText(Q(s.Signal1));
+    Edit6->setText(Q(s.StartChar));
+    Edit5->setText(Q(s.EndChar));
+    Edit8->setText(Q(s.Code));
+    Edit9->setText(Q(s.Puncher));
+    Edit10->setText(Q(s.Feed));
+    Edit11->setText(Q(s.Feed1));
+    Label24->setText(QStringLiteral("受信条件(") + Q(s.Speed2) + QStringLiteral(")"));
+    Label26->setText(QStringLiteral("受信ポート(") + Q(s.Port2) + QStringLiteral(")"));
+    ComboBox3->setEditText(Q(s.Speed2));
+    ComboBox4->setEditText(Q(s.Port2));
+    Edit14->setText(Q(s.Signal2));
+    Edit15->setText(Q(s.Reader));
+    FocusField(ComboBox1);
+}
+
+CommPanelTexts TCommSettingsPanel::Texts() const {
+    return {S(ComboBox1->currentText()),
+            S(ComboBox2->currentText()),
+            S(Edit4->text()),
+            S(Edit6->text()),
+            S(Edit5->text()),
+            S(Edit8->text()),
+            S(Edit9->text()),
+            S(Edit10->text()),
+            S(Edit11->text()),
+            S(ComboBox3->currentText()),
+            S(ComboBox4->currentText()),
+            S(Edit14->text()),
+            S(Edit15->text())};
+}
+
+void TCommSettingsPanel::SaveCommSettings() {
+    const CommRefusal refusal = StoreCommTexts(Texts(), form_->Settings);
+    if (refusal != CommRefusal::None) {
+        BoxRequest box{BoxIcon::Stop,
+                       BoxButtons::Yes,
+                       QStringLiteral("エラー"),
+                       QStringLiteral("入力データを確認してください。"),
+                       {}};
+        box.position = form_->frameGeometry().topLeft() + QPoint(50, 50);
+        ShowBox(form_, box);
+        FocusField(refusal == CommRefusal::Speed1 ? ComboBox1 : ComboBox3);
+        return;
+    }
+    ClosePanel();
+    // Browsing keeps the command line disabled; it is enabled only by its own commands.
+    form_->Edit1->setEnabled(false);
+    form_->ListBox1->setFocus();
+    for (int panel : {4, 5, 6})
+        form_->SetStatusPanel(panel, QString());
+}
+
+void TCommSettingsPanel::LeaveCommSettings() {
+    if (CommTextsDiffer(Texts(), form_->Settings)) {
+        const int answer =
+            AskYesNo(form_, QStringLiteral("通信設定"),
+                     QStringLiteral("通信設定が変更されています。\n保存せずに終了しますか？"));
+        form_->LastAnswer = answer;
+        if (answer != kAnswerYes) {
+            SaveCommSettings();
+            return;
+        }
+    }
+    ClosePanel();
+    form_->SetMessage(QStringLiteral("操作中止!!"), Qt::red);
+    form_->Timer1->start(1000);
+    form_->Edit1->setEnabled(true);
+}
+
+void TCommSettingsPanel::ClosePanel() {
+    ClearFields();
+    form_->GroupBox1->hide();
+    form_->ListBox1->setEnabled(true);
+}
+
+void TCommSettingsPanel::ClearFields() {
+    for (QWidget* field : order_)
+        LineEditOf(field)->clear();
+}
+
+void TCommSettingsPanel::Label14MouseDown(int x) {
+    if (x >= 200 && x <= 280)
+        form_->PressKey(Qt::Key_F1);
+    else if (x >= 320 && x <= 397)
+        form_->PressKey(Qt::Key_F2);
+}
+
+bool TCommSettingsPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Label14 && event->type() == QEvent::MouseButtonPress) {
+        Label14MouseDown(static_cast<QMouseEvent*>(event)->position().toPoint().x());
+        return true;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (auto* box = qobject_cast<QComboBox*>(watched))
+        return ComboBox1KeyDown(box, key) || ComboBox1KeyPress(box, key);
+    if (auto* edit = qobject_cast<QLineEdit*>(watched))
+        return Edit4KeyDown(edit, key) || Edit4KeyPress(edit, key);
+    return false;
+}
+
+bool TCommSettingsPanel::PanelKey(int key) {
+    switch (key) {
+    case Qt::Key_Escape:
+    case Qt::Key_F2:
+        LeaveCommSettings();
+        return true;
+    case Qt::Key_F1:
+        SaveCommSettings();
+        return true;
+    case Qt::Key_F10:
+        form_->close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TCommSettingsPanel::Edit4KeyDown(QLineEdit* edit, QKeyEvent* event) {
+    if (PanelKey(event->key()))
+        return true;
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+        MoveFocus(edit, event->key() == Qt::Key_Down ? 1 : -1);
+        return true;
+    }
+    return false;
+}
+
+bool TCommSettingsPanel::Edit4KeyPress(QLineEdit* edit, QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (!edit->text().isEmpty()) {
+            edit->setText(Q(AsciiUpper(S(edit->text()))));
+            MoveFocus(edit, 1);
+        }
+        return true;
+    }
+    return FilterTypedCharacter(edit, event, rules_.value(edit));
+}
+
+// The list is not dropped down while typing: a popup takes the keyboard focus here,
+// so Up and Down step through the items in the closed box instead.
+bool TCommSettingsPanel::ComboBox1KeyDown(QComboBox* box, QKeyEvent* event) {
+    if (PanelKey(event->key()))
+        return true;
+    completionOff_ = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+        StepThroughItems(box, event->key() == Qt::Key_Down ? 1 : -1);
+        return true;
+    }
+    return false;
+}
+
+bool TCommSettingsPanel::ComboBox1KeyPress(QComboBox* box, QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (!box->currentText().isEmpty()) {
+            box->setEditText(Q(AsciiUpper(S(box->currentText()))));
+            MoveFocus(box, 1);
+        }
+        return true;
+    }
+    return FilterTypedCharacter(box->lineEdit(), event, rules_.value(box));
+}
+
+void TCommSettingsPanel::ComboBox1Change(QComboBox* box) {
+    QLineEdit* edit = box->lineEdit();
+    const FieldRule rule = rules_.value(box);
+    if (rule.Apply(edit->text()) != edit->text()) {
+        const int cursor = edit->cursorPosition();
+        edit->setText(rule.Apply(edit->text()));
+        edit->setCursorPosition(std::min<int>(cursor, edit->text().size()));
+    }
+    if (completionOff_)
+        return;
+    std::vector<std::string> items;
+    for (int i = 0; i < box->count(); ++i)
+        items.push_back(S(box->itemText(i)));
+    const std::string text = S(edit->text());
+    const Completion done = CompleteFromItems(items, text, edit->cursorPosition());
+    if (done.text != text)
+        edit->setText(Q(done.text));
+    if (done.selectionLength > 0)
+        edit->setSelection(done.selectionStart, done.selectionLength);
+    else
+        edit->setCursorPosition(done.selectionStart);
+}
+
+void TCommSettingsPanel::StepThroughItems(QComboBox* box, int step) {
+    if (box->count() == 0)
+        return;
+    const int at = box->findText(box->currentText(), Qt::MatchExactly);
+    const int next = at < 0 ? 0 : std::clamp(at + step, 0, box->count() - 1);
+    box->setCurrentIndex(next);
+    box->setEditText(box->itemText(next));
+    box->lineEdit()->selectAll();
+}
+
+void TCommSettingsPanel::MoveFocus(QWidget* from, int step) {
+    const auto it = std::find(order_.begin(), order_.end(), from);
+    if (it == order_.end())
+        return;
+    const int count = static_cast<int>(order_.size());
+    const int at = static_cast<int>(it - order_.begin());
+    FocusField(order_[(at + step + count) % count]);
+}
+
+// Entering a field selects its text, so that a one-letter field is overtyped.
+void TCommSettingsPanel::FocusField(QWidget* field) {
+    field->setFocus(Qt::TabFocusReason);
+    LineEditOf(field)->selectAll();
+}
+
+void TCommSettingsPanel::ShowDevice(QComboBox* box, QLabel* label) {
+    const QString text = box->currentText();
+    if (text.isEmpty()) {
+        label->clear();
+        return;
+    }
+    const std::string name = PortNameFromText(S(text));
+    const std::string device = DeviceOf ? DeviceOf(name) : std::string();
+    label->setText(device.empty() ? QStringLiteral("→ ﾃﾞﾊﾞｲｽ未割当")
+                                  : QStringLiteral("→ ") + Q(device));
+}
+
+void TForm1::OpenCommSettings() {
+    CommPanel->Open();
+}
