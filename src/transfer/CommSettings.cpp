@@ -2,11 +2,9 @@
 
 #include "app/Settings.h"
 #include "platform/TextCodec.h"
+#include "transfer/SpeedString.h"
 
 namespace {
-
-// A tape puncher and a tape reader always run at these parameters.
-constexpr std::string_view kTapeSpeed = "4800,8,N,2";
 
 int CharacterCount(std::string_view utf8) {
     int count = 0;
@@ -80,9 +78,9 @@ CommRefusal StoreCommTexts(const CommPanelTexts& t, TSettings& s) {
     StoreUpper(t.Reader, s.Reader);
 
     if (s.Puncher == "Y")
-        s.Speed1 = kTapeSpeed;
+        s.Speed1 = kTapeDeviceSpeed;
     if (s.Reader == "Y")
-        s.Speed2 = kTapeSpeed;
+        s.Speed2 = kTapeDeviceSpeed;
     return CommRefusal::None;
 }
 

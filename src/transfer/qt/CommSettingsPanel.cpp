@@ -1,9 +1,12 @@
 #include "transfer/qt/CommSettingsPanel.h"
 
+#include "app/CommandTable.h"
 #include "app/qt/Mainunit1.h"
 #include "files/qt/FileListBox.h"
+#include "platform/SerialDevices.h"
 #include "platform/TextCodec.h"
 #include "platform/qt/MessageBox.h"
+#include "transfer/SpeedString.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -23,19 +26,6 @@ const FieldRule kFeedRule{QStringLiteral("0123456789"), false};
 
 const char* const kSpeedCaption = "(速度,ﾃﾞｰﾀﾋﾞｯﾄ,ﾊﾟﾘﾃｨ,ｽﾄｯﾌﾟﾋﾞｯﾄ)";
 
-// The 48 offered speed strings: every rate with every frame, the last one with
-// the trailing blank it has always carried.
-std::vector<std::string> SpeedItems() {
-    std::vector<std::string> items;
-    for (const char* baud : {"1200", "2400", "4800", "9600", "14400", "19200"}) {
-        for (const char* frame :
-             {"8,N,1", "8,N,2", "7,N,1", "7,N,2", "7,E,1", "7,E,2", "7,O,1", "7,O,2"})
-            items.push_back(std::string(baud) + "," + frame);
-    }
-    items.back() += ' ';
-    return items;
-}
-
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -53,7 +43,7 @@ QLineEdit* LineEditOf(QWidget* field) {
 } // namespace
 
 TCommSettingsPanel::TCommSettingsPanel(TForm1* form) : QObject(form), form_(form) {
-    speedItems_ = SpeedItems();
+    speedItems_ = OfferedSpeedStrings();
     BuildControls();
 }
 
@@ -161,6 +151,7 @@ void TCommSettingsPanel::Open() {
     form_->GroupBox1->raise();
     form_->ListBox1->setEnabled(false);
     form_->Edit1->setEnabled(false);
+    devices_ = ListSerialDevices();
     Label12->setText(QStringLiteral("送信条件(") + Q(s.Speed1) + QStringLiteral(")"));
     Label13->setText(QStringLiteral("送信ポート(") + Q(s.Port1) + QStringLiteral(")"));
     ComboBox1->setEditText(Q(s.Speed1));
@@ -256,9 +247,9 @@ void TCommSettingsPanel::ClearFields() {
 
 void TCommSettingsPanel::Label14MouseDown(int x) {
     if (x >= 200 && x <= 280)
-        form_->PressKey(Qt::Key_F1);
+        form_->PressKey(vk::F(1));
     else if (x >= 320 && x <= 397)
-        form_->PressKey(Qt::Key_F2);
+        form_->PressKey(vk::F(2));
 }
 
 bool TCommSettingsPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -393,7 +384,8 @@ void TCommSettingsPanel::ShowDevice(QComboBox* box, QLabel* label) {
         return;
     }
     const std::string name = PortNameFromText(S(text));
-    const std::string device = DeviceOf ? DeviceOf(name) : std::string();
+    const std::string device =
+        DeviceOf ? DeviceOf(name) : PortDevicePath(name, form_->Settings.Ports, devices_);
     label->setText(device.empty() ? QStringLiteral("→ ﾃﾞﾊﾞｲｽ未割当")
                                   : QStringLiteral("→ ") + Q(device));
 }

@@ -5,6 +5,7 @@
 // what is stored live in transfer/CommSettings.h.
 #pragma once
 
+#include "platform/SerialDevices.h"
 #include "platform/qt/FieldRule.h"
 #include "transfer/CommSettings.h"
 
@@ -40,7 +41,8 @@ public:
 
     CommPanelTexts Texts() const;
 
-    // The device path a COM name stands for, "" when none. Set by the main window.
+    // The device path a COM name stands for, "" when none; by default section Ports
+    // and the serial devices present when the panel was opened. Tests replace it.
     std::function<std::string(const std::string& portName)> DeviceOf;
 
     QComboBox* ComboBox1 = nullptr;
@@ -94,5 +96,6 @@ private:
     std::vector<QWidget*> order_; // Enter and Down go forward, Up back
     QHash<const QObject*, FieldRule> rules_;
     std::vector<std::string> speedItems_;
+    std::vector<SerialDevice> devices_;
     bool completionOff_ = false;
 };

@@ -202,3 +202,29 @@ TEST_F(OptionDialog, EmptyNumberIsRefusedBeforeAnythingIsStored) {
     EXPECT_EQ(boxes.size(), 2u);
     EXPECT_TRUE(dialog->isVisible());
 }
+
+TEST_F(OptionDialog, KeyOInTheListOpensTheDialogModally) {
+    bool shown = false;
+    QTimer::singleShot(0, dialog, [&] {
+        shown = dialog->isVisible() && dialog->isModal();
+        QTest::keyClick(Field(3), Qt::Key_Escape);
+    });
+    form->ListBox1->setFocus();
+    QTest::keyClick(form->ListBox1, Qt::Key_O);
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(OptionDialog, AllFilesRelistsAtOnce) {
+    home.Write("work/A.NC", "%\n");
+    home.Write("work/B.TXT", "x\n");
+    form->ListDirectory(false, false, false);
+    const int before = form->ListBox1->Count();
+    Open(3);
+    Enter(2);
+    Type(2, "n");
+    dialog->Button1->click();
+    EXPECT_EQ(form->Settings.ALLFiles, "N");
+    EXPECT_EQ(form->ListBox1->Count(), before - 1);
+    EXPECT_TRUE(form->Timer1->isActive());
+}

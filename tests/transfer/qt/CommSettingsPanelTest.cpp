@@ -3,10 +3,12 @@
 #include "app/qt/Mainunit1.h"
 #include "files/qt/FileListBox.h"
 #include "platform/qt/MessageBox.h"
+#include "support/PseudoTerminal.h"
 #include "support/TestWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -259,4 +261,48 @@ TEST_F(CommPanel, PortBoxesShowTheDeviceOfTheirName) {
     Key(panel->ComboBox1, Qt::Key_Return);
     Type(panel->ComboBox2, "3");
     EXPECT_EQ(panel->Label13Device->text(), "→ /dev/ttyUSB0");
+}
+
+TEST_F(CommPanel, PortListsHoldThePortsThatOpenAndAreNoModem) {
+    PseudoTerminal line, modem;
+    ASSERT_TRUE(line.Ok() && modem.Ok());
+    form->Settings.Ports = {{"COM5", line.SlavePath()}, {"COM7", modem.SlavePath()}};
+    form->Settings.ModemePort1 = "com7";
+    Open();
+    EXPECT_NE(panel->ComboBox2->findText("COM5"), -1);
+    EXPECT_EQ(panel->ComboBox2->findText("COM7"), -1);
+    ASSERT_EQ(panel->ComboBox4->count(), panel->ComboBox2->count());
+    for (int i = 0; i < panel->ComboBox2->count(); ++i)
+        EXPECT_EQ(panel->ComboBox4->itemText(i), panel->ComboBox2->itemText(i));
+
+    // The device label follows section Ports.
+    Key(panel->ComboBox1, Qt::Key_Return);
+    Type(panel->ComboBox2, "5");
+    EXPECT_EQ(panel->Label13Device->text(), QString::fromStdString("→ " + line.SlavePath()));
+}
+
+TEST_F(CommPanel, LegendClicksPressF1AndF2) {
+    Open();
+    Type(panel->ComboBox1, "9600,8,N,1");
+    QTest::mouseClick(panel->Label14, Qt::LeftButton, {}, QPoint(150, 5));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form->GroupBox1->isVisible()); // between the keys: nothing
+    QTest::mouseClick(panel->Label14, Qt::LeftButton, {}, QPoint(240, 5));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form->GroupBox1->isVisible());
+    EXPECT_EQ(form->Settings.Speed1, "9600,8,N,1");
+
+    Open();
+    QTest::mouseClick(panel->Label14, Qt::LeftButton, {}, QPoint(350, 5));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form->GroupBox1->isVisible());
+    EXPECT_EQ(form->Label11->text(), "操作中止!!");
+}
+
+TEST_F(CommPanel, F7InTheListOpensThePanel) {
+    form->ListBox1->setFocus();
+    QTest::keyClick(form->ListBox1, Qt::Key_F7);
+    EXPECT_TRUE(form->GroupBox1->isVisible());
+    EXPECT_FALSE(form->ListBox1->isEnabled());
+    EXPECT_EQ(Focused(), panel->ComboBox1);
 }
