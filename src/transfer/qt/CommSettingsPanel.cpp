@@ -65,6 +65,8 @@ QComboBox* TCommSettingsPanel::MakeCombo(const QRect& rect, const FieldRule& rul
     box->setMaxVisibleItems(16);
     box->installEventFilter(this);
     rules_.insert(box, rule);
+    // The rule is checked first: completion then works on the checked text.
+    GuardEditedText(box->lineEdit(), rule);
     connect(box->lineEdit(), &QLineEdit::textEdited, this, [this, box] { ComboBox1Change(box); });
     return box;
 }
@@ -295,14 +297,21 @@ bool TCommSettingsPanel::Edit4KeyDown(QLineEdit* edit, QKeyEvent* event) {
 }
 
 bool TCommSettingsPanel::Edit4KeyPress(QLineEdit* edit, QKeyEvent* event) {
+    return FieldKeyPress(edit, event);
+}
+
+// Enter on a filled field turns it to capitals and moves on; other characters
+// pass the field's rule.
+bool TCommSettingsPanel::FieldKeyPress(QWidget* field, QKeyEvent* event) {
+    QLineEdit* edit = LineEditOf(field);
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (!edit->text().isEmpty()) {
             edit->setText(Q(AsciiUpper(S(edit->text()))));
-            MoveFocus(edit, 1);
+            MoveFocus(field, 1);
         }
         return true;
     }
-    return FilterTypedCharacter(edit, event, rules_.value(edit));
+    return FilterTypedCharacter(edit, event, rules_.value(field));
 }
 
 // The list is not dropped down while typing: a popup takes the keyboard focus here,
@@ -319,24 +328,11 @@ bool TCommSettingsPanel::ComboBox1KeyDown(QComboBox* box, QKeyEvent* event) {
 }
 
 bool TCommSettingsPanel::ComboBox1KeyPress(QComboBox* box, QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (!box->currentText().isEmpty()) {
-            box->setEditText(Q(AsciiUpper(S(box->currentText()))));
-            MoveFocus(box, 1);
-        }
-        return true;
-    }
-    return FilterTypedCharacter(box->lineEdit(), event, rules_.value(box));
+    return FieldKeyPress(box, event);
 }
 
 void TCommSettingsPanel::ComboBox1Change(QComboBox* box) {
     QLineEdit* edit = box->lineEdit();
-    const FieldRule rule = rules_.value(box);
-    if (rule.Apply(edit->text()) != edit->text()) {
-        const int cursor = edit->cursorPosition();
-        edit->setText(rule.Apply(edit->text()));
-        edit->setCursorPosition(std::min<int>(cursor, edit->text().size()));
-    }
     if (completionOff_)
         return;
     std::vector<std::string> items;

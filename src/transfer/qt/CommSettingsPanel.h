@@ -82,6 +82,7 @@ private:
     bool ComboBox1KeyDown(QComboBox* box, QKeyEvent* event);
     bool ComboBox1KeyPress(QComboBox* box, QKeyEvent* event);
     void ComboBox1Change(QComboBox* box);
+    bool FieldKeyPress(QWidget* field, QKeyEvent* event);
     // F1, F2, Esc and F10: true when the key was one of them.
     bool PanelKey(int key);
 

@@ -306,3 +306,9 @@ TEST_F(CommPanel, F7InTheListOpensThePanel) {
     EXPECT_FALSE(form->ListBox1->isEnabled());
     EXPECT_EQ(Focused(), panel->ComboBox1);
 }
+
+TEST_F(CommPanel, F10EndsTheProgram) {
+    Open();
+    Key(panel->Edit4, Qt::Key_F10);
+    EXPECT_FALSE(form->isVisible());
+}
