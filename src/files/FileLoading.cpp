@@ -72,6 +72,8 @@ ViewFileText ReadFileForView(const std::filesystem::path& path) {
         return out;
     out.size = static_cast<uint64_t>(st.st_size);
     std::string bytes;
+    // One byte more, for the line end the document adds behind a last line.
+    bytes.reserve(static_cast<size_t>(st.st_size) + 1);
     bytes.resize(static_cast<size_t>(st.st_size));
     size_t got = 0;
     // The size may change while reading: take what is there.

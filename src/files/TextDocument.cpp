@@ -5,6 +5,10 @@
 
 namespace {
 
+bool IsLineEnd(char c) {
+    return c == '\n' || c == '\r';
+}
+
 // Position of the next byte equal to c in [from, to), or to. The caller keeps the
 // last answer and asks again only once it has passed it, so a text without any CR
 // is searched for CR once, not once per line.
@@ -15,10 +19,18 @@ size_t FindByte(const char* data, size_t from, size_t to, char c) {
 
 } // namespace
 
-void TextDocument::SplitRegion(size_t from, size_t to, std::vector<LineSpan>& out) const {
+std::string_view TextDocument::Line(size_t index) const {
+    const char* start = bytes_.data() + lines_[index];
+    const char* end = start;
+    while (!IsLineEnd(*end))
+        ++end;
+    return {start, static_cast<size_t>(end - start)};
+}
+
+void TextDocument::SplitRegion(size_t from, size_t to, std::vector<uint64_t>& out) {
     const char* data = bytes_.data();
-    size_t nextCr = from;
-    size_t nextLf = from;
+    size_t nextCr = 0;
+    size_t nextLf = 0;
     bool crKnown = false;
     bool lfKnown = false;
     size_t pos = from;
@@ -32,7 +44,8 @@ void TextDocument::SplitRegion(size_t from, size_t to, std::vector<LineSpan>& ou
             lfKnown = true;
         }
         size_t end = std::min(nextCr, nextLf);
-        out.push_back({pos, end - pos});
+        out.push_back(pos);
+        maxLength_ = std::max(maxLength_, end - pos);
         size_t next = end;
         while (next < to && data[next] == '\r')
             ++next;
@@ -42,22 +55,15 @@ void TextDocument::SplitRegion(size_t from, size_t to, std::vector<LineSpan>& ou
             ++next;
         pos = next;
     }
-}
-
-void TextDocument::NoteLengths(const std::vector<LineSpan>& spans) {
-    for (const LineSpan& span : spans)
-        maxLength_ = std::max(maxLength_, static_cast<size_t>(span.length));
-}
-
-void TextDocument::RecomputeMaxLength() {
-    maxLength_ = 0;
-    NoteLengths(lines_);
+    // The last line needs a line end behind it.
+    if (to > from && !IsLineEnd(bytes_[to - 1]))
+        bytes_.push_back('\n');
 }
 
 void TextDocument::Clear() {
     // Give the memory back: the view may just have held a 150 MB file.
     std::string().swap(bytes_);
-    std::vector<LineSpan>().swap(lines_);
+    std::vector<uint64_t>().swap(lines_);
     maxLength_ = 0;
     ++revision_;
 }
@@ -65,64 +71,62 @@ void TextDocument::Clear() {
 void TextDocument::SetText(std::string bytes) {
     Clear();
     bytes_ = std::move(bytes);
-    // NC programs average some 20 to 30 bytes a line; reserving for that spares the
-    // copies of a growing index on a large file.
-    lines_.reserve(bytes_.size() / 24 + 1);
+    const char* data = bytes_.data();
+    size_t lineFeeds = 0;
+    for (const char* p = data;
+         (p = static_cast<const char*>(std::memchr(p, '\n', bytes_.size() - size_t(p - data))));
+         ++p)
+        ++lineFeeds;
+    lines_.reserve(lineFeeds + 1);
     SplitRegion(0, bytes_.size(), lines_);
-    if (lines_.capacity() > lines_.size() + lines_.size() / 4 + 1024)
-        lines_.shrink_to_fit();
-    RecomputeMaxLength();
 }
 
-std::vector<TextDocument::LineSpan> TextDocument::StoreAsLines(std::string_view text) {
+std::vector<uint64_t> TextDocument::StoreAsLines(std::string_view text) {
     size_t from = bytes_.size();
     bytes_.append(text);
-    std::vector<LineSpan> spans;
-    SplitRegion(from, bytes_.size(), spans);
-    if (spans.empty())
-        spans.push_back({from, 0});
-    NoteLengths(spans);
-    return spans;
+    std::vector<uint64_t> starts;
+    SplitRegion(from, bytes_.size(), starts);
+    if (starts.empty()) {
+        starts.push_back(from);
+        bytes_.push_back('\n');
+    }
+    return starts;
 }
 
 void TextDocument::AppendLine(std::string_view text) {
-    std::vector<LineSpan> spans = StoreAsLines(text);
-    lines_.insert(lines_.end(), spans.begin(), spans.end());
+    std::vector<uint64_t> starts = StoreAsLines(text);
+    lines_.insert(lines_.end(), starts.begin(), starts.end());
     ++revision_;
 }
 
 void TextDocument::InsertLine(size_t index, std::string_view text) {
     index = std::min(index, lines_.size());
-    std::vector<LineSpan> spans = StoreAsLines(text);
-    lines_.insert(lines_.begin() + static_cast<ptrdiff_t>(index), spans.begin(), spans.end());
+    std::vector<uint64_t> starts = StoreAsLines(text);
+    lines_.insert(lines_.begin() + static_cast<ptrdiff_t>(index), starts.begin(), starts.end());
     ++revision_;
 }
 
 void TextDocument::ReplaceLine(size_t index, std::string_view text) {
     if (index >= lines_.size())
         return;
-    bool wasLongest = lines_[index].length == maxLength_;
-    std::vector<LineSpan> spans = StoreAsLines(text);
-    lines_[index] = spans.front();
-    lines_.insert(lines_.begin() + static_cast<ptrdiff_t>(index) + 1, spans.begin() + 1,
-                  spans.end());
-    if (wasLongest)
-        RecomputeMaxLength();
+    // text may point into bytes_, which the store below may move.
+    std::string copy(text);
+    std::vector<uint64_t> starts = StoreAsLines(copy);
+    lines_[index] = starts.front();
+    lines_.insert(lines_.begin() + static_cast<ptrdiff_t>(index) + 1, starts.begin() + 1,
+                  starts.end());
     ++revision_;
 }
 
 void TextDocument::RemoveLine(size_t index) {
     if (index >= lines_.size())
         return;
-    bool wasLongest = lines_[index].length == maxLength_;
     lines_.erase(lines_.begin() + static_cast<ptrdiff_t>(index));
-    if (wasLongest)
-        RecomputeMaxLength();
     ++revision_;
 }
 
 void TextDocument::ReplaceLastChar(size_t index, char c) {
-    if (index >= lines_.size() || lines_[index].length == 0)
+    if (index >= lines_.size() || Line(index).empty())
         return;
     std::string text(Line(index));
     text.back() = c;
@@ -132,10 +136,6 @@ void TextDocument::ReplaceLastChar(size_t index, char c) {
 
 std::string TextDocument::JoinedText(std::string_view lineEnd) const {
     std::string out;
-    size_t total = 0;
-    for (const LineSpan& span : lines_)
-        total += span.length + lineEnd.size();
-    out.reserve(total);
     for (size_t i = 0; i < lines_.size(); ++i) {
         out.append(Line(i));
         out.append(lineEnd);

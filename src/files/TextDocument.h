@@ -21,16 +21,17 @@ public:
     bool Empty() const { return lines_.empty(); }
     // The text of line index (< LineCount()), without its line end. Valid until the
     // next change of the document.
-    std::string_view Line(size_t index) const {
-        return {bytes_.data() + lines_[index].start, lines_[index].length};
-    }
-    // The longest line in bytes (an upper bound on its display columns).
+    std::string_view Line(size_t index) const;
+    // The longest line in bytes since the text was set (lines replaced or removed
+    // since may have been longer): a bound on the display columns that a change
+    // keeps in O(1), for a view's horizontal scroll range.
     size_t MaxLineLength() const { return maxLength_; }
     // Bumped by every change, so that a view can tell when to repaint.
     uint64_t Revision() const { return revision_; }
 
     void Clear();
-    // Takes the bytes as the whole text, split into lines.
+    // Takes the bytes as the whole text, split into lines. One byte of spare
+    // capacity spares a copy of a large text (the loader reserves it).
     void SetText(std::string bytes);
     // Appends text as one line; line ends inside it make several lines.
     void AppendLine(std::string_view text);
@@ -46,19 +47,16 @@ public:
     std::string JoinedText(std::string_view lineEnd = "\r\n") const;
 
 private:
-    struct LineSpan {
-        uint64_t start;
-        uint64_t length;
-    };
-    // Splits bytes_[from, to) into lines, appended to out.
-    void SplitRegion(size_t from, size_t to, std::vector<LineSpan>& out) const;
-    // Appends text to the byte store and returns its lines (at least one).
-    std::vector<LineSpan> StoreAsLines(std::string_view text);
-    void NoteLengths(const std::vector<LineSpan>& spans);
-    void RecomputeMaxLength();
+    // Every line's text is followed by a CR or LF in bytes_ (a LF is added behind a
+    // last line that has none), so a line is known by its start alone: 8 bytes of
+    // index a line, and the text of a changed line is simply stored anew at the end.
+    // Splits bytes_[from, to) into lines, appending their starts to out.
+    void SplitRegion(size_t from, size_t to, std::vector<uint64_t>& out);
+    // Appends text to the byte store and returns the starts of its lines (at least one).
+    std::vector<uint64_t> StoreAsLines(std::string_view text);
 
     std::string bytes_;
-    std::vector<LineSpan> lines_;
+    std::vector<uint64_t> lines_;
     size_t maxLength_ = 0;
     uint64_t revision_ = 0;
 };

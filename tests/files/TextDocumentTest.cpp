@@ -105,7 +105,9 @@ TEST(TextDocument, EditsKeepLinesAndLongestLength) {
     EXPECT_EQ(Lines(doc), (std::vector<std::string>{"%", "G01X12", "N", "N2"}));
     EXPECT_EQ(doc.MaxLineLength(), 6u);
     doc.ReplaceLine(1, "G0");
-    EXPECT_EQ(doc.MaxLineLength(), 2u);
+    doc.AppendLine("G01X1234.5678");
+    EXPECT_EQ(doc.MaxLineLength(), 13u);
+    doc.RemoveLine(4);
     EXPECT_EQ(doc.JoinedText(), "%\r\nG0\r\nN\r\nN2\r\n");
 
     uint64_t before = doc.Revision();
