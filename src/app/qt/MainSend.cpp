@@ -31,7 +31,6 @@ const QColor kTeal(0x00, 0x80, 0x80);
 const QColor kRed(0xFF, 0x00, 0x00);
 const QString kSendCaption = QStringLiteral("送信データ");
 const QString kLogCaption = QStringLiteral("送受信ログ");
-const QString kViewerCaption = QStringLiteral("ファイルビュー");
 
 void ShowPanel(QGroupBox* box, const QString& caption, int left, int top, int width,
                const QColor& colour) {
@@ -129,23 +128,6 @@ private:
 };
 
 // Esc or F3 closes the log view and the file viewer, which share the data view.
-bool CloseViewKey(TForm1& form, QKeyEvent* event) {
-    const QString caption = form.GroupBox2->title();
-    if (caption != kLogCaption && caption != kViewerCaption)
-        return false;
-    if (event->key() != Qt::Key_F3 && event->key() != Qt::Key_Escape)
-        return false;
-    form.RichEdit1->Clear();
-    form.GroupBox2->hide();
-    form.SetMessage(QStringLiteral("操作中止!!"), kRed);
-    form.Timer1->start(1000);
-    form.ListBox1->setEnabled(true);
-    form.SetStatusPanel(2, QString());
-    // The key is consumed and let go of, so that it does not reach the list.
-    MainTransferHost(form).ReleaseAbortKeys();
-    return true;
-}
-
 } // namespace
 
 void TForm1::SendSelected(bool shift) {
@@ -201,7 +183,6 @@ void TForm1::ShowTransferLog() {
     Label17->hide();
     ListBox1->setEnabled(false);
     RichEdit1->SetReadOnly(true);
-    RichEdit1->SetKeyDownHandler([this](QKeyEvent* event) { return CloseViewKey(*this, event); });
     std::string text;
     LoadTransferLogForView(text);
     RichEdit1->SetText(std::move(text));

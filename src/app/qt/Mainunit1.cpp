@@ -42,6 +42,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     BindFileList();
     CommPanel = new TCommSettingsPanel(this);
     OptionForm = new TOptionForm(this);
+    BindFileCommands();
     connect(Timer1, &QTimer::timeout, this, &TForm1::ReturnToIdle);
 }
 

@@ -11,6 +11,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ class DataView;
 class FileListBox;
 class TCommSettingsPanel;
 class TOptionForm;
+class TPlusCopyForm;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -56,6 +58,28 @@ public:
     void ShowRowDetails(int row);
     // Connects the list, the legends and the sort panel to their handlers.
     void BindFileList();
+
+    // The command line, the file operations and the viewer (files/qt/Main*.cpp).
+    // Binds Edit1 and RichEdit1 to their key handlers.
+    void BindFileCommands();
+    void Edit1KeyPress(QChar& ch);
+    void Edit1KeyDown(int& key);
+    // F3 and Esc close the viewer and the log view; true when the key was taken.
+    bool RichEdit1KeyDown(int key);
+    // Loads DirPath + "/" + name into RichEdit1; the size, 4294967295 when unknown.
+    std::uint64_t LoadFileIntoView(const std::string& name);
+    void CopyOrMove();
+    void CompactMarks();
+    // The marked files into ListBox2 (0), the join list JoinNames (1) or the copy/move
+    // dialog (2); their rows are unmarked. The number collected.
+    int CollectMarked(int target);
+    // Empties the mark list and clears the multi-send flag.
+    void ClearMarkList();
+    // Copies or moves (by CopyFlag) the ";"-separated sources into destDir; false
+    // when the operator cancelled.
+    bool TransferFiles(const std::string& sources, const std::string& destDir);
+    // Shows the join dialog for JoinNames (the join feature fills it in).
+    void OpenJoinDialog();
 
     // The sort panel (GroupBox3).
     void Edit7KeyPress(QChar& ch);
@@ -138,6 +162,11 @@ public:
     bool MultiSend = false;
     FileListModel FileList;
     std::string CommandLineMode;
+    int CopyFlag = 1; // 1 copy, 0 move
+    std::string TargetPath;
+    std::string PendingDirectory;
+    std::vector<std::string> JoinNames;
+    TPlusCopyForm* PlusCopyForm = nullptr;
     bool SettingsSaveFailed = false;
     // Set when an error escaped an event handler: the close then saves nothing.
     bool SkipSettingsSave = false;
@@ -192,6 +221,13 @@ protected:
 
 private:
     void BuildLayout();
+    TPlusCopyForm* CopyForm();
+    void PromptForDirectory(const QString& startText);
+    void CheckEdit1Text();
+    void CommandLineDone();
+    void CopyUnderNewName();
+    void ChangeToTypedDirectory();
+    void ChangeToTypedMask();
     void CheckWorkingDirectory();
     void CheckPort(const std::string& port, const QString& prefix);
     bool closing_ = false;

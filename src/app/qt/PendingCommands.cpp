@@ -10,28 +10,7 @@ void TForm1::ShowAppLegend() {}
 void TForm1::ReceiveProgram(bool) {}
 
 // ---
-void TForm1::DeleteFiles() {}
-
-// ---
-void TForm1::MoveFiles() {}
-
-// ---
-void TForm1::CopyFiles() {}
-
-// ---
-void TForm1::JoinFiles() {}
-
-// ---
-void TForm1::ChangeDirectory() {}
-
-// ---
-void TForm1::BrowseDirectory() {}
-
-// ---
-void TForm1::ChangeMask() {}
-
-// ---
-void TForm1::ViewFile() {}
+void TForm1::OpenJoinDialog() {}
 
 // ---
 void TForm1::OpenAssociated() {}

@@ -1,0 +1,96 @@
+// The viewer (F8, V) and the file loading that the send job, split, join and
+// doubling share: a file of the working directory into the data view RichEdit1.
+// The keys that close the viewer and the log view belong here too.
+#include "app/qt/Mainunit1.h"
+
+#include "app/qt/MainTransferHost.h"
+#include "files/FileLoading.h"
+#include "files/RowFormat.h"
+#include "files/qt/DataView.h"
+#include "files/qt/FileListBox.h"
+#include "platform/qt/MessageBox.h"
+#include "transfer/TransferLog.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+
+const QString kFileView = QStringLiteral("ファイルビュー");
+const QString kTransferLog = QStringLiteral("送受信ログ");
+const QColor kTeal(0x00, 0x80, 0x80);
+
+} // namespace
+
+uint64_t TForm1::LoadFileIntoView(const std::string& name) {
+    const std::string path = JoinDirPath(Settings.DirPath, name);
+    ViewFileText file = ReadFileForView(path);
+    // A NUL that hides the rest of a program is asked about like an empty text:
+    // sending or splitting half a program without a word would lose the rest.
+    const bool ask = file.text.empty() || file.textAfterNul;
+    RichEdit1->SetText(std::move(file.text));
+    if (ask) {
+        LastAnswer =
+            ShowBox(this, {BoxIcon::Exclamation,
+                           BoxButtons::YesNo,
+                           QStringLiteral("警告"),
+                           QStringLiteral("ファイル形式が違います。\n"
+                                          "そのまま読み込みは可能ですが、データの一部読み込めない"
+                                          "可能性が有ります。\n読み込み開始は「はい(Y)」"),
+                           {}});
+        if (LastAnswer == kAnswerYes) {
+            RichEdit1->Clear();
+            ReadFileInPieces(path,
+                             [this](std::string_view piece) { RichEdit1->AppendLine(piece); });
+            RichEdit1->MoveCaretToStart();
+        }
+    }
+    if (file.size == 0)
+        RichEdit1->Clear();
+    return file.size;
+}
+
+void TForm1::ViewFile() {
+    const int row = ListBox1->ItemIndex();
+    if (row < 0) {
+        SetMessage(QStringLiteral("ファイルを選択してください。!!"));
+        ListBox1->setEnabled(true);
+        ListBox1->setFocus();
+        return;
+    }
+    if (!FileList.IsFileRow(row))
+        return;
+    RichEdit1->SetReadOnly(true);
+    ListBox1->setEnabled(false);
+    GroupBox2->setTitle(kFileView);
+    GroupBox2->setGeometry(328, 100, 350, GroupBox2->height());
+    QPalette palette = GroupBox2->palette();
+    palette.setColor(QPalette::Window, kTeal);
+    GroupBox2->setPalette(palette);
+    GroupBox2->show();
+    GroupBox2->raise();
+    const uint64_t size = LoadFileIntoView(FileList.EntryName(row));
+    SetStatusPanel(2, QStringLiteral("ｻｲｽﾞ : ") + QString::fromStdString(FormatSize(size)));
+    Label17->hide();
+    SetStatusPanel(3, kFileView);
+    RichEdit1->setFocus();
+}
+
+bool TForm1::RichEdit1KeyDown(int key) {
+    const QString caption = GroupBox2->title();
+    if (caption != kTransferLog && caption != kFileView)
+        return false;
+    if (key != Qt::Key_F3 && key != Qt::Key_Escape)
+        return false;
+    RichEdit1->Clear();
+    GroupBox2->hide();
+    SetMessage(QStringLiteral("操作中止!!"), Qt::red);
+    Timer1->start(1000);
+    ListBox1->setEnabled(true);
+    SetStatusPanel(2, QString());
+    // Consumed and let go of here, so the key never reaches the list.
+    MainTransferHost(*this).ReleaseAbortKeys();
+    return true;
+}

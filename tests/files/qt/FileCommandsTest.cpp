@@ -1,0 +1,321 @@
+// The command line, the file commands and the viewer of the main window, driven the
+// way the operator drives them: a command, then keys into Edit1 or RichEdit1.
+#include "app/qt/Mainunit1.h"
+#include "files/ListSelection.h"
+#include "files/qt/DataView.h"
+#include "files/qt/FileListBox.h"
+#include "files/qt/PlusCopy.h"
+#include "files/qt/TransferDialogs.h"
+#include "platform/ProgramFolder.h"
+#include "platform/qt/MessageBox.h"
+#include "support/TempDir.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetProgramFolder(home.path());
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString((home / "data").string()));
+        fs::create_directories(work());
+        home.Write("Dravik.INI", "[Setting]\r\nDirPath=" + work().string() + "\r\n");
+        SetBoxInterceptorForTest([this](const BoxRequest& r) {
+            boxes.push_back(r);
+            return answer;
+        });
+    }
+    void TearDown() override {
+        SetBoxInterceptorForTest(nullptr);
+        SetReplaceAnswererForTest(nullptr);
+        SetProgramFolder({});
+        qunsetenv("XDG_DATA_HOME");
+    }
+    fs::path work() const { return home / "work"; }
+    std::unique_ptr<TForm1> Start() {
+        auto form = std::make_unique<TForm1>();
+        form->FormCreate({});
+        form->FormShow();
+        form->ListDirectory(false, false, false);
+        boxes.clear();
+        return form;
+    }
+    static int RowOf(TForm1& form, const std::string& name) {
+        for (int row = 0; row < form.FileList.RowCount(); ++row) {
+            if (form.FileList.EntryName(row) == name)
+                return row;
+        }
+        return -1;
+    }
+    static void Type(TForm1& form, const QString& text) {
+        form.Edit1->clear();
+        QTest::keyClicks(form.Edit1, text);
+        QTest::keyClick(form.Edit1, Qt::Key_Return);
+    }
+    std::vector<std::string> Names(TForm1& form) {
+        std::vector<std::string> names;
+        for (const FileEntry& file : form.FileList.files)
+            names.push_back(file.name);
+        return names;
+    }
+
+    TempDir home;
+    std::vector<BoxRequest> boxes;
+    int answer = kAnswerYes;
+};
+
+TEST_F(FileCommands, MaskModeTakesTheExtensionAndRefusesWildcardsOnly) {
+    home.Write("work/A.NC", "A");
+    home.Write("work/b.nc", "b");
+    home.Write("work/c.txt", "c");
+    auto form = Start();
+    form->Settings.ALLFiles = "N";
+    form->ChangeMask();
+    EXPECT_EQ(form->Label11->text(), "拡張子変更 *.NC -->>>");
+    EXPECT_TRUE(form->Edit1->isEnabled());
+    EXPECT_FALSE(form->ListBox1->isEnabled());
+
+    Type(*form, "*");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "*の拡張子設定は出来ません!!");
+    EXPECT_EQ(form->Settings.Mask, "*.NC");
+    EXPECT_TRUE(form->Edit1->text().isEmpty());
+    EXPECT_TRUE(form->Edit1->isEnabled());
+
+    boxes.clear();
+    QTest::keyClicks(form->Edit1, ":"); // refused in a mask
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "この文字は拡張子に使えません。\n/:,;?<>|");
+    Type(*form, "nc");
+    EXPECT_EQ(form->Settings.Mask, "*.nc");
+    EXPECT_EQ(Names(*form), (std::vector<std::string>{"A.NC", "b.nc"}));
+    EXPECT_FALSE(form->Edit1->isEnabled());
+    EXPECT_TRUE(form->ListBox1->isEnabled());
+}
+
+TEST_F(FileCommands, DirectoryModeCreatesEveryLevelAndTakesPathsFromTheWorkingFolder) {
+    fs::create_directory(work() / "sub");
+    qputenv("HOME", QByteArray::fromStdString(home.path().string()));
+    auto form = Start();
+    form->ChangeDirectory();
+    EXPECT_EQ(form->Label11->text().toStdString(),
+              "現ﾃﾞｨﾚｸﾄﾘ " + work().string() + " -->>>変更後 ");
+    EXPECT_EQ(form->Edit1->text().toStdString(), work().string());
+
+    Type(*form, "sub/"); // relative to the working directory, trailing separator dropped
+    EXPECT_EQ(form->Settings.DirPath, (work() / "sub").string());
+    EXPECT_TRUE(boxes.empty());
+
+    form->ChangeDirectory();
+    Type(*form, "~");
+    EXPECT_EQ(form->Settings.DirPath, home.path().string());
+
+    form->ChangeDirectory();
+    QTest::keyClicks(form->Edit1, "\\");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "この文字はディレクトリ名に使えません。\n\\,;*?<>|");
+    boxes.clear();
+    std::string missing = (work() / "NEW" / "SUB").string();
+    Type(*form, QString::fromStdString(missing));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.toStdString(),
+              "ディレクトリが有りません。\n" + missing + "を作成しますか？");
+    EXPECT_TRUE(fs::is_directory(work() / "NEW" / "SUB"));
+    EXPECT_EQ(form->Settings.DirPath, missing);
+
+    answer = kAnswerNo;
+    form->ChangeDirectory();
+    Type(*form, "/nonexistent-dravik-folder");
+    EXPECT_EQ(form->Settings.DirPath, missing);
+    EXPECT_FALSE(fs::exists("/nonexistent-dravik-folder"));
+    EXPECT_TRUE(form->ListBox1->isEnabled());
+    qunsetenv("HOME");
+}
+
+TEST_F(FileCommands, CopyUnderANewNameAndOntoItself) {
+    home.Write("work/O1000.NC", "%\nO1000\nM30\n%\n");
+    auto form = Start();
+    form->Settings.ALLFiles = "N";
+    form->ListBox1->SetItemIndex(RowOf(*form, "O1000.NC"));
+    form->CopyFiles();
+    EXPECT_EQ(form->Label11->text(), "コピー元 O1000.NC -->>>コピー後 ");
+    EXPECT_EQ(form->CommandLineMode, "4");
+    QTest::keyClicks(form->Edit1, ".");
+    ASSERT_EQ(boxes.size(), 1u); // no dot while names are typed without extension
+    EXPECT_EQ(boxes[0].text, "この文字はファイル名に使えません。\n/:,;*?<>|.");
+    Type(*form, "PRG2");
+    EXPECT_EQ(TempDir::Read(work() / "PRG2.NC"), "%\nO1000\nM30\n%\n");
+    EXPECT_EQ(form->Label11->text(), "ファイルコピー完了");
+    EXPECT_FALSE(form->Edit1->isEnabled());
+
+    form->ListBox1->SetItemIndex(RowOf(*form, "O1000.NC"));
+    form->CopyFiles();
+    Type(*form, "O1000"); // the same file: left as it was
+    EXPECT_EQ(TempDir::Read(work() / "O1000.NC"), "%\nO1000\nM30\n%\n");
+
+    boxes.clear();
+    form->ListBox1->SetItemIndex(RowOf(*form, "O1000.NC"));
+    form->CopyFiles();
+    Type(*form, "NOFOLDER/X"); // "/" is refused as typed: nothing reaches the field
+    EXPECT_EQ(boxes.size(), 1u);
+
+    form->ListBox1->SetItemIndex(RowOf(*form, "O1000.NC"));
+    form->CopyFiles();
+    QTest::keyClick(form->Edit1, Qt::Key_Escape);
+    EXPECT_EQ(form->Label11->text(), "操作中止!!");
+    EXPECT_EQ(form->Label11->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_FALSE(form->Edit1->isEnabled());
+    EXPECT_TRUE(form->ListBox1->isEnabled());
+}
+
+TEST_F(FileCommands, DeleteOfThreeMarkedFilesIsOneQuestionAndTheTrashHoldsAll) {
+    for (const char* name : {"A.NC", "B.NC", "C.NC", "D.NC"})
+        home.Write(std::string("work/") + name, name);
+    auto form = Start();
+    for (const char* name : {"A.NC", "C.NC", "D.NC"})
+        ToggleMark(form->FileList, RowOf(*form, name));
+    form->ListBox1->SetItemIndex(RowOf(*form, "B.NC"));
+    form->DeleteFiles();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].buttons, BoxButtons::YesNo);
+    EXPECT_EQ(boxes[0].text, "これらの 3 個の項目をごみ箱に移動しますか？\nA.NC\nC.NC\nD.NC");
+    EXPECT_EQ(Names(*form), (std::vector<std::string>{"B.NC"}));
+    for (const char* name : {"A.NC", "C.NC", "D.NC"})
+        EXPECT_EQ(TempDir::Read(home / "data" / "Trash" / "files" / name), name);
+    EXPECT_EQ(form->FileList.marks.Count(), 0);
+
+    // No: nothing goes, and the marks are gone all the same.
+    answer = kAnswerNo;
+    ToggleMark(form->FileList, RowOf(*form, "B.NC"));
+    form->DeleteFiles();
+    EXPECT_TRUE(fs::exists(work() / "B.NC"));
+    EXPECT_EQ(form->FileList.marks.Count(), 0);
+    EXPECT_FALSE(form->FileList.IsMarked(RowOf(*form, "B.NC")));
+
+    // The parent row deletes nothing and asks nothing.
+    boxes.clear();
+    form->ListBox1->SetItemIndex(0);
+    form->DeleteFiles();
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(FileCommands, MarkedFilesCopiedThroughTheDialogWithReplaceQuestions) {
+    fs::create_directory(home / "dest");
+    for (const char* name : {"A.NC", "B.NC", "C.NC"}) {
+        home.Write(std::string("work/") + name, "new");
+        home.Write(std::string("dest/") + name, "old");
+    }
+    auto form = Start();
+    for (const char* name : {"A.NC", "B.NC", "C.NC"})
+        ToggleMark(form->FileList, RowOf(*form, name));
+    std::vector<ReplaceAnswer> answers = {ReplaceAnswer::No, ReplaceAnswer::Yes,
+                                          ReplaceAnswer::YesToAll};
+    size_t asked = 0;
+    SetReplaceAnswererForTest([&](const fs::path&) { return answers.at(asked++); });
+    QTimer::singleShot(0, [&] {
+        TPlusCopyForm* dialog = form->PlusCopyForm;
+        EXPECT_EQ(dialog->windowTitle(), "ﾌｧｲﾙｺﾋﾟｰ");
+        EXPECT_EQ(dialog->ListBox1->count(), 3);
+        dialog->ComboBox1->setEditText(QString::fromStdString((home / "dest").string()));
+        dialog->Button1Click();
+    });
+    form->CopyFiles();
+    EXPECT_EQ(asked, 3u);
+    EXPECT_EQ(TempDir::Read(home / "dest" / "A.NC"), "old");
+    EXPECT_EQ(TempDir::Read(home / "dest" / "B.NC"), "new");
+    EXPECT_EQ(TempDir::Read(home / "dest" / "C.NC"), "new");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "完了");
+    EXPECT_EQ(boxes[0].text, "ファイルをコピーしました。");
+    EXPECT_EQ(form->FileList.marks.Count(), 0);
+    EXPECT_EQ(TempDir::Read(home / "Path.lst"), (home / "dest").string() + "\r\n");
+
+    // A move answered Cancel: no listing, no completion box, the file stays.
+    boxes.clear();
+    ToggleMark(form->FileList, RowOf(*form, "A.NC"));
+    SetReplaceAnswererForTest([](const fs::path&) { return ReplaceAnswer::Cancel; });
+    QTimer::singleShot(0, [&] { form->PlusCopyForm->Button1Click(); });
+    form->MoveFiles();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(fs::exists(work() / "A.NC"));
+}
+
+TEST_F(FileCommands, JoinNeedsTwoMarkedFiles) {
+    home.Write("work/A.NC", "A");
+    auto form = Start();
+    form->JoinFiles(); // no marks: nothing at all
+    EXPECT_TRUE(boxes.empty());
+    ToggleMark(form->FileList, RowOf(*form, "A.NC"));
+    form->JoinFiles();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "確認");
+    EXPECT_EQ(boxes[0].text, "選択されたﾌｧｲﾙが複数ありません。");
+    EXPECT_EQ(form->FileList.marks.Count(), 0);
+    EXPECT_FALSE(form->FileList.IsMarked(RowOf(*form, "A.NC")));
+}
+
+TEST_F(FileCommands, ViewerShowsTheFileAndClosesWithEsc) {
+    home.Write("work/THREE.NC", "%\r\nO1(X)\r\nM30\r\n");
+    home.Write("work/NUL.NC", std::string("\0\0\nG01\n\nG02\n", 12));
+    home.Write("work/LONG.NC", std::string(1200, 'X') + "\n");
+    auto form = Start();
+    form->ListBox1->SetItemIndex(RowOf(*form, "THREE.NC"));
+    form->ViewFile();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(form->GroupBox2->title(), "ファイルビュー");
+    EXPECT_EQ(form->GroupBox2->geometry().topLeft(), QPoint(328, 100));
+    EXPECT_EQ(form->GroupBox2->width(), 350);
+    EXPECT_TRUE(form->RichEdit1->IsReadOnly());
+    ASSERT_EQ(form->RichEdit1->LineCount(), 3u);
+    EXPECT_EQ(form->RichEdit1->LineText(1), "O1(X)");
+    EXPECT_EQ(form->StatusPanel(2), "ｻｲｽﾞ : 15ﾊﾞｲﾄ");
+    EXPECT_EQ(form->StatusPanel(3), "ファイルビュー");
+    EXPECT_FALSE(form->ListBox1->isEnabled());
+
+    QTest::keyClick(form->RichEdit1, Qt::Key_Down); // other keys scroll the view
+    EXPECT_EQ(form->RichEdit1->CaretLine(), 1u);
+    QTest::keyClick(form->RichEdit1, Qt::Key_Escape);
+    EXPECT_TRUE(form->GroupBox2->isHidden());
+    EXPECT_EQ(form->RichEdit1->LineCount(), 0u);
+    EXPECT_EQ(form->Label11->text(), "操作中止!!");
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_TRUE(form->ListBox1->isEnabled());
+    EXPECT_EQ(form->StatusPanel(2), "");
+
+    form->ListBox1->SetItemIndex(RowOf(*form, "NUL.NC"));
+    form->ViewFile();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.startsWith("ファイル形式が違います。"));
+    ASSERT_EQ(form->RichEdit1->LineCount(), 2u);
+    EXPECT_EQ(form->RichEdit1->LineText(0), "G01");
+    EXPECT_EQ(form->RichEdit1->LineText(1), "G02");
+    QTest::keyClick(form->RichEdit1, Qt::Key_F3);
+    EXPECT_TRUE(form->GroupBox2->isHidden());
+
+    // The line-by-line reading of a 1200-character line, asked for on a file that
+    // loads empty.
+    EXPECT_EQ(form->LoadFileIntoView("missing.NC"), 4294967295u);
+    EXPECT_EQ(form->RichEdit1->LineCount(), 0u);
+    boxes.clear();
+    EXPECT_EQ(form->LoadFileIntoView("LONG.NC"), 1201u);
+    EXPECT_TRUE(boxes.empty()); // whole load, one line
+    ASSERT_EQ(form->RichEdit1->LineCount(), 1u);
+    home.Write("work/LONG.NC", std::string("\0\n", 2) + std::string(1200, 'X') + "\n");
+    EXPECT_EQ(form->LoadFileIntoView("LONG.NC"), 1203u);
+    ASSERT_EQ(form->RichEdit1->LineCount(), 3u);
+    EXPECT_EQ(form->RichEdit1->LineText(0).size(), 499u);
+    EXPECT_EQ(form->RichEdit1->LineText(1).size(), 499u);
+    EXPECT_EQ(form->RichEdit1->LineText(2).size(), 202u);
+}
+
+} // namespace
