@@ -28,7 +28,6 @@ namespace {
 
 const QColor kNavy(0x00, 0x00, 0x80);
 const QColor kTeal(0x00, 0x80, 0x80);
-const QColor kRed(0xFF, 0x00, 0x00);
 const QString kSendCaption = QStringLiteral("送信データ");
 const QString kLogCaption = QStringLiteral("送受信ログ");
 

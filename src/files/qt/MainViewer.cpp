@@ -9,6 +9,7 @@
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
 #include "platform/qt/MessageBox.h"
+#include "transfer/TransferHost.h"
 #include "transfer/TransferLog.h"
 
 #include <QGroupBox>
