@@ -1,8 +1,10 @@
 #include "files/FileLoading.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -31,6 +33,18 @@ ssize_t ReadSome(int fd, char* buffer, size_t size) {
         n = ::read(fd, buffer, size);
     } while (n < 0 && errno == EINTR);
     return n;
+}
+
+// A large buffer faults in 2 MB pages instead of 4 KB ones where the system allows
+// it: opening a 100 MB program then takes a fraction of the page faults.
+void AskForHugePages(char* data, size_t size) {
+    constexpr uintptr_t kHuge = 2u << 20;
+    if (size < 4 * kHuge)
+        return;
+    uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
+    uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kHuge - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 // Buffered bytes of a file, one at a time.
@@ -74,6 +88,7 @@ ViewFileText ReadFileForView(const std::filesystem::path& path) {
     std::string bytes;
     // One byte more, for the line end the document adds behind a last line.
     bytes.reserve(static_cast<size_t>(st.st_size) + 1);
+    AskForHugePages(bytes.data(), bytes.capacity());
     bytes.resize(static_cast<size_t>(st.st_size));
     size_t got = 0;
     // The size may change while reading: take what is there.
