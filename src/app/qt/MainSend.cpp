@@ -16,7 +16,6 @@
 #include "transfer/TransferLog.h"
 
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -40,24 +39,6 @@ void ShowPanel(QGroupBox* box, const QString& caption, int left, int top, int wi
     box->setPalette(p);
     box->setAutoFillBackground(true);
     box->show();
-}
-
-// A file of the working directory into the data view; its size, or -1 when it
-// cannot be read. Text behind a NUL is read line by line instead.
-int64_t LoadIntoView(TForm1& form, const std::string& name) {
-    const std::string path = JoinDirPath(form.Settings.DirPath, name);
-    ViewFileText file = ReadFileForView(path);
-    if (file.size == kUnknownFileSize) {
-        form.RichEdit1->Clear();
-        return -1;
-    }
-    if (file.textAfterNul || (file.text.empty() && file.size > 0)) {
-        form.RichEdit1->Clear();
-        ReadFileInPieces(path, [&](std::string_view piece) { form.RichEdit1->AppendLine(piece); });
-    } else {
-        form.RichEdit1->SetText(std::move(file.text));
-    }
-    return int64_t(file.size);
 }
 
 // Per-window state of the sends: the line, the shared counters and Timer2's worker.
@@ -94,7 +75,7 @@ public:
         form_.RichEdit1->setFocus();
     }
     bool LoadFileIntoView(const std::string& name) override {
-        return LoadIntoView(form_, name) >= 0;
+        return form_.LoadFileIntoView(name) != kUnknownFileSize;
     }
     void SetProgressRange(int64_t maximum) override {
         // The bar counts in int: a file past 2 GB is shown in coarser steps.
@@ -126,7 +107,6 @@ private:
     int shift_ = 0;
 };
 
-// Esc or F3 closes the log view and the file viewer, which share the data view.
 } // namespace
 
 void TForm1::SendSelected(bool shift) {
@@ -134,7 +114,6 @@ void TForm1::SendSelected(bool shift) {
     RichEdit1->SetReadOnly(true);
     SendRequest request;
     request.exitAfterTransfer = shift;
-    int64_t size = 0;
     if (FileList.marks.Count() > 0) {
         ListBox1->setEnabled(false);
         ShowPanel(GroupBox2, kSendCaption, 50, 184, 650, kNavy);
@@ -161,9 +140,10 @@ void TForm1::SendSelected(bool shift) {
     }
     FileList.marks.multiSend = request.multiSend;
     MultiSend = request.multiSend;
-    size = LoadIntoView(*this, request.fileBeingSent);
+    const uint64_t size = LoadFileIntoView(request.fileBeingSent);
     Label17->show();
-    Label17->setText(QString::fromStdString(RemainingBytesText(std::max<int64_t>(size, 0))));
+    Label17->setText(
+        QString::fromStdString(RemainingBytesText(size == kUnknownFileSize ? 0 : int64_t(size))));
     SetStatusPanel(3, QStringLiteral("送信待機中（信号待ち)"));
     RichEdit1->setFocus();
 
