@@ -137,6 +137,18 @@ TEST_F(SendJobTest, FanucBackupWithLfCrCrLineEndsGoesOutLineByLine) {
     EXPECT_EQ(Written(), Iso(expected));
 }
 
+TEST_F(SendJobTest, RemainingTimeShowsTheWorkersLastEstimate) {
+    window.onSelect = [this](size_t index) {
+        if (index == 1)
+            counters.remainingSeconds = 75; // as the estimate worker would leave it
+    };
+    ASSERT_EQ(Send("G1\nG2\nG3\n"), SendOutcome::Completed);
+    ASSERT_GE(window.remainingTexts.size(), 3u);
+    EXPECT_EQ(window.remainingTexts[0], "残り 9ﾊﾞｲﾄ(約 0秒)");
+    EXPECT_EQ(window.remainingTexts[1], "残り 5ﾊﾞｲﾄ(約 1分15秒)");
+    EXPECT_TRUE(window.estimateTimerStarts >= 1 && !window.estimateTimerRunning);
+}
+
 TEST_F(SendJobTest, LineOf100000CharactersGoesOutWhole) {
     std::string longLine(100000, 'X');
     ASSERT_EQ(Send("G1\n" + longLine + "\nM30\n"), SendOutcome::Completed);
