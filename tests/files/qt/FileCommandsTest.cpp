@@ -169,6 +169,16 @@ TEST_F(FileCommands, CopyUnderANewNameAndOntoItself) {
     Type(*form, "NOFOLDER/X"); // "/" is refused as typed: nothing reaches the field
     EXPECT_EQ(boxes.size(), 1u);
 
+    // A copy that fails says so and names the file (a folder holds the name).
+    boxes.clear();
+    fs::create_directory(work() / "PRG3.NC");
+    form->ListBox1->SetItemIndex(RowOf(*form, "O1000.NC"));
+    form->CopyFiles();
+    Type(*form, "PRG3");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains("PRG3.NC")) << boxes[0].text.toStdString();
+    EXPECT_NE(form->Label11->text(), "ファイルコピー完了");
+
     form->ListBox1->SetItemIndex(RowOf(*form, "O1000.NC"));
     form->CopyFiles();
     QTest::keyClick(form->Edit1, Qt::Key_Escape);
