@@ -329,3 +329,33 @@ TEST_F(FileCommands, ViewerShowsTheFileAndClosesWithEsc) {
 }
 
 } // namespace
+
+namespace {
+
+// The same commands reached through the list's keys, as the operator types them.
+TEST_F(FileCommands, KeystrokesFromTheList) {
+    home.Write("work/A.NC", "G01\nG02\n");
+    auto form = Start();
+    form->show();
+    form->ListBox1->SetItemIndex(RowOf(*form, "A.NC"));
+    form->ListBox1->setFocus();
+    QTest::keyClick(form->ListBox1, Qt::Key_F8);
+    EXPECT_EQ(form->GroupBox2->title(), "ファイルビュー");
+    EXPECT_EQ(form->RichEdit1->LineCount(), 2u);
+    QTest::keyClick(form->RichEdit1, Qt::Key_Escape);
+    EXPECT_TRUE(form->GroupBox2->isHidden());
+
+    form->ListBox1->setEnabled(true);
+    QTest::keyClick(form->ListBox1, Qt::Key_F6);
+    EXPECT_EQ(form->CommandLineMode, "6");
+    Type(*form, "TXT");
+    EXPECT_EQ(form->Settings.Mask, "*.TXT");
+
+    QTest::keyClick(form->ListBox1, Qt::Key_F5);
+    EXPECT_EQ(form->CommandLineMode, "5");
+    EXPECT_EQ(form->Edit1->text().toStdString(), work().string());
+    QTest::keyClick(form->Edit1, Qt::Key_F10);
+    EXPECT_FALSE(form->isVisible()); // F10 in the command line closes the window
+}
+
+} // namespace
