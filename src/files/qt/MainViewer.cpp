@@ -42,9 +42,13 @@ uint64_t TForm1::LoadFileIntoView(const std::string& name) {
                                           "可能性が有ります。\n読み込み開始は「はい(Y)」"),
                            {}});
         if (LastAnswer == kAnswerYes) {
-            RichEdit1->Clear();
-            ReadFileInPieces(path,
-                             [this](std::string_view piece) { RichEdit1->AppendLine(piece); });
+            // Every piece a line: gathered first, so the view takes them in one go.
+            std::string lines;
+            ReadFileInPieces(path, [&lines](std::string_view piece) {
+                lines.append(piece);
+                lines.push_back('\n');
+            });
+            RichEdit1->SetText(std::move(lines));
             RichEdit1->MoveCaretToStart();
         }
     }
