@@ -154,16 +154,38 @@ std::string PortDevicePath(const std::string& portName, const PortMap& ports,
     return "";
 }
 
+namespace {
+
+struct DeviceRoots {
+    fs::path sysClassTty = "/sys/class/tty";
+    fs::path dev = "/dev";
+};
+
+DeviceRoots& Roots() {
+    static DeviceRoots roots;
+    return roots;
+}
+
+} // namespace
+
+std::vector<SerialDevice> PresentSerialDevices() {
+    return ListSerialDevices(Roots().sysClassTty, Roots().dev);
+}
+
+void SetSerialDeviceRootsForTest(const fs::path& sysClassTty, const fs::path& devRoot) {
+    Roots() = {sysClassTty, devRoot};
+}
+
 std::string PortDevicePath(const std::string& portName, const TSettings& settings) {
     // An entry of its own spares the look at /sys.
     if (const std::string* device = FindEntry(settings.Ports, Upper(portName))) {
         return *device;
     }
-    return PortDevicePath(portName, settings.Ports, ListSerialDevices());
+    return PortDevicePath(portName, settings.Ports, PresentSerialDevices());
 }
 
 void RecordPortMapping(TSettings& settings) {
-    for (auto& entry : AutomaticPortMap(settings.Ports, ListSerialDevices())) {
+    for (auto& entry : AutomaticPortMap(settings.Ports, PresentSerialDevices())) {
         settings.Ports.push_back(std::move(entry));
     }
 }

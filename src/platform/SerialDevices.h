@@ -26,6 +26,14 @@ std::vector<SerialDevice>
 ListSerialDevices(const std::filesystem::path& sysClassTty = "/sys/class/tty",
                   const std::filesystem::path& devRoot = "/dev");
 
+// The serial devices present now (ListSerialDevices on the machine's folders).
+std::vector<SerialDevice> PresentSerialDevices();
+
+// Where the functions below look for present devices. Tests point them at an
+// empty folder, so that no test ever opens a real serial port of the machine.
+void SetSerialDeviceRootsForTest(const std::filesystem::path& sysClassTty,
+                                 const std::filesystem::path& devRoot);
+
 // The number n of a port name "COMn" (any letter case), or 0.
 int PortNumber(const std::string& portName);
 

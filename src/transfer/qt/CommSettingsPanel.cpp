@@ -153,7 +153,7 @@ void TCommSettingsPanel::Open() {
     form_->GroupBox1->raise();
     form_->ListBox1->setEnabled(false);
     form_->Edit1->setEnabled(false);
-    devices_ = ListSerialDevices();
+    devices_ = PresentSerialDevices();
     Label12->setText(QStringLiteral("送信条件(") + Q(s.Speed1) + QStringLiteral(")"));
     Label13->setText(QStringLiteral("送信ポート(") + Q(s.Port1) + QStringLiteral(")"));
     ComboBox1->setEditText(Q(s.Speed1));

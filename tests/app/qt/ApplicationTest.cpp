@@ -4,6 +4,7 @@
 #include "app/qt/Mainunit1.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/MessageBox.h"
+#include "support/NoRealPorts.h"
 #include "support/TempDir.h"
 
 #include <QEvent>
@@ -64,6 +65,7 @@ TEST(Application, AnEscapedErrorShowsTheBoxAndEndsWithoutSaving) {
 }
 
 int main(int argc, char** argv) {
+    HideRealSerialPorts();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

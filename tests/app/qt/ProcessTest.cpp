@@ -34,7 +34,9 @@ bool Exited(pid_t pid, int* status, int tenths) {
 
 TEST(Process, SecondCopyEndsAtOnceAndTheFirstKeepsRunning) {
     TempDir home;
-    home.Write("Dravik.INI", "[Setting]\r\nDirPath=" + home.path().string() + "\r\n");
+    // Ports mapped to nothing: the test never opens a real serial port.
+    home.Write("Dravik.INI", "[Setting]\r\nDirPath=" + home.path().string() +
+                                 "\r\n[Ports]\r\nCOM1=/nonexistent/ttyS0\r\n");
     pid_t first = StartProgram(home.path());
     int status = 0;
     // Give the first copy time to take the lock; it must still be running afterwards.
