@@ -139,7 +139,6 @@ void TForm1::SendSelected(bool shift) {
         FileList.marks.Clear();
     }
     FileList.marks.multiSend = request.multiSend;
-    MultiSend = request.multiSend;
     const uint64_t size = LoadFileIntoView(request.fileBeingSent);
     Label17->show();
     Label17->setText(
@@ -154,7 +153,7 @@ void TForm1::SendSelected(bool shift) {
     TMainSendWindow window(*this);
     SendJob job(MainTransferHost(*this), window, support.line, Settings, support.counters);
     job.Run(request);
-    MultiSend = false;
+    FileList.marks.multiSend = false;
 }
 
 void TForm1::ShowTransferLog() {

@@ -159,7 +159,6 @@ public:
     QRect RememberedRect;
     int LastAnswer = 0;
     bool AltLegendShown = false;
-    bool MultiSend = false;
     FileListModel FileList;
     std::string CommandLineMode;
     int CopyFlag = 1; // 1 copy, 0 move

@@ -78,7 +78,6 @@ int TForm1::CollectMarked(int target) {
 
 void TForm1::ClearMarkList() {
     FileList.marks.Clear();
-    MultiSend = false;
     ListBox1->RowsChanged();
 }
 
@@ -139,7 +138,7 @@ void TForm1::DeleteFiles() {
     const bool marked = FileList.marks.Count() > 0;
     std::vector<std::string> paths = DeleteTargets(FileList, row, Settings.DirPath);
     if (marked) {
-        MultiSend = false;
+        FileList.marks.multiSend = false;
         ListBox1->RowsChanged();
     }
     if (paths.empty())
