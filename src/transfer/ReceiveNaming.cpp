@@ -1,6 +1,8 @@
 #include "transfer/ReceiveNaming.h"
 
+#include "app/Settings.h"
 #include "platform/SafeFileName.h"
+#include "transfer/TransferLog.h"
 
 #include <cstdio>
 
@@ -46,4 +48,13 @@ std::string NumberedVariant(std::string_view fileName, int variant) {
 
 bool ExtensionNamesNoFile(std::string_view extension) {
     return extension.find_first_of("*?") != std::string_view::npos;
+}
+
+NamedTarget NamedReceiveTarget(const TSettings& settings, std::string_view typedName) {
+    NamedTarget target;
+    target.fileName = typedName;
+    if (settings.ALLFiles != "Y" && !settings.Mask.empty())
+        target.fileName += settings.Mask.substr(1);
+    target.path = JoinDirPath(settings.DirPath, target.fileName);
+    return target;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+struct TSettings;
+
 // The program line before its first "(" (the whole line without one), with a
 // leading ":" turned into "O". The split tool names its files the same way.
 std::string ProgramNameOf(std::string_view programLine);
@@ -28,3 +30,11 @@ std::string NumberedVariant(std::string_view fileName, int variant);
 
 // An extension with "*" or "?" names no file (a mask "*.*" gives ".*").
 bool ExtensionNamesNoFile(std::string_view extension);
+
+// The file of a named reception: the typed name, with the mask's extension
+// unless ALL-Files is "Y", in the working directory.
+struct NamedTarget {
+    std::string path;
+    std::string fileName; // shown as the file being received
+};
+NamedTarget NamedReceiveTarget(const TSettings& settings, std::string_view typedName);

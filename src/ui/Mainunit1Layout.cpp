@@ -149,6 +149,8 @@ void TForm1::BuildLayout() {
     ListBox2->setFont(GothicFont());
     ListBox2->setFocusPolicy(Qt::NoFocus);
 
+    BuildSaveQuestion();
+
     Label40 = MakeLabel(GroupBox5, {8, 8, 250, 220}, Qt::white);
     Label41 = MakeLabel(GroupBox5, {260, 8, 250, 220}, Qt::white);
     Label40->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -137,6 +137,14 @@ public:
     void ClearMarks();
     void EnterRow();
 
+    // The receive command: the save question, the named receive (Enter in
+    // command-line mode "2") and the job.
+    void BuildSaveQuestion();
+    void Edit16KeyDown(int key);
+    void Label38MouseDown(int y);
+    void ReceiveUnderName();
+    void StartReceiveJob();
+
     // Hooks of start-up steps that belong to other features.
     void LoadDriveIcons();
     void StartFolderWatch();
@@ -166,6 +174,11 @@ public:
     std::string PendingDirectory;
     std::vector<std::string> JoinNames;
     TPlusCopyForm* PlusCopyForm = nullptr;
+    // Receive: one file under the operator's name, or one file per program.
+    bool NamedMode = false;
+    bool SaveQuestionOpen = false;
+    std::string ReceiveTargetPath;
+    std::string FileBeingReceived;
     bool SettingsSaveFailed = false;
     // Set when an error escaped an event handler: the close then saves nothing.
     bool SkipSettingsSave = false;
@@ -205,6 +218,8 @@ public:
     QListWidget* ListBox2 = nullptr;
     QLabel* Label40 = nullptr;
     QLabel* Label41 = nullptr;
+    QLineEdit* Edit16 = nullptr;
+    QLabel* Label38 = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
 

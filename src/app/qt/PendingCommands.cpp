@@ -7,9 +7,6 @@
 void TForm1::ShowAppLegend() {}
 
 // ---
-void TForm1::ReceiveProgram(bool) {}
-
-// ---
 void TForm1::OpenJoinDialog() {}
 
 // ---

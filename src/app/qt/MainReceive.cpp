@@ -1,0 +1,225 @@
+#include "app/qt/MainReceive.h"
+
+#include "app/qt/Mainunit1.h"
+#include "app/qt/WindowHost.h"
+#include "files/qt/DataView.h"
+#include "files/qt/FileListBox.h"
+#include "platform/qt/MessageBox.h"
+#include "platform/qt/ScreenSaver.h"
+#include "transfer/ReceiveJob.h"
+#include "transfer/ReceiveNaming.h"
+#include "transfer/SerialLine.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <filesystem>
+
+namespace {
+
+// The legend as three rows; together they are the one text of the legend.
+constexpr const char* kQuestionRows[] = {
+    "受信ファイル名を付けて保存(Y)",
+    "Ｏ（Ｌ）番号毎に保存　　　(N)",
+    "　　　　　　　　　　　Esc:中止",
+};
+
+const QColor kGreen(0x00, 0x80, 0x00);
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// Edit16 answers with single keys; anything else is not an answer and is dropped.
+class Edit16Keys : public QObject {
+public:
+    explicit Edit16Keys(TForm1& form) : QObject(&form), form_(form) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+            return false;
+        form_.Edit16KeyDown(key);
+        return true;
+    }
+
+private:
+    TForm1& form_;
+};
+
+// The window as the receive job sees it.
+class ReceivePanel : public ReceiveWindow {
+public:
+    explicit ReceivePanel(TForm1& form) : f_(form) {}
+
+    void AppendDataLine(std::string_view line) override { f_.RichEdit1->AppendLine(line); }
+    void ClearDataView() override { f_.RichEdit1->Clear(); }
+    void ListProgram(int index, std::string_view line) override {
+        f_.ListBox2->addItem(Text(line));
+        f_.ListBox2->setCurrentRow(index);
+        f_.ListBox2->repaint();
+    }
+    void SetProgress(int lines) override {
+        if (f_.ProgressBar1 && f_.ProgressBar1->value() != lines)
+            f_.ProgressBar1->setValue(lines);
+    }
+    void ShowReceivePanel() override {
+        ScreenSaver::Suspend();
+        f_.SetMessage(QString());
+        f_.Label11->repaint();
+        f_.Edit1->clear();
+        f_.Edit1->setEnabled(false);
+        QGroupBox* panel = f_.GroupBox2;
+        panel->setTitle(QStringLiteral("受信データ"));
+        panel->setGeometry(24, 96, 650, panel->height());
+        QPalette p = panel->palette();
+        p.setColor(QPalette::Window, kGreen);
+        panel->setPalette(p);
+        f_.ListBox2->clear();
+        f_.Label17->hide();
+        panel->show();
+        if (f_.ProgressBar1)
+            f_.ProgressBar1->setRange(0, kLinesPerSave);
+        f_.RichEdit1->setFocus();
+    }
+    void HideTransferPanel() override { f_.GroupBox2->hide(); }
+    void EnableFileList() override { f_.ListBox1->setEnabled(true); }
+    void StartReturnToIdle(int ms) override { f_.Timer1->start(ms); }
+    void RequestRelist() override { f_.RelistFlag = "Y"; }
+    void CloseMainWindow() override { f_.close(); }
+
+private:
+    TForm1& f_;
+};
+
+} // namespace
+
+TSaveQuestionLabel::TSaveQuestionLabel(QWidget* parent) : QLabel(parent) {
+    QString text;
+    for (const char* row : kQuestionRows)
+        text += QString::fromUtf8(row);
+    setText(text);
+}
+
+void TSaveQuestionLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::WindowText));
+    int top = 0;
+    for (const char* row : kQuestionRows) {
+        painter.drawText(QRect(0, top, width(), kRowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                         QString::fromUtf8(row));
+        top += kRowHeight;
+    }
+}
+
+void TSaveQuestionLabel::mousePressEvent(QMouseEvent* event) {
+    if (onMouseDown)
+        onMouseDown(event->position().toPoint().y());
+}
+
+void TForm1::BuildSaveQuestion() {
+    auto* label = new TSaveQuestionLabel(GroupBox4);
+    label->setGeometry(6, 16, 192, 3 * TSaveQuestionLabel::kRowHeight);
+    label->setFont(GothicFont());
+    label->onMouseDown = [this](int y) { Label38MouseDown(y); };
+    Label38 = label;
+
+    Edit16 = new QLineEdit(GroupBox4);
+    Edit16->setGeometry(206, 34, 30, 20);
+    Edit16->setFont(GothicFont());
+    Edit16->setMaxLength(1);
+    Edit16->installEventFilter(new Edit16Keys(*this));
+}
+
+// F2 and Shift+F2: the receive settings in the status bar and the save question.
+void TForm1::ReceiveProgram(bool shift) {
+    ExitAfterTransfer = shift;
+    SetStatusPanel(4, QString::fromStdString(Settings.Speed2));
+    SetStatusPanel(5, QString::fromStdString(Settings.Port2));
+    SetStatusPanel(6, QString::fromStdString(Settings.Signal2));
+    RichEdit1->SetReadOnly(false);
+    Edit1->setEnabled(true);
+    ListBox1->setEnabled(false);
+    GroupBox4->show();
+    GroupBox4->raise();
+    SaveQuestionOpen = true;
+    Edit16->clear();
+    Edit16->setFocus();
+}
+
+void TForm1::Edit16KeyDown(int key) {
+    if (key != Qt::Key_Y && key != Qt::Key_N && key != Qt::Key_Escape)
+        return;
+    GroupBox4->hide();
+    SaveQuestionOpen = false;
+    if (key == Qt::Key_Y) {
+        Edit1->setEnabled(true);
+        SetMessage(QStringLiteral("ファイル受信 受信ファイル名-->>>"));
+        CommandLineMode = "2";
+        NamedMode = true;
+        Edit1->setFocus();
+    } else if (key == Qt::Key_N) {
+        NamedMode = false;
+        StartReceiveJob();
+    } else {
+        Edit1->clear();
+        SetMessage(QStringLiteral("操作中止!!"), Qt::red);
+        Timer1->start(1000);
+        ListBox1->setEnabled(true);
+        Edit1->setEnabled(false);
+    }
+}
+
+void TForm1::Label38MouseDown(int y) {
+    if (y < 0)
+        return;
+    const int row = y <= 18 ? 0 : y <= 36 ? 1 : y <= 54 ? 2 : 3;
+    static constexpr int kKeys[] = {Qt::Key_Y, Qt::Key_N, Qt::Key_Escape};
+    if (row < 3)
+        Edit16KeyDown(kKeys[row]);
+}
+
+// Enter in command-line mode "2": the file is named, checked and received.
+void TForm1::ReceiveUnderName() {
+    const QString typed = Edit1->text();
+    if (typed.isEmpty())
+        return;
+    NamedTarget target = NamedReceiveTarget(Settings, typed.toStdString());
+    std::error_code ec;
+    if (std::filesystem::exists(target.path, ec)) {
+        const QString text = QStringLiteral("すでに") + QString::fromStdString(target.path) +
+                             QStringLiteral("が有ります。\n上書きしますか？");
+        LastAnswer =
+            ShowBox(this, {BoxIcon::Question, BoxButtons::YesNo, QStringLiteral("確認"), text, {}});
+        if (LastAnswer != kAnswerYes) {
+            ReceiveTargetPath.clear();
+            return;
+        }
+    }
+    ReceiveTargetPath = target.path;
+    FileBeingReceived = target.fileName;
+    StartReceiveJob();
+}
+
+void TForm1::StartReceiveJob() {
+    TWindowHost host(*this);
+    SerialLine line(host, Settings);
+    ReceivePanel panel(*this);
+    ReceiveRequest request;
+    request.namedMode = NamedMode;
+    request.targetPath = NamedMode ? ReceiveTargetPath : std::string();
+    request.fileBeingReceived = NamedMode ? FileBeingReceived : std::string();
+    request.exitAfterTransfer = ExitAfterTransfer;
+    ReceiveJob(host, panel, line, Settings).Run(request);
+    ReceiveTargetPath.clear();
+}

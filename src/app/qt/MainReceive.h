@@ -1,0 +1,25 @@
+// The receive command of the main window: the save question GroupBox4 with its
+// answer field Edit16 and its clickable legend Label38, the named receive of
+// command-line mode "2", and the start of the receive job with the window as
+// its host.
+#pragma once
+
+#include <QLabel>
+
+#include <functional>
+
+// Label38: the three answers of the save question, one row of 18 pixels each,
+// so that a click chooses by its height as the keys do.
+class TSaveQuestionLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    static constexpr int kRowHeight = 18;
+
+    explicit TSaveQuestionLabel(QWidget* parent = nullptr);
+    std::function<void(int y)> onMouseDown;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+};
