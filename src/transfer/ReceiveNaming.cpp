@@ -1,8 +1,8 @@
 #include "transfer/ReceiveNaming.h"
 
 #include "app/Settings.h"
+#include "files/CommandLine.h"
 #include "platform/SafeFileName.h"
-#include "transfer/TransferLog.h"
 
 #include <cstdio>
 
@@ -51,10 +51,9 @@ bool ExtensionNamesNoFile(std::string_view extension) {
 }
 
 NamedTarget NamedReceiveTarget(const TSettings& settings, std::string_view typedName) {
+    const bool allFiles = settings.ALLFiles == "Y";
     NamedTarget target;
-    target.fileName = typedName;
-    if (settings.ALLFiles != "Y" && !settings.Mask.empty())
-        target.fileName += settings.Mask.substr(1);
-    target.path = JoinDirPath(settings.DirPath, target.fileName);
+    target.path = CopyTargetPath(settings.DirPath, typedName, allFiles, settings.Mask);
+    target.fileName = std::string(typedName) + (allFiles ? "" : MaskExtension(settings.Mask));
     return target;
 }

@@ -1,6 +1,7 @@
 #include "transfer/ReceiveSession.h"
 
 #include "app/Settings.h"
+#include "files/CommandLine.h"
 #include "platform/FileWrite.h"
 #include "platform/TextCodec.h"
 #include "transfer/ReceiveNaming.h"
@@ -27,7 +28,7 @@ ReceivePlan ReceivePlanFor(const TSettings& settings, bool namedMode, std::strin
     plan.namedMode = namedMode;
     plan.namedPath = std::move(namedPath);
     plan.dirPath = settings.DirPath;
-    plan.extension = settings.Mask.empty() ? std::string() : settings.Mask.substr(1);
+    plan.extension = MaskExtension(settings.Mask);
     plan.startChar = settings.StartChar == "Y";
     plan.endChar = settings.EndChar == "Y";
     plan.oChange = settings.OChange == "Y";
