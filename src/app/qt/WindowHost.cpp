@@ -1,21 +1,16 @@
 #include "app/qt/WindowHost.h"
 
 #include "app/qt/Mainunit1.h"
+#include "platform/qt/KeyStateFilter.h"
 #include "platform/qt/MessageBox.h"
 
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QThread>
 
 #include <chrono>
 
 namespace {
-
-bool IsAbortKey(QEvent* event) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    return key->key() == Qt::Key_F3 || key->key() == Qt::Key_Escape;
-}
 
 QString Text(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -64,48 +59,9 @@ void TWindowHost::SetSleepForTest(std::function<void(int ms)> sleep) {
     SleepHook() = std::move(sleep);
 }
 
-AbortKeyFilter::AbortKeyFilter(QObject* parent) : QObject(parent) {
-    QCoreApplication::instance()->installEventFilter(this);
+TWindowHost::TWindowHost(TForm1& form) : form_(form), keys_(new KeyStateFilter()) {
+    keys_->Install();
 }
-
-AbortKeyFilter::~AbortKeyFilter() {
-    if (QCoreApplication::instance())
-        QCoreApplication::instance()->removeEventFilter(this);
-}
-
-bool AbortKeyFilter::TakePressed() {
-    bool was = pressed_ || held_;
-    pressed_ = false;
-    return was;
-}
-
-void AbortKeyFilter::Release() {
-    held_ = false;
-    pressed_ = false;
-}
-
-bool AbortKeyFilter::eventFilter(QObject*, QEvent* event) {
-    switch (event->type()) {
-    case QEvent::KeyPress:
-        if (IsAbortKey(event)) {
-            held_ = true;
-            pressed_ = true;
-        }
-        break;
-    case QEvent::KeyRelease:
-        if (IsAbortKey(event) && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
-            held_ = false;
-        break;
-    case QEvent::ApplicationDeactivate:
-        held_ = false;
-        break;
-    default:
-        break;
-    }
-    return false;
-}
-
-TWindowHost::TWindowHost(TForm1& form) : form_(form), keys_(new AbortKeyFilter()) {}
 
 TWindowHost::~TWindowHost() {
     delete keys_;
@@ -133,7 +89,7 @@ bool TWindowHost::AbortKeyHeld() {
 }
 
 bool TWindowHost::AbortKeyPressed() {
-    return keys_->TakePressed();
+    return keys_->Pressed();
 }
 
 void TWindowHost::ReleaseAbortKeys() {

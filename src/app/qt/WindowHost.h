@@ -1,4 +1,4 @@
-// The main window as the TransferHost of the transfer jobs: event processing,
+// The main window as the TransferHost of the receive job: event processing,
 // sleeps and the clock, the F3/Esc key state seen whatever widget has the focus,
 // the two signal lamps, the status panels and the message line, and the
 // program's message boxes.
@@ -6,34 +6,11 @@
 
 #include "transfer/TransferHost.h"
 
-#include <QObject>
-
 #include <functional>
 #include <optional>
 
+class KeyStateFilter;
 class TForm1;
-
-// Records F3 and Esc application-wide: held while down, pressed since the last
-// query. Losing activation forgets both, so that a key released elsewhere is
-// never held forever.
-class AbortKeyFilter : public QObject {
-public:
-    explicit AbortKeyFilter(QObject* parent = nullptr);
-    ~AbortKeyFilter() override;
-
-    bool Held() const { return held_; }
-    // Down now or pressed since the last call; the call forgets the press.
-    bool TakePressed();
-    // The synthesized key-up of both keys.
-    void Release();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    bool held_ = false;
-    bool pressed_ = false;
-};
 
 class TWindowHost : public TransferHost {
 public:
@@ -63,7 +40,7 @@ public:
 
 private:
     TForm1& form_;
-    AbortKeyFilter* keys_;
+    KeyStateFilter* keys_;
     std::optional<bool> dsr_;
     std::optional<bool> cts_;
 };
