@@ -2,8 +2,8 @@
 
 #include "app/Settings.h"
 #include "platform/SerialPort.h"
-#include "transfer/SendJob.h"
 #include "transfer/SerialLine.h"
+#include "transfer/ShutdownAfterTransfer.h"
 #include "transfer/TransferHost.h"
 #include "transfer/TransferLog.h"
 

@@ -121,7 +121,9 @@ void TForm1::Edit1KeyPress(QChar& ch) {
     }
     if (Edit1->text().isEmpty())
         return;
-    if (CommandLineMode == "4")
+    if (CommandLineMode == "2")
+        ReceiveUnderName();
+    else if (CommandLineMode == "4")
         CopyUnderNewName();
     else if (CommandLineMode == "5")
         ChangeToTypedDirectory();

@@ -96,7 +96,8 @@ protected:
 };
 
 TEST_F(ReceiveCommand, SaveQuestionShowsTheReceiveSettings) {
-    form->ReceiveProgram(true);
+    form->ListBox1->setFocus();
+    QTest::keyClick(form->ListBox1, Qt::Key_F2, Qt::ShiftModifier);
     EXPECT_TRUE(form->ExitAfterTransfer);
     EXPECT_FALSE(form->GroupBox4->isHidden());
     EXPECT_TRUE(form->SaveQuestionOpen);
@@ -142,9 +143,13 @@ TEST_F(ReceiveCommand, YesAsksForTheNameAndAnExistingFileIsQuestioned) {
 
     home.Write("work/PRG.NC", "keep");
     form->Settings.ALLFiles = "N";
-    form->Edit1->setText("PRG");
+    QTest::keyClicks(form->Edit1, "PR.G");
+    ASSERT_EQ(boxes.size(), 1u) << "names without extension refuse the dot";
+    EXPECT_EQ(boxes[0].text, "この文字はファイル名に使えません。\n/:,;*?<>|.");
+    EXPECT_EQ(form->Edit1->text(), "PRG");
+    boxes.clear();
     answer = kAnswerNo;
-    form->ReceiveUnderName();
+    QTest::keyClick(form->Edit1, Qt::Key_Return);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "すでに" + QString::fromStdString((work() / "PRG.NC").string()) +
                                  "が有ります。\n上書きしますか？");
@@ -156,7 +161,7 @@ TEST_F(ReceiveCommand, YesAsksForTheNameAndAnExistingFileIsQuestioned) {
     // Yes: the file is received under the name.
     answer = kAnswerYes;
     Punch("%\nO0001(A)\nG01X1.\nM30\n%");
-    form->ReceiveUnderName();
+    QTest::keyClick(form->Edit1, Qt::Key_Return);
     EXPECT_EQ(TempDir::Read(work() / "PRG.NC"), "O0001(A)\r\nG01 X1.\r\nM30\r\n");
     EXPECT_EQ(form->Label11->text(), "受信完了しました。!!");
     EXPECT_EQ(form->StatusPanel(0), "");
