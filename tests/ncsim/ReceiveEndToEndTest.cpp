@@ -211,13 +211,17 @@ TEST_F(ReceiveEndToEnd, TapeReaderIsStartedOnTheSendLine) {
     settings.Ports.push_back({"COM1", reader->DeviceName()});
     std::string seenByReader;
     auto farEnd = [&] {
-        // The reader runs when DC1 arrives on the send line.
-        while (seenByReader.find('\x11') == std::string::npos && !stop)
+        // The reader runs when DC1 arrives on the send line, which is then closed at
+        // once; a pseudo-terminal may discard the DC1 with the close, whose flush
+        // the reader sees instead (the DC1 itself is checked on the fake port).
+        bool used = false;
+        while (seenByReader.find('\x11') == std::string::npos && !used && !stop) {
             reader->Read(seenByReader, 20);
+            used = reader->TakeOpened();
+        }
         Punch(kTape)();
     };
     ASSERT_EQ(Receive(farEnd), ReceiveOutcome::Completed);
-    EXPECT_EQ(seenByReader, "\x11");
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, "テープリーダーにＮＣテープを\nセットしてください。");
     EXPECT_EQ(File("O0001_001.NC"), "O0001(A)\r\nG01 X10. Y20. F100\r\nM30\r\n");
