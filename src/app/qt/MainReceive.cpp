@@ -1,7 +1,7 @@
 #include "app/qt/MainReceive.h"
 
+#include "app/qt/MainTransferHost.h"
 #include "app/qt/Mainunit1.h"
-#include "app/qt/WindowHost.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
 #include "platform/qt/MessageBox.h"
@@ -9,6 +9,7 @@
 #include "transfer/ReceiveJob.h"
 #include "transfer/ReceiveNaming.h"
 #include "transfer/SerialLine.h"
+#include "transfer/TransferHost.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -212,7 +213,7 @@ void TForm1::ReceiveUnderName() {
 }
 
 void TForm1::StartReceiveJob() {
-    TWindowHost host(*this);
+    TransferHost& host = MainTransferHost(*this);
     SerialLine line(host, Settings);
     ReceivePanel panel(*this);
     ReceiveRequest request;

@@ -1,8 +1,8 @@
 // The receive command in the main window: the save question, the named receive
 // and a reception through the window's own host over a pseudo-terminal.
 #include "app/qt/MainReceive.h"
+#include "app/qt/MainTransferHost.h"
 #include "app/qt/Mainunit1.h"
-#include "app/qt/WindowHost.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
 #include "platform/ProgramFolder.h"
@@ -34,7 +34,7 @@ protected:
             boxes.push_back(r);
             return answer;
         });
-        TWindowHost::SetSleepForTest([this](int ms) { sleeps.push_back(ms); });
+        SetTransferSleepForTest([this](int ms) { sleeps.push_back(ms); });
         char name[64] = {};
         ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
         std::filesystem::create_directories(work());
@@ -56,7 +56,7 @@ protected:
         ::close(master);
         ::close(slave);
         SetBoxInterceptorForTest(nullptr);
-        TWindowHost::SetSleepForTest(nullptr);
+        SetTransferSleepForTest(nullptr);
         SetProgramFolder({});
     }
     std::filesystem::path work() const { return home / "work"; }
