@@ -90,6 +90,7 @@ void ReceiveJob::StartReader() {
     line_.OpenLine(2);
     host_.ShowBox(HostBox::Plain, "", kReaderPrompt);
     line_.WriteByte(kDc1);
+    host_.Sleep(kLastByteLeaveMs);
     line_.CloseLine();
 }
 

@@ -27,8 +27,6 @@ constexpr const char* kPrepareNc = "ＮＣ装置側の準備を行ってくだ�
                                    "押すと送信が開始します。";
 constexpr int kYes = 6;
 constexpr int kPreSendBlanks = 200;
-// Ten character times at 1200 baud: long enough for a UART to send the stop's DC4.
-constexpr int kStopDrainMs = 100;
 
 // A feed length setting read as a number; text that is not a number is 0.
 double FeedSetting(const std::string& text) {
@@ -262,7 +260,7 @@ SendOutcome SendJob::Stop() {
         line_.abortRequested = false;
         line_.WriteByte(kDc4);
         // The close discards what is still queued: give the DC4 time to leave.
-        host_.Sleep(kStopDrainMs);
+        host_.Sleep(kLastByteLeaveMs);
     }
     CloseAndShowStopped();
     window_.ClearMarks();

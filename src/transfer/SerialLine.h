@@ -20,6 +20,9 @@ enum class AbortStage { Held, Pressed };
 // Bytes allowed in the driver's output queue before WriteByte waits: it
 // limits what is already on its way when the far end sends DC3.
 inline constexpr int kOutputQueueBound = 258;
+// Closing a line discards what is still queued: after a last control byte (DC1,
+// DC4) the line stays open this long, ten character times at 1200 baud.
+inline constexpr int kLastByteLeaveMs = 100;
 // Bytes written between two handshake polls in mode 1.
 inline constexpr int kPollInterval = 10;
 

@@ -232,6 +232,8 @@ TEST_F(ReceiveJobTest, TapeReaderIsStartedOnTheSendLine) {
     EXPECT_EQ(host.boxes[0].text, "テープリーダーにＮＣテープを\nセットしてください。");
     EXPECT_EQ(Port("COM1")->written, std::vector<unsigned char>{0x11});
     EXPECT_TRUE(Port("COM1")->closed);
+    // The close discards unsent output: the DC1 gets time to leave first.
+    EXPECT_EQ(host.sleeps.at(0), kLastByteLeaveMs);
     const Dcb& dcb = Port("COM2")->dcb;
     EXPECT_EQ(dcb.BaudRate, 4800);
     EXPECT_EQ(dcb.ByteSize, 8);
