@@ -4,6 +4,7 @@
 // must equal the expected reformatted text byte for byte; reported: the bytes and
 // lines, the time against the punch's own time ("vs_line"), and the CPU the job
 // used as a share of one core. One run takes about six minutes: ./bench_receive
+#include "BenchHost.h"
 #include "NcSim.h"
 
 #include "app/Settings.h"
@@ -27,26 +28,9 @@ namespace {
 constexpr int kBaud = 115200;
 constexpr size_t kProgramBytes = 4u << 20;
 
-// The window's side with real sleeps; no events to process, no keys pressed.
-class BenchHost : public TransferHost {
+class ReceiveBenchHost : public BenchHost {
 public:
-    void ProcessEvents() override {}
     void Sleep(int) override {} // the 3000 ms before closing is not the job's work
-    std::int64_t NowMs() override {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    }
-    bool AbortKeyHeld() override { return false; }
-    bool AbortKeyPressed() override { return false; }
-    void ReleaseAbortKeys() override {}
-    void SetDsrLamp(bool) override {}
-    void SetCtsLamp(bool) override {}
-    void SetStatusText(int, std::string_view) override {}
-    void SetMessageLine(std::string_view, MessageColour) override {}
-    int AskYesNo(HostBox, std::string_view, std::string_view) override { return 6; }
-    void ShowBox(HostBox, std::string_view, std::string_view, std::string_view) override {}
-    std::optional<std::string> AskSelectionText() override { return std::nullopt; }
 };
 
 // The data view side: lines counted, nothing kept.
@@ -136,7 +120,7 @@ void BM_Receive4MBFromNcSimAt115200(benchmark::State& state) {
         settings.Speed2 = "19200,8,N,1";
         settings.Ports = {{"COM2", sim->DeviceName()}};
         settings.EndChar = "N";
-        BenchHost host;
+        ReceiveBenchHost host;
         BenchWindow window;
         SerialLine line(host, settings);
         ReceiveRequest request{true, (folder / "BENCH.NC").string(), "BENCH.NC", false};

@@ -6,6 +6,7 @@
 // of one core; and the bytes that reached ncsim after each of its DC3. A
 // pseudo-terminal has no line delay, so those bytes measure the program's reaction.
 // One run takes about a minute: ./bench_send
+#include "BenchHost.h"
 #include "NcSim.h"
 
 #include "app/Settings.h"
@@ -26,32 +27,15 @@
 
 namespace {
 
-// The window's side with real sleeps; no events to process, no keys pressed.
-class BenchHost : public TransferHost {
+class SendBenchHost : public BenchHost {
 public:
-    explicit BenchHost(const std::atomic<bool>& farDone) : farDone_(farDone) {}
-    void ProcessEvents() override {}
-    // The final drain ends as soon as ncsim has the whole program.
+    explicit SendBenchHost(const std::atomic<bool>& farDone) : farDone_(farDone) {}
+    // The 4000 ms drain ends as soon as the simulated controller has all it needs.
     void Sleep(int ms) override {
         auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         while (!(ms >= 4000 && farDone_) && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, 1)));
     }
-    std::int64_t NowMs() override {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    }
-    bool AbortKeyHeld() override { return false; }
-    bool AbortKeyPressed() override { return false; }
-    void ReleaseAbortKeys() override {}
-    void SetDsrLamp(bool) override {}
-    void SetCtsLamp(bool) override {}
-    void SetStatusText(int, std::string_view) override {}
-    void SetMessageLine(std::string_view, MessageColour) override {}
-    int AskYesNo(HostBox, std::string_view, std::string_view) override { return 6; }
-    void ShowBox(HostBox, std::string_view, std::string_view, std::string_view) override {}
-    std::optional<std::string> AskSelectionText() override { return std::nullopt; }
 
 private:
     const std::atomic<bool>& farDone_;
@@ -125,7 +109,7 @@ void BM_SendToNcSimAt19200(benchmark::State& state) {
         settings.Signal1 = "N";
         settings.StartChar = "Y";
         settings.EndChar = "Y";
-        BenchHost host(farDone);
+        SendBenchHost host(farDone);
         BenchWindow window;
         window.document.SetText(program);
         SerialLine line(host, settings);

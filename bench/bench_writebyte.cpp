@@ -7,6 +7,7 @@
 //   had sent DC1 (the line idle for want of data: should be 0); "cpu_pct" is the
 //   sending thread's share of one core (target: under 2).
 // Run: ./bench_writebyte   (Paced19200 takes about 10 seconds.)
+#include "BenchHost.h"
 #include "app/Settings.h"
 #include "platform/SerialPort.h"
 #include "transfer/SerialLine.h"
@@ -26,27 +27,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class BenchHost : public TransferHost {
-public:
-    void ProcessEvents() override {}
-    void Sleep(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-    std::int64_t NowMs() override {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   Clock::now().time_since_epoch())
-            .count();
-    }
-    bool AbortKeyHeld() override { return false; }
-    bool AbortKeyPressed() override { return false; }
-    void ReleaseAbortKeys() override {}
-    void SetDsrLamp(bool) override {}
-    void SetCtsLamp(bool) override {}
-    void SetStatusText(int, std::string_view) override {}
-    void SetMessageLine(std::string_view, MessageColour) override {}
-    int AskYesNo(HostBox, std::string_view, std::string_view) override { return 6; }
-    void ShowBox(HostBox, std::string_view, std::string_view, std::string_view) override {}
-    std::optional<std::string> AskSelectionText() override { return std::nullopt; }
-};
 
 struct Pty {
     int master = -1;
