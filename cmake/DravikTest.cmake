@@ -41,6 +41,8 @@ function(dravik_add_test source)
         endif()
     endif()
     target_include_directories(${target} PRIVATE ${DRAVIK_TEST_DIR})
+    # Tests find the corpus beside the repository (support/Corpus.h).
+    target_compile_definitions(${target} PRIVATE DRAVIK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     gtest_discover_tests(${target} PROPERTIES LABELS "${labels}" ENVIRONMENT "${env}"
                          DISCOVERY_TIMEOUT 60)
 endfunction()

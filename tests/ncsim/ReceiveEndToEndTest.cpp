@@ -6,6 +6,7 @@
 #include "files/TextDocument.h"
 #include "platform/FileWrite.h"
 #include "platform/ProgramFolder.h"
+#include "support/Corpus.h"
 #include "support/FakeTransferHost.h"
 #include "support/TempDir.h"
 #include "transfer/ReceiveJob.h"
@@ -141,14 +142,6 @@ protected:
     long events = 0;
     std::function<void()> onEvent;
 };
-
-// ../shared/corpus beside the repository (DRAVIK_CORPUS names another place).
-std::filesystem::path CorpusFolder() {
-    if (const char* folder = std::getenv("DRAVIK_CORPUS"))
-        return folder;
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
-           "../shared/corpus";
-}
 
 const char kTape[] = "O0001(A)\nG01X10.Y20.F100\nM30\n";
 

@@ -5,6 +5,7 @@
 
 #include "app/Settings.h"
 #include "platform/ProgramFolder.h"
+#include "support/Corpus.h"
 #include "support/FakeSendWindow.h"
 #include "support/FakeTransferHost.h"
 #include "support/IsoBytes.h"
@@ -23,7 +24,7 @@ namespace {
 using ncsim::EndReason;
 
 std::filesystem::path Corpus(const char* name) {
-    return std::filesystem::path(__FILE__).parent_path() / "../../../shared/corpus" / name;
+    return CorpusFile(name);
 }
 
 // The port of the serial module, counting what the job has written.

@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "platform/PowerOff.h"
 #include "platform/ProgramFolder.h"
+#include "support/Corpus.h"
 #include "support/FakeSendWindow.h"
 #include "support/FakeSerialPort.h"
 #include "support/FakeTransferHost.h"
@@ -110,9 +111,7 @@ TEST_F(SendJobTest, EveryLineOnceWhateverTheLineEnds) {
 }
 
 TEST_F(SendJobTest, FanucBackupWithLfCrCrLineEndsGoesOutLineByLine) {
-    // The corpus lies beside the repository: tests/transfer/ -> ../../../shared/corpus.
-    auto corpus = std::filesystem::path(__FILE__).parent_path() / "../../../shared/corpus";
-    auto file = corpus / "01_fanucbackup_ALL-PROG.TXT";
+    auto file = CorpusFile("01_fanucbackup_ALL-PROG.TXT");
     if (!std::filesystem::exists(file))
         GTEST_SKIP() << "corpus not present";
     std::string text = TempDir::Read(file);
