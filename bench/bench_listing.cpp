@@ -6,10 +6,10 @@
 //   BM_ListDirectoryOnList  the same shown in the file list widget, offscreen
 //   BM_LsLong               ls -l
 // Target: the listing under 2 x ls -l. Run: ./bench_listing
-#include "app/Settings.h"
 #include "files/Listing.h"
 #include "files/qt/FileListBox.h"
 #include "files/qt/WidgetListingView.h"
+#include "settings/Settings.h"
 
 #include <QApplication>
 #include <QLabel>

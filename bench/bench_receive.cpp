@@ -7,8 +7,8 @@
 #include "BenchHost.h"
 #include "NcSim.h"
 
-#include "app/Settings.h"
 #include "platform/ProgramFolder.h"
+#include "settings/Settings.h"
 #include "transfer/ReceiveJob.h"
 #include "transfer/SerialLine.h"
 #include "transfer/TransferHost.h"

@@ -9,9 +9,9 @@
 #include "BenchHost.h"
 #include "NcSim.h"
 
-#include "app/Settings.h"
 #include "files/TextDocument.h"
 #include "platform/ProgramFolder.h"
+#include "settings/Settings.h"
 #include "transfer/SendJob.h"
 #include "transfer/SerialLine.h"
 #include "transfer/TransferHost.h"

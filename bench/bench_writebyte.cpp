@@ -8,8 +8,8 @@
 //   sending thread's share of one core (target: under 2).
 // Run: ./bench_writebyte   (Paced19200 takes about 10 seconds.)
 #include "BenchHost.h"
-#include "app/Settings.h"
 #include "platform/SerialPort.h"
+#include "settings/Settings.h"
 #include "transfer/SerialLine.h"
 #include "transfer/TransferHost.h"
 

@@ -3,7 +3,7 @@
 // one; one that fits no rule is ignored without a message.
 #pragma once
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,10 +1,10 @@
 #include "files/Listing.h"
 
-#include "app/Settings.h"
 #include "files/DirectoryScan.h"
 #include "files/FileSort.h"
 #include "files/RowFormat.h"
 #include "platform/TextCodec.h"
+#include "settings/Settings.h"
 
 #include <algorithm>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 #include "files/RowFormat.h"
 
-#include "app/Settings.h"
 #include "platform/TextCodec.h"
+#include "settings/Settings.h"
 
 #include <cstdio>
 

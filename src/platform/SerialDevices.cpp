@@ -1,7 +1,7 @@
 #include "platform/SerialDevices.h"
 
-#include "app/Settings.h"
 #include "platform/TextCodec.h"
+#include "settings/Settings.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "transfer/CommSettings.h"
 
-#include "app/Settings.h"
 #include "platform/TextCodec.h"
+#include "settings/Settings.h"
 #include "transfer/SpeedString.h"
 
 namespace {

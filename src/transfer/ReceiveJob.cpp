@@ -1,7 +1,7 @@
 #include "transfer/ReceiveJob.h"
 
-#include "app/Settings.h"
 #include "platform/SerialPort.h"
+#include "settings/Settings.h"
 #include "transfer/SerialLine.h"
 #include "transfer/ShutdownAfterTransfer.h"
 #include "transfer/TransferHost.h"

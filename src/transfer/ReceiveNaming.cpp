@@ -1,8 +1,8 @@
 #include "transfer/ReceiveNaming.h"
 
-#include "app/Settings.h"
 #include "files/CommandLine.h"
 #include "platform/SafeFileName.h"
+#include "settings/Settings.h"
 
 #include <cstdio>
 

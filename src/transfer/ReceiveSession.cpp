@@ -1,9 +1,9 @@
 #include "transfer/ReceiveSession.h"
 
-#include "app/Settings.h"
 #include "files/CommandLine.h"
 #include "platform/FileWrite.h"
 #include "platform/TextCodec.h"
+#include "settings/Settings.h"
 #include "transfer/ReceiveNaming.h"
 #include "transfer/TransferLog.h"
 

@@ -1,7 +1,7 @@
 #include "transfer/SendJob.h"
 
-#include "app/Settings.h"
 #include "files/TextDocument.h"
+#include "settings/Settings.h"
 #include "transfer/SendText.h"
 #include "transfer/SerialLine.h"
 #include "transfer/ShutdownAfterTransfer.h"

@@ -1,6 +1,6 @@
 #include "transfer/SendText.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include <algorithm>
 

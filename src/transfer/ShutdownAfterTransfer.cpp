@@ -1,7 +1,7 @@
 #include "transfer/ShutdownAfterTransfer.h"
 
-#include "app/Settings.h"
 #include "platform/PowerOff.h"
+#include "settings/Settings.h"
 
 void ShutdownAfterTransfer(const TSettings& settings,
                            const std::function<void()>& closeMainWindow) {

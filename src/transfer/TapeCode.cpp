@@ -1,6 +1,6 @@
 #include "transfer/TapeCode.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include <array>
 #include <bit>

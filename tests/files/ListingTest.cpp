@@ -1,8 +1,8 @@
 // Listing on real temporary folders: what the rows, entries, path line, detail line
 // and current row are after each kind of listing, and the bad input a folder can hold.
 #include "files/Listing.h"
-#include "app/Settings.h"
 #include "files/DirectoryScan.h"
+#include "settings/Settings.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -2,10 +2,10 @@
 // NC controller simulator punching at the other end, files on disk.
 #include "NcSim.h"
 
-#include "app/Settings.h"
 #include "files/TextDocument.h"
 #include "platform/FileWrite.h"
 #include "platform/ProgramFolder.h"
+#include "settings/Settings.h"
 #include "support/Corpus.h"
 #include "support/FakeTransferHost.h"
 #include "support/TempDir.h"

@@ -3,8 +3,8 @@
 // clock are fakes; every byte crosses a real tty.
 #include "NcSim.h"
 
-#include "app/Settings.h"
 #include "platform/ProgramFolder.h"
+#include "settings/Settings.h"
 #include "support/Corpus.h"
 #include "support/FakeSendWindow.h"
 #include "support/FakeTransferHost.h"

@@ -1,6 +1,6 @@
 #include "platform/SerialDevices.h"
-#include "app/Settings.h"
 #include "platform/SerialPort.h"
+#include "settings/Settings.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

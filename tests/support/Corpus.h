@@ -13,4 +13,6 @@ inline std::filesystem::path CorpusFolder() {
     return std::filesystem::path(DRAVIK_SOURCE_DIR) / "../shared/corpus";
 }
 
-inline std::filesystem::path CorpusFile(const char* name) { return CorpusFolder() / name; }
+inline std::filesystem::path CorpusFile(const char* name) {
+    return CorpusFolder() / name;
+}

@@ -2,9 +2,9 @@
 // stop keys, the modem lines, the tape reader start and the failure paths.
 #include "transfer/ReceiveJob.h"
 
-#include "app/Settings.h"
 #include "platform/FileWrite.h"
 #include "platform/ProgramFolder.h"
+#include "settings/Settings.h"
 #include "support/FakeSerialPort.h"
 #include "support/FakeTransferHost.h"
 #include "support/TempDir.h"

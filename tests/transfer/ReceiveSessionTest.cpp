@@ -1,7 +1,7 @@
 #include "transfer/ReceiveSession.h"
 
-#include "app/Settings.h"
 #include "platform/FileWrite.h"
+#include "settings/Settings.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

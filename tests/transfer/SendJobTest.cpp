@@ -1,9 +1,9 @@
 // The send job on a fake port: the bytes it writes, the states it shows, the log.
 #include "transfer/SendJob.h"
 
-#include "app/Settings.h"
 #include "platform/PowerOff.h"
 #include "platform/ProgramFolder.h"
+#include "settings/Settings.h"
 #include "support/Corpus.h"
 #include "support/FakeSendWindow.h"
 #include "support/FakeSerialPort.h"

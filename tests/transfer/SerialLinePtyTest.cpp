@@ -1,7 +1,7 @@
 // SerialLine with the real serial module on pseudo-terminal pairs: the test
 // plays the controller on the master side.
-#include "app/Settings.h"
 #include "platform/SerialDevices.h"
+#include "settings/Settings.h"
 #include "support/FakeTransferHost.h"
 #include "support/PseudoTerminal.h"
 #include "support/RecordingSerialSystem.h"

@@ -1,7 +1,7 @@
 // SerialLine on a fake port: the modem lines, the output queue count and
 // 7 data bits, which a pseudo-terminal cannot show.
 #include "transfer/SerialLine.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "support/FakeSerialPort.h"
 #include "support/FakeTransferHost.h"
 

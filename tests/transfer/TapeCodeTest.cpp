@@ -1,5 +1,5 @@
 #include "transfer/TapeCode.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include <gtest/gtest.h>
 

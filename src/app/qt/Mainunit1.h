@@ -3,9 +3,9 @@
 // methods named after the key table's commands, each in the unit of its feature.
 #pragma once
 
-#include "app/Settings.h"
 #include "app/StartArguments.h"
 #include "files/FileListModel.h"
+#include "settings/Settings.h"
 
 #include <QColor>
 #include <QRect>

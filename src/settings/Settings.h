@@ -3,7 +3,7 @@
 // The file is read once at creation and written once at the close request.
 #pragma once
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
 #include <filesystem>
 #include <string>
