@@ -4,6 +4,15 @@
 # (tests/<folder>/qt/*Test.cpp) link the Qt library and run offscreen.
 include(GoogleTest)
 
+# The two test mains are compiled once and linked into every test of their kind.
+function(dravik_test_main target source)
+    if(NOT TARGET ${target})
+        add_library(${target} OBJECT ${source})
+        target_include_directories(${target} PRIVATE ${DRAVIK_TEST_DIR})
+        target_link_libraries(${target} PRIVATE ${ARGN} GTest::gtest)
+    endif()
+endfunction()
+
 function(dravik_add_test source)
     get_filename_component(name ${source} NAME_WE)
     get_filename_component(dir ${source} DIRECTORY)
@@ -20,7 +29,9 @@ function(dravik_add_test source)
         if(own_main)
             add_executable(${target} ${source})
         else()
-            add_executable(${target} ${source} ${DRAVIK_TEST_DIR}/support/QtTestMain.cpp)
+            dravik_test_main(dravik_qt_test_main ${DRAVIK_TEST_DIR}/support/QtTestMain.cpp
+                             dravik_qt)
+            add_executable(${target} ${source} $<TARGET_OBJECTS:dravik_qt_test_main>)
         endif()
         set_target_properties(${target} PROPERTIES AUTOMOC ON)
         target_link_libraries(${target} PRIVATE dravik_qt Qt6::Test GTest::gtest GTest::gmock)
@@ -31,7 +42,9 @@ function(dravik_add_test source)
         endif()
     else()
         set(target ${dirname}_${name})
-        add_executable(${target} ${source} ${DRAVIK_TEST_DIR}/support/LogicTestMain.cpp)
+        dravik_test_main(dravik_logic_test_main ${DRAVIK_TEST_DIR}/support/LogicTestMain.cpp
+                         dravik_logic)
+        add_executable(${target} ${source} $<TARGET_OBJECTS:dravik_logic_test_main>)
         target_link_libraries(${target} PRIVATE dravik_logic GTest::gtest GTest::gmock)
         set(labels logic)
         set(env "LC_ALL=C.UTF-8")
