@@ -28,6 +28,9 @@ ReceiveJob::ReceiveJob(TransferHost& host, ReceiveWindow& window, SerialLine& li
     : host_(host), window_(window), line_(line), settings_(settings) {}
 
 ReceiveOutcome ReceiveJob::Run(const ReceiveRequest& request) {
+    // Only a press during the job stops it: Esc while browsing or in the save
+    // question before the job is still recorded as pressed.
+    line_.ReleaseAbortKeys();
     window_.ShowReceivePanel();
     ReceiveSession session(
         ReceivePlanFor(settings_, request.namedMode, request.targetPath, std::time(nullptr)),

@@ -168,6 +168,14 @@ TEST_F(ReceiveJobTest, AutomaticCodeForgetsBytesBeforeTheStart) {
     EXPECT_EQ(File("O0003_001.NC"), "O0003\r\nG2\r\n");
 }
 
+// Esc pressed before the job (while browsing, in the save question) is no stop.
+TEST_F(ReceiveJobTest, APressBeforeTheJobDoesNotStopIt) {
+    Feed("%\nO1\nM30\n%");
+    host.pressed = true;
+    EXPECT_EQ(Run(), ReceiveOutcome::Completed);
+    EXPECT_EQ(File("O1_001.NC"), "O1\r\nM30\r\n");
+}
+
 TEST_F(ReceiveJobTest, EscBeforeTheStartDeletesNothing) {
     work.Write("O0001_001.NC", "earlier reception");
     onEvent = [this](long n) { host.pressed = n == 5; };

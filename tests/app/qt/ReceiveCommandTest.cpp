@@ -194,4 +194,27 @@ TEST_F(ReceiveCommand, StopKeyDuringTheWaitStopsTheReception) {
     EXPECT_EQ(form->RelistFlag, "N");
 }
 
+// Esc while browsing ("操作中止") and Esc in the save question stop nothing of the
+// reception that follows: two receptions in one window, both complete.
+TEST_F(ReceiveCommand, EscBetweenTwoReceptionsStopsNeither) {
+    Punch("%\nO0001\nM30\n%");
+    form->ReceiveProgram(false);
+    QTest::keyClick(form->Edit16, Qt::Key_N);
+    ASSERT_EQ(form->Label11->text(), "受信完了しました。!!");
+    farEnd.join();
+
+    form->ListBox1->setFocus();
+    QTest::keyClick(form->ListBox1, Qt::Key_Escape);
+    ASSERT_EQ(form->Label11->text(), "操作中止!!");
+    form->ReceiveProgram(false);
+    QTest::keyClick(form->Edit16, Qt::Key_Escape);
+
+    Punch("%\nO0002\nM30\n%");
+    form->ReceiveProgram(false);
+    QTest::keyClick(form->Edit16, Qt::Key_N);
+    EXPECT_EQ(form->Label11->text(), "受信完了しました。!!");
+    EXPECT_EQ(TempDir::Read(work() / "O0001_001.NC"), "O0001\r\nM30\r\n");
+    EXPECT_EQ(TempDir::Read(work() / "O0002_001.NC"), "O0002\r\nM30\r\n");
+}
+
 } // namespace
