@@ -114,7 +114,7 @@ ReceiveSession::Step ReceiveSession::LineEnd() {
     if (keep)
         AddLine(line);
     ++lineCount_;
-    if (keep && firstLineDone_ && line.find('%') != std::string::npos)
+    if (keep && firstLineDone_ && FindEndPercent(line) != std::string::npos)
         return Step::End;
     buffer_.Clear();
     firstLineDone_ = true;

@@ -167,6 +167,28 @@ TEST_F(ReceiveSessionTest, ClosingPercentEndsAtTheNextReadAndDc4EndsAtOnce) {
     EXPECT_EQ(File("O3_001.NC"), "O3\r\nM30\r\n%\r\n") << "no empty line before the end";
 }
 
+// "%" inside a comment neither ends the reception nor leaves the line; the end
+// rules apply to a "%" outside comments only.
+TEST_F(ReceiveSessionTest, PercentInACommentIsText) {
+    struct Case {
+        const char* tape;
+        const char* file;
+    };
+    const Case cases[] = {
+        {"%\nO1\nG1(FEED 50%)\nM30\n%", "O1\r\nG1(FEED 50%)\r\nM30\r\n%\r\n"},
+        {"%\nO1(50% SPEED)\nG1\n%", "O1(50% SPEED)\r\nG1\r\n%\r\n"},
+        {"%\nO1\nG1(50%\nM30\n%", "O1\r\nG1(50%\r\nM30\r\n%\r\n"},
+        {"%\nO1\nG1(A)X1%", "O1\r\nG1(A) X1\r\n%\r\n"},
+    };
+    for (const Case& c : cases) {
+        Reset();
+        std::filesystem::remove(dir / "O1_001.NC");
+        ASSERT_EQ(Receive(c.tape), Step::End) << c.tape;
+        ASSERT_TRUE(session->Finish(true)) << c.tape;
+        EXPECT_EQ(File("O1_001.NC"), c.file) << c.tape;
+    }
+}
+
 // A lone "O" line is joined with the line after it into one program line.
 TEST_F(ReceiveSessionTest, LoneProgramLetterJoinsTheNextLine) {
     ASSERT_EQ(Receive("%\nO\n1234(A)\nG1\n%"), Step::End);
