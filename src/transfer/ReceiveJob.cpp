@@ -187,6 +187,9 @@ ReceiveOutcome ReceiveJob::Stop(ReceiveSession& session, bool sendDc4) {
         line_.xon = true;
         line_.abortRequested = false;
         line_.WriteByte(kDc4);
+        // The close discards what is still queued: give the DC4 time to leave.
+        if (!line_.lineLost)
+            host_.Sleep(kLastByteLeaveMs);
     }
     AppendLogEntry(MakeLogEntry(kLogReceiveStopped, std::time(nullptr), session.TargetPath()));
     line_.CloseLine();
