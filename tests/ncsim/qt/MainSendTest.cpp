@@ -8,6 +8,7 @@
 #include "files/qt/FileListBox.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/MessageBox.h"
+#include "support/CloseWays.h"
 #include "support/IsoBytes.h"
 #include "support/TempDir.h"
 
@@ -157,6 +158,43 @@ TEST_F(MainSend, EscBetweenSendsStopsNone) {
     }
     EXPECT_EQ(Count(Log(), "送信　　完了　"), 3u);
     EXPECT_EQ(Count(Log(), "送信　　中止　"), 0u);
+}
+
+// Closing the window while a send runs (here held by the controller's DC3), by
+// its close button or by the lower F10 column of the legend, first stops the send
+// by its stop path (DC4, the stop entry), then closes.
+TEST_F(MainSend, CloseDuringASendStopsItFirst) {
+    for (const CloseWay& c : kCloseWays) {
+        if (far.joinable())
+            far.join();
+        std::filesystem::remove(home / "Dravik.log");
+        Start(sim->DeviceName());
+        options.fault = ncsim::Fault::Dc3Forever;
+        options.faultAfter = 8;
+        Receive();
+        bool closedWhileSending = false;
+        auto* poll = new QTimer(form.get());
+        QObject::connect(poll, &QTimer::timeout, form.get(), [&, poll] {
+            if (sim->Received() < options.faultAfter)
+                return;
+            poll->stop();
+            c.close(*form);
+            closedWhileSending = !form->isVisible();
+        });
+        poll->start(5);
+        // A send that is never stopped is a failure, not a hang.
+        QTimer::singleShot(10000, form.get(),
+                           [this] { QTest::keyPress(form->RichEdit1, Qt::Key_F3); });
+        form->ListBox1->SetItemIndex(RowOf("O0001.NC"));
+        Key(form->ListBox1, Qt::Key_F1);
+        far.join();
+
+        EXPECT_FALSE(closedWhileSending) << c.way;
+        EXPECT_FALSE(form->isVisible()) << c.way;
+        EXPECT_EQ(report.end, ncsim::EndReason::Dc4) << c.way;
+        EXPECT_EQ(Count(Log(), "送信　　中止　"), 1u) << c.way;
+        EXPECT_EQ(form->Label11->text(), QStringLiteral("送信中止しました。!!")) << c.way;
+    }
 }
 
 TEST_F(MainSend, APortThatDoesNotOpenStopsTheSendAndLogsIt) {
