@@ -164,6 +164,11 @@ TEST_F(MainSend, EscBetweenSendsStopsNone) {
 // its close button or by the lower F10 column of the legend, first stops the send
 // by its stop path (DC4, the stop entry), then closes.
 TEST_F(MainSend, CloseDuringASendStopsItFirst) {
+    // Long enough that the send cannot end before the controller's DC3 holds it.
+    std::string program = "O0100\n";
+    for (int i = 0; i < 300; ++i)
+        program += "G1X" + std::to_string(i) + ".\n";
+    home.Write("work/O0100.NC", program);
     for (const CloseWay& c : kCloseWays) {
         if (far.joinable())
             far.join();
@@ -185,7 +190,7 @@ TEST_F(MainSend, CloseDuringASendStopsItFirst) {
         // A send that is never stopped is a failure, not a hang.
         QTimer::singleShot(10000, form.get(),
                            [this] { QTest::keyPress(form->RichEdit1, Qt::Key_F3); });
-        form->ListBox1->SetItemIndex(RowOf("O0001.NC"));
+        form->ListBox1->SetItemIndex(RowOf("O0100.NC"));
         Key(form->ListBox1, Qt::Key_F1);
         far.join();
 
