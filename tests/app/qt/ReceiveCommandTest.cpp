@@ -247,6 +247,18 @@ TEST_F(ReceiveCommand, EscBetweenTwoReceptionsStopsNeither) {
     EXPECT_EQ(TempDir::Read(work() / "O0002_001.NC"), "O0002\r\nM30\r\n");
 }
 
+// Shift+F2: the completed reception closes the window itself; the rule that holds
+// a close back until the job has stopped does not swallow this one.
+TEST_F(ReceiveCommand, ExitAfterACompletedReceptionClosesTheWindow) {
+    form->show();
+    Punch("%\nO0001\nM30\n%");
+    form->ReceiveProgram(true);
+    QTest::keyClick(form->Edit16, Qt::Key_N);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_NE(TempDir::Read(home / "Dravik.log").find("受信　　完了　"), std::string::npos);
+    EXPECT_NE(TempDir::Read(home / "Dravik.INI").find("Left="), std::string::npos);
+}
+
 // Closing the window while a reception runs, by its close button or by the lower
 // F10 column of the legend, first stops the reception by its stop path (DC4, the
 // stop entry, the finished program kept), then closes: nothing is left running.
