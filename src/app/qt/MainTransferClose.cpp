@@ -6,10 +6,17 @@
 #include "app/qt/Mainunit1.h"
 
 void TForm1::RunTransfer(const std::function<void()>& job) {
-    TransferRunning = true;
-    CloseAfterTransfer = false;
-    job();
-    TransferRunning = false;
+    // Also an error that escapes the job must not leave every later close refused.
+    struct Running {
+        bool& flag;
+        ~Running() { flag = false; }
+    };
+    {
+        Running running{TransferRunning};
+        TransferRunning = true;
+        CloseAfterTransfer = false;
+        job();
+    }
     if (CloseAfterTransfer) {
         CloseAfterTransfer = false;
         close();
