@@ -28,6 +28,9 @@ ReceiveJob::ReceiveJob(TransferHost& host, ReceiveWindow& window, SerialLine& li
     : host_(host), window_(window), line_(line), settings_(settings) {}
 
 ReceiveOutcome ReceiveJob::Run(const ReceiveRequest& request) {
+    // Only a press during the job stops it: Esc while browsing or in the save
+    // question before the job is still recorded as pressed.
+    line_.ReleaseAbortKeys();
     window_.ShowReceivePanel();
     ReceiveSession session(
         ReceivePlanFor(settings_, request.namedMode, request.targetPath, std::time(nullptr)),
@@ -184,6 +187,9 @@ ReceiveOutcome ReceiveJob::Stop(ReceiveSession& session, bool sendDc4) {
         line_.xon = true;
         line_.abortRequested = false;
         line_.WriteByte(kDc4);
+        // The close discards what is still queued: give the DC4 time to leave.
+        if (!line_.lineLost)
+            host_.Sleep(kLastByteLeaveMs);
     }
     AppendLogEntry(MakeLogEntry(kLogReceiveStopped, std::time(nullptr), session.TargetPath()));
     line_.CloseLine();

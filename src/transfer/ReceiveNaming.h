@@ -1,6 +1,6 @@
 // The names of the files a reception writes: the program name taken from a
 // program line, the file of each program with its optional number, and the
-// file that keeps lines received before the first program.
+// file that keeps received lines that no program line names.
 #pragma once
 
 #include <ctime>
@@ -21,8 +21,9 @@ std::string ProgramNumberSuffix(int number);
 std::string ProgramFileName(std::string_view programName, int number, bool addNumber,
                             std::string_view extension);
 
-// The file for lines received before the first program line (one file per
-// program): "NONAME_yyyymmdd_hhmmss" + extension, local time of when.
+// The file for lines that must be saved before any program line has come (one
+// file per program: a tape without one, or a 1000-line save before the first):
+// "NONAME_yyyymmdd_hhmmss" + extension, local time of when.
 std::string UnnamedFileName(std::time_t when, std::string_view extension);
 
 // A name that differs from name by "_2", "_3", ... before its extension.

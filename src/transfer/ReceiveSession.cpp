@@ -114,7 +114,7 @@ ReceiveSession::Step ReceiveSession::LineEnd() {
     if (keep)
         AddLine(line);
     ++lineCount_;
-    if (keep && firstLineDone_ && line.find('%') != std::string::npos)
+    if (keep && firstLineDone_ && FindEndPercent(line) != std::string::npos)
         return Step::End;
     buffer_.Clear();
     firstLineDone_ = true;
@@ -135,8 +135,14 @@ ReceiveSession::Step ReceiveSession::Character(unsigned char c) {
 bool ReceiveSession::NewProgram(const std::string& programLine) {
     if (programCount_ > 0 && plan_.endChar)
         AddLine("%");
-    if (!Save())
+    if (programCount_ == 0 && target_.empty()) {
+        // Lines before the first program line head its file, ahead of its "%" line,
+        // as the split tool keeps them; blank lines alone carry nothing.
+        if (!pendingHasText_)
+            DiscardPending();
+    } else if (!Save()) {
         return false;
+    }
     target_.clear();
     targetCreated_ = false;
     std::string fileName = ProgramFileName(ProgramNameOf(programLine), programCount_ + 1,
@@ -177,7 +183,8 @@ void ReceiveSession::AddLine(std::string_view line) {
 
 bool ReceiveSession::Save() {
     if (target_.empty()) {
-        // Lines before the first program line: a file of their own when they hold anything.
+        // Lines saved before any program line (the 1000-line save, a tape without
+        // one): a file of their own when they hold anything.
         if (pendingHasText_ &&
             !CreateUniqueFile(UnnamedFileName(plan_.startedAt, plan_.extension), false))
             return false;
@@ -190,10 +197,14 @@ bool ReceiveSession::Save() {
         }
         lastPath_ = target_;
     }
+    DiscardPending();
+    return true;
+}
+
+void ReceiveSession::DiscardPending() {
     pending_.clear();
     pendingHasText_ = false;
     view_.ClearDataView();
-    return true;
 }
 
 bool ReceiveSession::CreateFile(const std::string& path) {

@@ -2,7 +2,8 @@
 // assembles and reformats lines, recognises program lines, keeps the received
 // lines not yet saved (shown in the data view) and appends them to the target
 // file every 1000 lines, at every new program and at the end. Nothing received
-// is lost: lines before the first program get a file of their own, and two
+// is lost: lines before the first program head its file (a file of their own
+// when there is no program line or a 1000-line save comes first), and two
 // programs of one name in one reception get two files.
 #pragma once
 
@@ -84,6 +85,7 @@ private:
     bool NewProgram(const std::string& programLine);
     void AddLine(std::string_view line);
     bool Save();
+    void DiscardPending();
     bool CreateFile(const std::string& path);
     bool CreateUniqueFile(const std::string& fileName, bool mayReplace);
     bool ClaimName(const std::string& fileName);

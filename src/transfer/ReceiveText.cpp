@@ -57,7 +57,7 @@ void ReceiveLineBuffer::Start(unsigned char startChar) {
 
 void ReceiveLineBuffer::Append(unsigned char c) {
     text_.push_back(static_cast<char>(c));
-    hasPercent_ = hasPercent_ || c == '%';
+    hasPercent_ = hasPercent_ || (c == '%' && !inComment_);
 }
 
 void ReceiveLineBuffer::Add(unsigned char c) {
@@ -93,14 +93,28 @@ void ReceiveLineBuffer::NewLine() {
 
 void ReceiveLineBuffer::SetText(std::string_view text) {
     text_.assign(text);
-    hasPercent_ = text_.find('%') != std::string::npos;
+    hasPercent_ = FindEndPercent(text_) != std::string::npos;
 }
 
 void ReceiveLineBuffer::RemoveFirstPercent() {
-    size_t at = text_.find('%');
+    size_t at = FindEndPercent(text_);
     if (at != std::string::npos)
         text_.erase(at, 1);
-    hasPercent_ = text_.find('%') != std::string::npos;
+    hasPercent_ = FindEndPercent(text_) != std::string::npos;
+}
+
+// The comment rule of the buffer: "(" opens a comment, ")" closes it.
+size_t FindEndPercent(std::string_view line) {
+    bool inComment = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '(')
+            inComment = true;
+        else if (line[i] == ')')
+            inComment = false;
+        else if (line[i] == '%' && !inComment)
+            return i;
+    }
+    return std::string_view::npos;
 }
 
 bool IsProgramLine(std::string_view line) {

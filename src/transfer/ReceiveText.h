@@ -36,9 +36,10 @@ public:
     // The text is replaced (trimmed, rewritten); the rule state is unchanged.
     void SetText(std::string_view text);
     void Clear() { SetText({}); }
-    // Whether the text holds a "%" (kept without a scan, since a line may be long).
+    // Whether the text holds a "%" outside comments, the one that ends a tape
+    // (kept without a scan, since a line may be long).
     bool HasPercent() const { return hasPercent_; }
-    // Removes the first "%".
+    // Removes the first "%" outside comments.
     void RemoveFirstPercent();
 
 private:
@@ -50,6 +51,10 @@ private:
     bool hasPercent_ = false;
     std::string text_;
 };
+
+// Position of the first "%" outside "( )" comments, npos when there is none. A
+// "%" inside a comment ("G1(FEED 50%)") is text; only one outside ends a tape.
+size_t FindEndPercent(std::string_view line);
 
 // A trimmed line whose first character is "O", ":" or "L" opens a program.
 bool IsProgramLine(std::string_view line);

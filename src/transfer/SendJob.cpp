@@ -55,6 +55,9 @@ SendOutcome SendJob::Run(const SendRequest& request) {
 }
 
 SendOutcome SendJob::RunSteps(const SendRequest& request) {
+    // Only a press during the job stops it: Esc while browsing or in a question
+    // before the job is still recorded as pressed.
+    line_.ReleaseAbortKeys();
     file_ = request.fileBeingSent;
     position_ = 1;
     lineNumber_ = 0;

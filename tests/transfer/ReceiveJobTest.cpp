@@ -20,6 +20,12 @@ namespace {
 class RecordingHost : public FakeTransferHost {
 public:
     std::vector<std::string> panel3;
+    std::function<void(int)> onSleep;
+    void Sleep(int ms) override {
+        FakeTransferHost::Sleep(ms);
+        if (onSleep)
+            onSleep(ms);
+    }
     void SetStatusText(int panel, std::string_view text) override {
         FakeTransferHost::SetStatusText(panel, text);
         if (panel == 3)
@@ -168,6 +174,14 @@ TEST_F(ReceiveJobTest, AutomaticCodeForgetsBytesBeforeTheStart) {
     EXPECT_EQ(File("O0003_001.NC"), "O0003\r\nG2\r\n");
 }
 
+// Esc pressed before the job (while browsing, in the save question) is no stop.
+TEST_F(ReceiveJobTest, APressBeforeTheJobDoesNotStopIt) {
+    Feed("%\nO1\nM30\n%");
+    host.pressed = true;
+    EXPECT_EQ(Run(), ReceiveOutcome::Completed);
+    EXPECT_EQ(File("O1_001.NC"), "O1\r\nM30\r\n");
+}
+
 TEST_F(ReceiveJobTest, EscBeforeTheStartDeletesNothing) {
     work.Write("O0001_001.NC", "earlier reception");
     onEvent = [this](long n) { host.pressed = n == 5; };
@@ -195,6 +209,37 @@ TEST_F(ReceiveJobTest, EscDuringReceptionDeletesOnlyTheProgramInProgress) {
     EXPECT_NE(Log().find("受信　　中止　"), std::string::npos);
     EXPECT_NE(Log().find((work / "O2_002.NC").string()), std::string::npos);
     EXPECT_EQ(window.closes, 0) << "a stop never shuts down";
+}
+
+// The close of the line discards what is still queued: the stop's DC4 gets time
+// to leave first, before the start and during the reception alike.
+TEST_F(ReceiveJobTest, StopGivesItsDc4TimeToLeaveBeforeTheClose) {
+    struct Case {
+        const char* when;
+        const char* tape;
+    };
+    const Case cases[] = {{"waiting for the start", ""}, {"receiving", "%\nO1\nM30\nO2\nG1\n"}};
+    for (const Case& c : cases) {
+        ports.clear();
+        Feed(c.tape);
+        bool pressed = false; // once: a key still down would also hold back the DC4
+        onEvent = [&](long) {
+            if (!pressed && Port("COM2")->input.empty())
+                host.pressed = pressed = true;
+        };
+        std::vector<std::string> atSleep;
+        host.onSleep = [&](int ms) {
+            const auto& port = *Port("COM2");
+            atSleep.push_back(std::to_string(ms) + (port.written.empty() ? "" : " after DC4") +
+                              (port.closed ? " closed" : " open"));
+        };
+        EXPECT_EQ(Run(), ReceiveOutcome::Stopped) << c.when;
+        EXPECT_EQ(atSleep,
+                  std::vector<std::string>{std::to_string(kLastByteLeaveMs) + " after DC4 open"})
+            << c.when;
+        EXPECT_EQ(Port("COM2")->written, std::vector<unsigned char>{0x14}) << c.when;
+        EXPECT_TRUE(Port("COM2")->closed) << c.when;
+    }
 }
 
 TEST_F(ReceiveJobTest, EscDuringReceptionWithSaveOnStopCompletes) {

@@ -167,6 +167,28 @@ TEST_F(ReceiveSessionTest, ClosingPercentEndsAtTheNextReadAndDc4EndsAtOnce) {
     EXPECT_EQ(File("O3_001.NC"), "O3\r\nM30\r\n%\r\n") << "no empty line before the end";
 }
 
+// "%" inside a comment neither ends the reception nor leaves the line; the end
+// rules apply to a "%" outside comments only.
+TEST_F(ReceiveSessionTest, PercentInACommentIsText) {
+    struct Case {
+        const char* tape;
+        const char* file;
+    };
+    const Case cases[] = {
+        {"%\nO1\nG1(FEED 50%)\nM30\n%", "O1\r\nG1(FEED 50%)\r\nM30\r\n%\r\n"},
+        {"%\nO1(50% SPEED)\nG1\n%", "O1(50% SPEED)\r\nG1\r\n%\r\n"},
+        {"%\nO1\nG1(50%\nM30\n%", "O1\r\nG1(50%\r\nM30\r\n%\r\n"},
+        {"%\nO1\nG1(A)X1%", "O1\r\nG1(A) X1\r\n%\r\n"},
+    };
+    for (const Case& c : cases) {
+        Reset();
+        std::filesystem::remove(dir / "O1_001.NC");
+        ASSERT_EQ(Receive(c.tape), Step::End) << c.tape;
+        ASSERT_TRUE(session->Finish(true)) << c.tape;
+        EXPECT_EQ(File("O1_001.NC"), c.file) << c.tape;
+    }
+}
+
 // A lone "O" line is joined with the line after it into one program line.
 TEST_F(ReceiveSessionTest, LoneProgramLetterJoinsTheNextLine) {
     ASSERT_EQ(Receive("%\nO\n1234(A)\nG1\n%"), Step::End);
@@ -176,8 +198,36 @@ TEST_F(ReceiveSessionTest, LoneProgramLetterJoinsTheNextLine) {
     EXPECT_EQ(File("O1234_001.NC"), "O1234(A)\r\nG1\r\n%\r\n");
 }
 
-// Lines before the first program line keep a file of their own, also when the
-// 1000-line save comes first; blank lines alone make no file.
+// Lines before the first program line stand at the head of its file, ahead of its
+// "%" line, as the split tool keeps them; blank lines alone add nothing.
+TEST_F(ReceiveSessionTest, LinesBeforeTheFirstProgramHeadItsFile) {
+    struct Case {
+        const char* startChar;
+        const char* tape;
+        const char* first;
+    };
+    const Case cases[] = {
+        {"N", "%\n(TAPE TITLE)\nO1\nM30\nO2\nM30\n%", "(TAPE TITLE)\r\nO1\r\nM30\r\n%\r\n"},
+        {"Y", "%\n(TAPE TITLE)\nN1\nO1\nM30\nO2\nM30\n%",
+         "(TAPE TITLE)\r\nN1\r\n%\r\nO1\r\nM30\r\n%\r\n"},
+        {"N", "\n\n  \nO1\nM30\nO2\nM30\n%", "O1\r\nM30\r\n%\r\n"},
+    };
+    for (const Case& c : cases) {
+        Reset();
+        for (const std::string& name : Files())
+            std::filesystem::remove(dir / name);
+        settings.StartChar = c.startChar;
+        ASSERT_EQ(Receive(c.tape), Step::End) << c.tape;
+        ASSERT_TRUE(session->Finish(true)) << c.tape;
+        EXPECT_EQ(Files(), (std::vector<std::string>{"O1_001.NC", "O2_002.NC"})) << c.tape;
+        EXPECT_EQ(File("O1_001.NC"), c.first) << c.tape;
+        EXPECT_EQ(File("O2_002.NC").substr(0, 4), *c.startChar == 'Y' ? "%\r\nO" : "O2\r\n")
+            << c.tape;
+    }
+}
+
+// Lines before the first program line that a 1000-line save reaches first keep a
+// file of their own (the reception cannot wait for a program line to name them).
 TEST_F(ReceiveSessionTest, LinesBeforeTheFirstProgramAreKept) {
     dir.Write("NONAME_20261208_000000.NC", "someone else's file");
     std::string tape = "%\n(TAPE TITLE)\n";

@@ -52,6 +52,37 @@ TEST(ReceiveTextTest, PercentIsTrackedThroughChanges) {
     EXPECT_FALSE(buffer.HasPercent());
 }
 
+// A "%" inside a comment is text; only one outside "( )" ends a tape, and only
+// that one is removed from a line.
+TEST(ReceiveTextTest, PercentInsideCommentsIsText) {
+    struct Case {
+        const char* received;
+        bool endPercent;
+        const char* withoutFirst; // after RemoveFirstPercent
+    };
+    const Case cases[] = {
+        {"G1(FEED 50%)", false, "G1(FEED 50%)"},
+        {"G1(50%", false, "G1(50%"}, // a comment the line never closes
+        {"G1(A)%", true, "G1(A) "},
+        {"%(50%)", true, "(50%)"},
+        {"N1(50%)X1%Y%", true, "N1(50%) X1 Y%"},
+    };
+    for (const Case& c : cases) {
+        ReceiveLineBuffer buffer(false);
+        buffer.Start(static_cast<unsigned char>(c.received[0]));
+        for (char ch : std::string_view(c.received).substr(1))
+            buffer.Add(static_cast<unsigned char>(ch));
+        EXPECT_EQ(buffer.HasPercent(), c.endPercent) << c.received;
+        const std::string text = buffer.Text();
+        buffer.RemoveFirstPercent();
+        EXPECT_EQ(buffer.Text(), c.withoutFirst) << c.received;
+        // The same text set at once (a trimmed or joined line) reads the same way.
+        buffer.SetText(text);
+        EXPECT_EQ(buffer.HasPercent(), c.endPercent) << c.received;
+        EXPECT_EQ(FindEndPercent(text) != std::string::npos, c.endPercent) << c.received;
+    }
+}
+
 TEST(ReceiveTextTest, LinesAndProgramLines) {
     EXPECT_EQ(TrimLine(" \t\x01O1 (A) \r"), "O1 (A)");
     EXPECT_EQ(TrimLine("  "), "");

@@ -185,6 +185,19 @@ TEST_F(SendJobTest, TheNcStartsWithDc1OrPercentAndOp2RefusesOnDc3) {
     EXPECT_EQ(Count(Log(), "送信　　中止　"), 1u);
 }
 
+// A stop key pressed before the job (Esc while browsing) is no press during it:
+// a send the operator starts and one the NC starts both complete.
+TEST_F(SendJobTest, APressBeforeTheJobDoesNotStopIt) {
+    for (const char* ncStarts : {"N", "Y"}) {
+        settings.Signal1 = ncStarts;
+        port = std::make_shared<FakePortState>();
+        port->input = {0x11};
+        host.pressed = true;
+        EXPECT_EQ(Send("G1\n"), SendOutcome::Completed) << "Signal1 " << ncStarts;
+        EXPECT_EQ(Written(), Iso("%\nG1\n\n%")) << "Signal1 " << ncStarts;
+    }
+}
+
 TEST_F(SendJobTest, StopPathsAllLogAndSendDc4) {
     host.answers = {7}; // No in the start question
     ASSERT_EQ(Send("G1\n"), SendOutcome::Stopped);

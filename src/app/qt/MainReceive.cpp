@@ -96,7 +96,7 @@ public:
     void EnableFileList() override { f_.ListBox1->setEnabled(true); }
     void StartReturnToIdle(int ms) override { f_.Timer1->start(ms); }
     void RequestRelist() override { f_.RelistFlag = "Y"; }
-    void CloseMainWindow() override { f_.close(); }
+    void CloseMainWindow() override { f_.CloseAfterCompletion(); }
 
 private:
     TForm1& f_;
@@ -221,6 +221,8 @@ void TForm1::StartReceiveJob() {
     request.targetPath = NamedMode ? ReceiveTargetPath : std::string();
     request.fileBeingReceived = NamedMode ? FileBeingReceived : std::string();
     request.exitAfterTransfer = ExitAfterTransfer;
-    ReceiveJob(host, panel, line, Settings).Run(request);
-    ReceiveTargetPath.clear();
+    RunTransfer([&] {
+        ReceiveJob(host, panel, line, Settings).Run(request);
+        ReceiveTargetPath.clear();
+    });
 }

@@ -100,7 +100,7 @@ public:
     void EnableFileList() override { form_.ListBox1->setEnabled(true); }
     void StartReturnToIdle(int ms) override { form_.Timer1->start(ms); }
     void ClearMarks() override { form_.FileList.marks.Clear(); }
-    void CloseMainWindow() override { form_.close(); }
+    void CloseMainWindow() override { form_.CloseAfterCompletion(); }
 
 private:
     TForm1& form_;
@@ -152,8 +152,10 @@ void TForm1::SendSelected(bool shift) {
     TSendSupport& support = SendSupport(*this);
     TMainSendWindow window(*this);
     SendJob job(MainTransferHost(*this), window, support.line, Settings, support.counters);
-    job.Run(request);
-    FileList.marks.multiSend = false;
+    RunTransfer([&] {
+        job.Run(request);
+        FileList.marks.multiSend = false;
+    });
 }
 
 void TForm1::ShowTransferLog() {

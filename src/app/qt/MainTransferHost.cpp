@@ -73,9 +73,16 @@ public:
             .count();
     }
 
-    bool AbortKeyHeld() override { return keys_.Held(); }
-    bool AbortKeyPressed() override { return keys_.Pressed(); }
-    void ReleaseAbortKeys() override { keys_.Release(); }
+    bool AbortKeyHeld() override { return keys_.Held() || stopRequested_; }
+    bool AbortKeyPressed() override {
+        const bool pressed = keys_.Pressed();
+        return pressed || stopRequested_;
+    }
+    void ReleaseAbortKeys() override {
+        keys_.Release();
+        stopRequested_ = false;
+    }
+    void RequestStop() { stopRequested_ = true; }
 
     void SetDsrLamp(bool on) override {
         QPalette p = form_.LabeledEdit1->palette();
@@ -125,7 +132,14 @@ private:
 
     TForm1& form_;
     KeyStateFilter keys_;
+    bool stopRequested_ = false;
 };
+
+TMainTransferHost& HostOf(TForm1& form) {
+    // Found by name: the class has no meta-object of its own for findChild to match.
+    auto* host = form.findChild<QObject*>(TMainTransferHost::kName, Qt::FindDirectChildrenOnly);
+    return host ? *static_cast<TMainTransferHost*>(host) : *new TMainTransferHost(form);
+}
 
 } // namespace
 
@@ -134,7 +148,9 @@ void SetTransferSleepForTest(std::function<void(int ms)> sleep) {
 }
 
 TransferHost& MainTransferHost(TForm1& form) {
-    // Found by name: the class has no meta-object of its own for findChild to match.
-    auto* host = form.findChild<QObject*>(TMainTransferHost::kName, Qt::FindDirectChildrenOnly);
-    return host ? *static_cast<TMainTransferHost*>(host) : *new TMainTransferHost(form);
+    return HostOf(form);
+}
+
+void RequestTransferStop(TForm1& form) {
+    HostOf(form).RequestStop();
 }

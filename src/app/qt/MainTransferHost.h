@@ -11,6 +11,10 @@ class TransferHost;
 // The host of form, made on first use and living as long as the window.
 TransferHost& MainTransferHost(TForm1& form);
 
+// The running job stops as if F3 were pressed: the request holds until the job
+// lets go of the stop keys, so that no window event can lose it.
+void RequestTransferStop(TForm1& form);
+
 // Test seam: when set, the host's sleeps (the 4000 ms drain, InvTime, the
 // port-switch pauses) call this instead of blocking.
 void SetTransferSleepForTest(std::function<void(int ms)> sleep);

@@ -252,6 +252,10 @@ void TForm1::FormCloseQuery() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (StopTransferForClose()) {
+        event->ignore();
+        return;
+    }
     FormCloseQuery();
     event->accept();
 }

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -145,6 +146,15 @@ public:
     void ReceiveUnderName();
     void StartReceiveJob();
 
+    // Transfers and the close (MainTransferClose.cpp). A close request while a job
+    // runs stops the job by its stop path first; the window closes when it has ended.
+    void RunTransfer(const std::function<void()>& job);
+    // The job's own close after a completion (exit after transfer): its line is
+    // already closed, so the window closes at once.
+    void CloseAfterCompletion();
+    bool TransferRunning = false;
+    bool CloseAfterTransfer = false;
+
     // Hooks of start-up steps that belong to other features.
     void LoadDriveIcons();
     void StartFolderWatch();
@@ -244,6 +254,8 @@ private:
     void ChangeToTypedMask();
     void CheckWorkingDirectory();
     void CheckPort(const std::string& port, const QString& prefix);
+    // True when a transfer runs: the close waits for its stop.
+    bool StopTransferForClose();
     bool closing_ = false;
 };
 

@@ -7,7 +7,9 @@
 #include "files/qt/FileListBox.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/MessageBox.h"
+#include "support/CloseWays.h"
 #include "support/TempDir.h"
+#include "transfer/SerialLine.h"
 #include "ui/StatusPanels.h"
 
 #include <QGroupBox>
@@ -17,7 +19,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
+
+#include <poll.h>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -34,7 +39,13 @@ protected:
             boxes.push_back(r);
             return answer;
         });
-        SetTransferSleepForTest([this](int ms) { sleeps.push_back(ms); });
+        // Sleeps are counted, not waited; only the short one that lets a last DC4
+        // leave before the close is real, so that the far end can see it.
+        SetTransferSleepForTest([this](int ms) {
+            sleeps.push_back(ms);
+            if (ms <= kLastByteLeaveMs)
+                std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        });
         char name[64] = {};
         ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
         std::filesystem::create_directories(work());
@@ -44,6 +55,9 @@ protected:
                        "[Options]\r\nAdd_No=Y\r\n"
                        "[Ports]\r\nCOM2=" +
                        std::string(name) + "\r\n");
+        NewWindow();
+    }
+    void NewWindow() {
         form = std::make_unique<TForm1>();
         form->FormCreate({});
         form->FormShow();
@@ -63,14 +77,18 @@ protected:
     // What the far end punches, ISO with even parity, ended by DC4. It is sent when
     // the job has opened the line (the pseudo-terminal reports the purge of the
     // opening in packet mode), since the purge would discard anything sent before.
-    void Punch(std::string_view text) {
+    void Punch(std::string_view text) { StartFarEnd(std::string(text) + '\x14', false); }
+    // The far end punches text without an end and then listens to what the PC
+    // sends back (in fromPc) until DC4 or ten seconds have passed.
+    void PunchAndListen(std::string_view text) { StartFarEnd(std::string(text), true); }
+    void StartFarEnd(const std::string& text, bool listen) {
         std::string bytes;
         for (unsigned char c : text)
             bytes.push_back(char(__builtin_parity(c) ? c | 0x80 : c));
-        bytes.push_back('\x14');
         int on = 1;
         ASSERT_EQ(::ioctl(master, TIOCPKT, &on), 0);
-        farEnd = std::thread([this, bytes] {
+        fromPc.clear();
+        farEnd = std::thread([this, bytes, listen] {
             char packet[256];
             for (;;) {
                 ssize_t n = ::read(master, packet, sizeof packet);
@@ -80,13 +98,25 @@ protected:
                     break;
             }
             ::write(master, bytes.data(), bytes.size());
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (listen && fromPc.find('\x14') == std::string::npos &&
+                   std::chrono::steady_clock::now() < limit) {
+                pollfd p{master, POLLIN, 0};
+                if (::poll(&p, 1, 50) <= 0)
+                    continue;
+                ssize_t n = ::read(master, packet, sizeof packet);
+                if (n > 1 && packet[0] == TIOCPKT_DATA)
+                    fromPc.append(packet + 1, size_t(n - 1));
+            }
         });
         // A reception that never ends is a failure, not a hang.
-        QTimer::singleShot(20000, [this] { QTest::keyPress(form->RichEdit1, Qt::Key_F3); });
+        QTimer::singleShot(20000, form.get(),
+                           [this] { QTest::keyPress(form->RichEdit1, Qt::Key_F3); });
     }
 
     TempDir home;
     std::unique_ptr<TForm1> form;
+    std::string fromPc;
     std::vector<BoxRequest> boxes;
     std::vector<int> sleeps;
     int answer = kAnswerYes;
@@ -192,6 +222,81 @@ TEST_F(ReceiveCommand, StopKeyDuringTheWaitStopsTheReception) {
     EXPECT_EQ(form->Label11->text(), "受信を中止しました。!!");
     EXPECT_EQ(form->Timer1->interval(), 1000);
     EXPECT_EQ(form->RelistFlag, "N");
+}
+
+// Esc while browsing ("操作中止") and Esc in the save question stop nothing of the
+// reception that follows: two receptions in one window, both complete.
+TEST_F(ReceiveCommand, EscBetweenTwoReceptionsStopsNeither) {
+    Punch("%\nO0001\nM30\n%");
+    form->ReceiveProgram(false);
+    QTest::keyClick(form->Edit16, Qt::Key_N);
+    ASSERT_EQ(form->Label11->text(), "受信完了しました。!!");
+    farEnd.join();
+
+    form->ListBox1->setFocus();
+    QTest::keyClick(form->ListBox1, Qt::Key_Escape);
+    ASSERT_EQ(form->Label11->text(), "操作中止!!");
+    form->ReceiveProgram(false);
+    QTest::keyClick(form->Edit16, Qt::Key_Escape);
+
+    Punch("%\nO0002\nM30\n%");
+    form->ReceiveProgram(false);
+    QTest::keyClick(form->Edit16, Qt::Key_N);
+    EXPECT_EQ(form->Label11->text(), "受信完了しました。!!");
+    EXPECT_EQ(TempDir::Read(work() / "O0001_001.NC"), "O0001\r\nM30\r\n");
+    EXPECT_EQ(TempDir::Read(work() / "O0002_001.NC"), "O0002\r\nM30\r\n");
+}
+
+// Shift+F2: the completed reception closes the window itself; the rule that holds
+// a close back until the job has stopped does not swallow this one.
+TEST_F(ReceiveCommand, ExitAfterACompletedReceptionClosesTheWindow) {
+    form->show();
+    Punch("%\nO0001\nM30\n%");
+    form->ReceiveProgram(true);
+    QTest::keyClick(form->Edit16, Qt::Key_N);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_NE(TempDir::Read(home / "Dravik.log").find("受信　　完了　"), std::string::npos);
+    EXPECT_NE(TempDir::Read(home / "Dravik.INI").find("Left="), std::string::npos);
+}
+
+// Closing the window while a reception runs, by its close button or by the lower
+// F10 column of the legend, first stops the reception by its stop path (DC4, the
+// stop entry, the finished program kept), then closes: nothing is left running.
+TEST_F(ReceiveCommand, CloseDuringAReceptionStopsItFirst) {
+    for (const CloseWay& c : kCloseWays) {
+        for (const char* name : {"O0001_001.NC", "O0002_002.NC"})
+            std::filesystem::remove(work() / name);
+        if (farEnd.joinable())
+            farEnd.join();
+        NewWindow();
+        form->show();
+        bool closedWhileReceiving = false;
+        auto* poll = new QTimer(form.get());
+        QObject::connect(poll, &QTimer::timeout, form.get(), [&, poll] {
+            if (form->ListBox2->count() < 2)
+                return;
+            poll->stop();
+            c.close(*form);
+            closedWhileReceiving = !form->isVisible();
+        });
+        poll->start(5);
+        PunchAndListen("%\nO0001\nM30\nO0002\nG1\n");
+        form->ReceiveProgram(false);
+        QTest::keyClick(form->Edit16, Qt::Key_N);
+        farEnd.join();
+
+        EXPECT_FALSE(closedWhileReceiving) << c.way;
+        EXPECT_FALSE(form->isVisible()) << c.way;
+        EXPECT_NE(fromPc.find('\x14'), std::string::npos) << c.way << ": DC4 to the far end";
+        EXPECT_EQ(TempDir::Read(work() / "O0001_001.NC"), "O0001\r\nM30\r\n") << c.way;
+        EXPECT_FALSE(std::filesystem::exists(work() / "O0002_002.NC")) << c.way;
+        const std::string log = TempDir::Read(home / "Dravik.log");
+        EXPECT_NE(log.rfind("受信　　中止　"), std::string::npos) << c.way;
+        EXPECT_EQ(log.find("受信　　完了　"), std::string::npos) << c.way;
+        EXPECT_NE(TempDir::Read(home / "Dravik.INI").find("Left="), std::string::npos)
+            << c.way << ": the close saved the settings";
+        EXPECT_EQ(form->Label11->text(), "受信を中止しました。!!") << c.way;
+    }
 }
 
 } // namespace

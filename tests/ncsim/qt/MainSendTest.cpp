@@ -8,6 +8,7 @@
 #include "files/qt/FileListBox.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/MessageBox.h"
+#include "support/CloseWays.h"
 #include "support/IsoBytes.h"
 #include "support/TempDir.h"
 
@@ -55,9 +56,10 @@ protected:
         SetProgramFolder({});
     }
     std::filesystem::path work() const { return home / "work"; }
-    void Start(const std::string& port) {
+    void Start(const std::string& port, const std::string& signal1 = "N") {
         home.Write("Dravik.INI", "[Setting]\r\nDirPath=" + work().string() +
-                                     "\r\nPort1=COM1\r\nSignal1=N\r\nStartChar=Y\r\n"
+                                     "\r\nPort1=COM1\r\nSignal1=" + signal1 +
+                                     "\r\nStartChar=Y\r\n"
                                      "[Ports]\r\nCOM1=" +
                                      port + "\r\n");
         form = std::make_unique<TForm1>();
@@ -70,6 +72,10 @@ protected:
         boxes.clear();
     }
     void Receive() {
+        // What the last send left on the line (its closing flush) is not a new opening.
+        for (std::string stale; sim->Read(stale, 0) != ncsim::SimLine::ReadResult::Nothing;)
+            stale.clear();
+        sim->TakeOpened();
         farDone = false;
         far = std::thread([this] {
             report = ncsim::Receive(*sim, options, &stop);
@@ -131,6 +137,69 @@ TEST_F(MainSend, MarkedFilesGoOneAfterTheOther) {
     EXPECT_EQ(form->ListBox2->item(1)->text(), QStringLiteral("O0003.NC"));
     EXPECT_EQ(form->FileList.marks.Count(), 0);
     EXPECT_EQ(Count(Log(), "送信　　完了　"), 2u);
+}
+
+// Esc while browsing ("操作中止") stops nothing of the send that follows, whether
+// the operator or the NC starts it: three sends in one window, all complete.
+TEST_F(MainSend, EscBetweenSendsStopsNone) {
+    Start(sim->DeviceName());
+    for (const char* ncStarts : {"N", "Y", "N"}) {
+        form->Settings.Signal1 = ncStarts;
+        options.start = *ncStarts == 'Y' ? '\x11' : 0;
+        Receive();
+        form->ListBox1->SetItemIndex(RowOf("O0002.NC"));
+        Key(form->ListBox1, Qt::Key_F1);
+        far.join();
+        EXPECT_EQ(report.program, "%\nO0002\nG1Y2.\n\n%") << "Signal1 " << ncStarts;
+        EXPECT_EQ(form->Label11->text(), QStringLiteral("送信完了しました。!!"))
+            << "Signal1 " << ncStarts;
+        Key(form->ListBox1, Qt::Key_Escape);
+        ASSERT_EQ(form->Label11->text(), QStringLiteral("操作中止!!"));
+    }
+    EXPECT_EQ(Count(Log(), "送信　　完了　"), 3u);
+    EXPECT_EQ(Count(Log(), "送信　　中止　"), 0u);
+}
+
+// Closing the window while a send runs (here held by the controller's DC3), by
+// its close button or by the lower F10 column of the legend, first stops the send
+// by its stop path (DC4, the stop entry), then closes.
+TEST_F(MainSend, CloseDuringASendStopsItFirst) {
+    // Long enough that the send cannot end before the controller's DC3 holds it.
+    std::string program = "O0100\n";
+    for (int i = 0; i < 300; ++i)
+        program += "G1X" + std::to_string(i) + ".\n";
+    home.Write("work/O0100.NC", program);
+    for (const CloseWay& c : kCloseWays) {
+        if (far.joinable())
+            far.join();
+        std::filesystem::remove(home / "Dravik.log");
+        Start(sim->DeviceName());
+        options.fault = ncsim::Fault::Dc3Forever;
+        options.faultAfter = 8;
+        Receive();
+        bool closedWhileSending = false;
+        auto* poll = new QTimer(form.get());
+        QObject::connect(poll, &QTimer::timeout, form.get(), [&, poll] {
+            if (sim->Received() < options.faultAfter)
+                return;
+            poll->stop();
+            c.close(*form);
+            closedWhileSending = !form->isVisible();
+        });
+        poll->start(5);
+        // A send that is never stopped is a failure, not a hang.
+        QTimer::singleShot(10000, form.get(),
+                           [this] { QTest::keyPress(form->RichEdit1, Qt::Key_F3); });
+        form->ListBox1->SetItemIndex(RowOf("O0100.NC"));
+        Key(form->ListBox1, Qt::Key_F1);
+        far.join();
+
+        EXPECT_FALSE(closedWhileSending) << c.way;
+        EXPECT_FALSE(form->isVisible()) << c.way;
+        EXPECT_EQ(report.end, ncsim::EndReason::Dc4) << c.way;
+        EXPECT_EQ(Count(Log(), "送信　　中止　"), 1u) << c.way;
+        EXPECT_EQ(form->Label11->text(), QStringLiteral("送信中止しました。!!")) << c.way;
+    }
 }
 
 TEST_F(MainSend, APortThatDoesNotOpenStopsTheSendAndLogsIt) {
