@@ -42,6 +42,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     BindFileList();
     CommPanel = new TCommSettingsPanel(this);
     OptionForm = new TOptionForm(this);
+    BuildAppDialogs();
     BindFileCommands();
     connect(Timer1, &QTimer::timeout, this, &TForm1::ReturnToIdle);
 }
@@ -50,6 +51,7 @@ TForm1::~TForm1() = default;
 
 void TForm1::FormCreate(const std::vector<std::string>& args) {
     LoadSettings(Settings, IniFile::Load(SettingsPath()));
+    LoadAppTable();
     move(Settings.Left, Settings.Top);
     ProcessArguments(args, Settings, Start, ImportFile);
     ExitAfterTransfer = Start.exitAfterTransfer;
@@ -239,6 +241,7 @@ void TForm1::FormCloseQuery() {
                                QString::fromStdString(SettingsPath().string()),
                            QString::fromStdString(error)});
         }
+        SaveAppTable();
     }
     ScreenSaver::Allow();
     const std::string modem1 = AsciiUpper(Settings.ModemePort1);
