@@ -1,22 +1,11 @@
 #include "extapps/AppTable.h"
 
+#include "support/IniKeys.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-std::vector<std::string> KeysInFile(const std::string& text) {
-    std::vector<std::string> keys;
-    for (size_t pos = 0; pos < text.size();) {
-        size_t end = text.find("\r\n", pos);
-        std::string line = text.substr(pos, end - pos);
-        if (size_t eq = line.find('='); eq != std::string::npos)
-            keys.push_back(line.substr(0, eq));
-        pos = end == std::string::npos ? text.size() : end + 2;
-    }
-    return keys;
-}
 
 TEST(AppTable, MissingOrUnreadableFileGivesTheDefaults) {
     TempDir dir;
@@ -48,7 +37,7 @@ TEST(AppTable, SeventyNineKeysWrittenInOrderAndReadBack) {
     ASSERT_TRUE(ini.Save(dir / "OutApp_Sub.ini"));
     std::string text = TempDir::Read(dir / "OutApp_Sub.ini");
     EXPECT_EQ(text.substr(0, 13), "[Application]");
-    std::vector<std::string> keys = KeysInFile(text);
+    std::vector<std::string> keys = IniKeys(text);
     ASSERT_EQ(keys.size(), 79u);
     EXPECT_EQ(keys, AppTableKeys());
     EXPECT_EQ(keys[0], "EditApp");
@@ -80,7 +69,7 @@ TEST(AppTable, AHandWrittenFileKeepsItsOtherLinesAndItsOrder) {
     std::string text = ini.Serialize();
     EXPECT_EQ(text.substr(0, 8), "; note\r\n");
     EXPECT_NE(text.find("Mine=1\r\n"), std::string::npos);
-    EXPECT_EQ(KeysInFile(text).size(), 80u);
+    EXPECT_EQ(IniKeys(text).size(), 80u);
 }
 
 TEST(AppTable, LegendTexts) {

@@ -10,9 +10,11 @@
 #include "extapps/qt/Editapp.h"
 #include "extapps/qt/Outapp.h"
 #include "files/qt/FileListBox.h"
+#include "support/IniKeys.h"
 #include "support/RecordingScript.h"
 #include "support/TestWindow.h"
 
+#include <QAction>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,19 +24,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// The keys of an INI text, in file order.
-std::vector<std::string> KeysOf(const std::string& text) {
-    std::vector<std::string> keys;
-    for (size_t pos = 0; pos < text.size();) {
-        size_t end = text.find("\r\n", pos);
-        std::string line = text.substr(pos, end - pos);
-        if (size_t eq = line.find('='); eq != std::string::npos)
-            keys.push_back(line.substr(0, eq));
-        pos = end == std::string::npos ? text.size() : end + 2;
-    }
-    return keys;
-}
 
 class ExtApps : public ::testing::Test {
 protected:
@@ -101,6 +90,16 @@ TEST_F(ExtApps, AltLetterOpensTheProgramBareOrAsksForTheArgument) {
     std::vector<std::string> call = view.WaitForCall();
     EXPECT_EQ(call.size(), 1u); // flag "N": no argument at all
     EXPECT_FALSE(form().GroupBox5->isVisible());
+
+    // The hidden menu item of V reaches the same launch through its Tag.
+    QAction* item = form().Menu_out[21];
+    EXPECT_EQ(item->objectName(), QStringLiteral("Menu_outv"));
+    EXPECT_EQ(item->data().toInt(), 23);
+    EXPECT_EQ(item->shortcut(), QKeySequence(Qt::ALT | Qt::Key_V));
+    item->trigger();
+    EXPECT_EQ(view.WaitForCall().size(), 1u);
+    for (int tag : {1, 28}) // a Tag outside 2 to 27 names no letter
+        form().Menu_outaClick(tag);
 
     // Flag "Y", opened twice: the first time the proposal is edited and cancelled,
     // the second time (another file) it is the new file's path, confirmed by Enter.
@@ -257,7 +256,7 @@ TEST_F(ExtApps, TableReadAtCreationWrittenAtCloseWithTheDialogsChanges) {
     EXPECT_EQ(TempDir::Read(w.home / "OutApp_Sub.ini").find("new editor"), std::string::npos);
     other.FormCloseQuery();
     std::string text = TempDir::Read(w.home / "OutApp_Sub.ini");
-    std::vector<std::string> keys = KeysOf(text);
+    std::vector<std::string> keys = IniKeys(text);
     // The keys already there are replaced in place, the others follow in table order.
     std::vector<std::string> expected{"EditApp", "OutAppB", "OutAppB_F", "OutAppB_N"};
     for (const std::string& key : AppTableKeys()) {
@@ -276,7 +275,7 @@ TEST_F(ExtApps, TableReadAtCreationWrittenAtCloseWithTheDialogsChanges) {
     EXPECT_EQ(fresh.AppTable.ForLetter('B')->command, "");
     fresh.FormCloseQuery();
     text = TempDir::Read(w.home / "OutApp_Sub.ini");
-    EXPECT_EQ(KeysOf(text), AppTableKeys());
+    EXPECT_EQ(IniKeys(text), AppTableKeys());
 }
 
 } // namespace
