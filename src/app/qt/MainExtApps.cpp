@@ -84,17 +84,10 @@ void TForm1::LoadAppTable() {
     ReadAppTable(AppTable, IniFile::Load(AppTablePath()));
 }
 
-void TForm1::SaveAppTable() {
+bool TForm1::SaveAppTable(std::string* error) {
     IniFile ini = IniFile::Load(AppTablePath());
     WriteAppTable(AppTable, ini);
-    std::string error;
-    if (!ini.Save(AppTablePath(), &error)) {
-        SettingsSaveFailed = true;
-        ShowBox(this, {BoxIcon::Stop, BoxButtons::Ok, QStringLiteral("エラー"),
-                       QStringLiteral("設定ファイルを保存できませんでした。\n") +
-                           ShownText(AppTablePath().string()),
-                       ShownText(error)});
-    }
+    return ini.Save(AppTablePath(), error);
 }
 
 void TForm1::ShowAppLegend() {

@@ -234,14 +234,23 @@ void TForm1::FormCloseQuery() {
         IniFile ini = IniFile::Load(SettingsPath());
         SaveSettings(Settings, ini);
         std::string error;
-        if (!ini.Save(SettingsPath(), &error)) {
+        QString failed;
+        if (!ini.Save(SettingsPath(), &error))
+            failed += QString::fromStdString(SettingsPath().string());
+        // One box names every file that could not be written (one cause, as a rule).
+        std::string appError;
+        if (!SaveAppTable(&appError)) {
+            failed +=
+                (failed.isEmpty() ? "" : "\n") + QString::fromStdString(AppTablePath().string());
+            if (error.empty())
+                error = appError;
+        }
+        if (!failed.isEmpty()) {
             SettingsSaveFailed = true;
             ShowBox(this, {BoxIcon::Stop, BoxButtons::Ok, QStringLiteral("エラー"),
-                           QStringLiteral("設定ファイルを保存できませんでした。\n") +
-                               QString::fromStdString(SettingsPath().string()),
+                           QStringLiteral("設定ファイルを保存できませんでした。\n") + failed,
                            QString::fromStdString(error)});
         }
-        SaveAppTable();
     }
     ScreenSaver::Allow();
     const std::string modem1 = AsciiUpper(Settings.ModemePort1);

@@ -239,7 +239,8 @@ public:
     // legend and menu, the launches and the three application dialogs.
     void BuildAppDialogs();
     void LoadAppTable();
-    void SaveAppTable();
+    // False with the reason when OutApp_Sub.ini could not be written.
+    bool SaveAppTable(std::string* error);
     // Alt shows the legend (false: the key goes on to the key table); Alt+letter
     // starts that letter's application and is consumed (true).
     bool AltKeyDown(int qtKey, Qt::KeyboardModifiers modifiers);

@@ -10,6 +10,7 @@
 #include "extapps/qt/Editapp.h"
 #include "extapps/qt/Outapp.h"
 #include "files/qt/FileListBox.h"
+#include "platform/FileWrite.h"
 #include "support/IniKeys.h"
 #include "support/RecordingScript.h"
 #include "support/TestWindow.h"
@@ -276,6 +277,38 @@ TEST_F(ExtApps, TableReadAtCreationWrittenAtCloseWithTheDialogsChanges) {
     fresh.FormCloseQuery();
     text = TempDir::Read(w.home / "OutApp_Sub.ini");
     EXPECT_EQ(IniKeys(text), AppTableKeys());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ExtApps, ACloseThatCannotWriteNamesEachFileInOneBox) {
+    const QString ini = QString::fromStdString((w.home / "Dravik.INI").string());
+    const QString table = QString::fromStdString((w.home / "OutApp_Sub.ini").string());
+    struct Case {
+        bool iniRefused;
+        bool tableRefused;
+    };
+    for (Case c : {Case{true, true}, Case{false, true}, Case{false, false}}) {
+        SetFileWriteFaultForTest([&](const std::filesystem::path& file) {
+            bool refused = file.filename() == "Dravik.INI" ? c.iniRefused : c.tableRefused;
+            return refused ? EROFS : 0;
+        });
+        TForm1 other;
+        other.FormCreate({});
+        w.boxes.clear();
+        other.FormCloseQuery();
+        SetFileWriteFaultForTest(nullptr);
+        if (!c.tableRefused) {
+            EXPECT_TRUE(w.boxes.empty());
+            continue;
+        }
+        ASSERT_EQ(w.boxes.size(), 1u);
+        EXPECT_EQ(w.boxes[0].text.contains(ini), c.iniRefused);
+        EXPECT_TRUE(w.boxes[0].text.contains(table));
+        EXPECT_TRUE(other.SettingsSaveFailed);
+    }
 }
 
 } // namespace
