@@ -3,6 +3,7 @@
 #include "extapps/AppTable.h"
 #include "extapps/qt/ProgramChooser.h"
 #include "files/qt/TransferDialogs.h"
+#include "platform/qt/LabeledEdit.h"
 #include "platform/qt/PathField.h"
 
 #include <QCheckBox>
@@ -61,18 +62,12 @@ TAppopenForm::TAppopenForm(TAppTable& table, AppDialogHooks hooks, QWidget* pare
 
     Label1 = new QLabel(this);
     Label1->setGeometry(8, 278, 80, 18);
-    LabeledEdit1Label = new QLabel(QStringLiteral("設定名"), this);
-    LabeledEdit1Label->setGeometry(96, 278, 200, 16);
-    LabeledEdit1 = new QLineEdit(this);
-    LabeledEdit1->setGeometry(96, 296, 220, 22);
-    LabeledEdit1Label->setBuddy(LabeledEdit1);
+    LabeledEdit1 =
+        MakeLabeledEdit(this, QStringLiteral("設定名"), {96, 296, 220, 22}, &LabeledEdit1Label);
     CheckBox1 = new QCheckBox(QStringLiteral("引数使用"), this);
     CheckBox1->setGeometry(332, 296, 120, 22);
-    LabeledEdit2Label = new QLabel(QStringLiteral("ｺﾏﾝﾄﾞｱﾌﾟﾘｹｰｼｮﾝ "), this);
-    LabeledEdit2Label->setGeometry(96, 326, 300, 16);
-    LabeledEdit2 = new QLineEdit(this);
-    LabeledEdit2->setGeometry(96, 344, 460, 22);
-    LabeledEdit2Label->setBuddy(LabeledEdit2);
+    LabeledEdit2 = MakeLabeledEdit(this, QStringLiteral("ｺﾏﾝﾄﾞｱﾌﾟﾘｹｰｼｮﾝ "), {96, 344, 460, 22},
+                                   &LabeledEdit2Label);
     BitBtn1 = new QPushButton(QStringLiteral("..."), this);
     BitBtn1->setGeometry(562, 343, 30, 24);
     Button1 = new QPushButton(this);

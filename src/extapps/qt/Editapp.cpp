@@ -2,6 +2,7 @@
 
 #include "extapps/AppTable.h"
 #include "extapps/qt/ProgramChooser.h"
+#include "platform/qt/LabeledEdit.h"
 #include "platform/qt/PathField.h"
 
 #include <QLabel>
@@ -17,11 +18,8 @@ TEditAppForm::TEditAppForm(TAppTable& table, AppDialogHooks hooks, QWidget* pare
     PageControl1->setGeometry(8, 8, 404, 100);
     auto* page = new QWidget;
     PageControl1->addTab(page, QStringLiteral("編集ｱﾌﾟﾘｹｰｼｮﾝ"));
-    LabeledEdit1Label = new QLabel(QStringLiteral("ｴﾃﾞｨﾀｿﾌﾄ"), page);
-    LabeledEdit1Label->setGeometry(8, 8, 340, 16);
-    LabeledEdit1 = new QLineEdit(page);
-    LabeledEdit1->setGeometry(8, 26, 340, 22);
-    LabeledEdit1Label->setBuddy(LabeledEdit1);
+    LabeledEdit1 =
+        MakeLabeledEdit(page, QStringLiteral("ｴﾃﾞｨﾀｿﾌﾄ"), {8, 26, 340, 22}, &LabeledEdit1Label);
     Button1 = new QPushButton(QStringLiteral("..."), page);
     Button1->setGeometry(354, 25, 30, 24);
     Button5 = new QPushButton(QStringLiteral("保存"), this);

@@ -2,6 +2,7 @@
 
 #include "extapps/Placeholders.h"
 #include "files/qt/TransferDialogs.h"
+#include "platform/qt/LabeledEdit.h"
 #include "platform/qt/PathField.h"
 
 #include <QKeyEvent>
@@ -19,11 +20,8 @@ TOutAppForm::TOutAppForm(AppDialogHooks hooks, QWidget* parent)
     Label2->setGeometry(12, 30, 396, 18);
     Label3 = new QLabel(QStringLiteral("App"), this);
     Label3->setGeometry(24, 50, 384, 18);
-    LabeledEdit1Label = new QLabel(QStringLiteral("引数"), this);
-    LabeledEdit1Label->setGeometry(12, 72, 396, 16);
-    LabeledEdit1 = new QLineEdit(this);
-    LabeledEdit1->setGeometry(12, 88, 396, 22);
-    LabeledEdit1Label->setBuddy(LabeledEdit1);
+    LabeledEdit1 =
+        MakeLabeledEdit(this, QStringLiteral("引数"), {12, 90, 396, 22}, &LabeledEdit1Label);
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setGeometry(236, 118, 80, 26);
     Button2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
