@@ -120,7 +120,10 @@ void TForm1::Menu_outaClick(int tag) {
 }
 
 void TForm1::LaunchAppByLetter(char letter) {
+    // The legend goes with its flag: a box or a dialog opened here takes the key
+    // releases, and a flag left set would keep the next Alt from showing the legend.
     GroupBox5->hide();
+    AltLegendShown = false;
     std::string fullPath;
     if (!SelectedFilePath(*this, fullPath))
         return;

@@ -166,6 +166,14 @@ TEST_F(ExtApps, WhatAnAltLetterRefusesOrReports) {
         EXPECT_TRUE(w.boxes[0].text.startsWith(QString::fromUtf8(c.text))) << c.entry;
     }
     EXPECT_TRUE(w.boxes[0].text.contains(QString::fromStdString(typo)));
+
+    // The box took the key releases: the next Alt still shows the legend.
+    form().ShowAppLegend();
+    form().LaunchAppByLetter('T');
+    EXPECT_FALSE(form().GroupBox5->isVisible());
+    QTest::keyPress(form().ListBox1, Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_TRUE(form().GroupBox5->isVisible());
+    QTest::keyRelease(form().ListBox1, Qt::Key_Alt);
     EXPECT_TRUE(w.boxes[0].text.contains(QStringLiteral("ﾌｧｲﾙが見つかりません。")));
     EXPECT_FALSE(view.Called()); // the editor never ran for Alt+E
 }
