@@ -76,10 +76,20 @@ bool ParseDecimalInt(std::string_view text, int* value) {
 }
 
 IniFile IniFile::Load(const std::filesystem::path& path) {
+    // Only a regular file is read: a folder of that name would throw on reading and
+    // a FIFO would block the start.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return {};
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return {};
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    try {
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return {}; // unreadable (an I/O error): the defaults
+    }
     return Parse(bytes);
 }
 

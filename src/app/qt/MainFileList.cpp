@@ -79,6 +79,11 @@ const char* const kSortTexts[] = {"N-D", "N-U", "S-D", "S-U", "T-D", "T-U"};
 void TForm1::BindFileList() {
     ListBox1->SetModel(&FileList);
     ListBox1->onKeyDown = [this](int& key, Qt::KeyboardModifiers modifiers) {
+        // Alt+letter starts an external application and never reaches the key table.
+        if (AltKeyDown(key, modifiers)) {
+            key = 0;
+            return;
+        }
         int code = VirtualKeyFromQt(key);
         int before = code;
         // Pressing Shift itself counts as Shift down, whatever the platform reports.

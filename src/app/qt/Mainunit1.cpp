@@ -42,6 +42,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     BindFileList();
     CommPanel = new TCommSettingsPanel(this);
     OptionForm = new TOptionForm(this);
+    BuildAppDialogs();
     BindFileCommands();
     connect(Timer1, &QTimer::timeout, this, &TForm1::ReturnToIdle);
 }
@@ -50,6 +51,7 @@ TForm1::~TForm1() = default;
 
 void TForm1::FormCreate(const std::vector<std::string>& args) {
     LoadSettings(Settings, IniFile::Load(SettingsPath()));
+    LoadAppTable();
     move(Settings.Left, Settings.Top);
     ProcessArguments(args, Settings, Start, ImportFile);
     ExitAfterTransfer = Start.exitAfterTransfer;
@@ -232,11 +234,21 @@ void TForm1::FormCloseQuery() {
         IniFile ini = IniFile::Load(SettingsPath());
         SaveSettings(Settings, ini);
         std::string error;
-        if (!ini.Save(SettingsPath(), &error)) {
+        QString failed;
+        if (!ini.Save(SettingsPath(), &error))
+            failed += QString::fromStdString(SettingsPath().string());
+        // One box names every file that could not be written (one cause, as a rule).
+        std::string appError;
+        if (!SaveAppTable(&appError)) {
+            failed +=
+                (failed.isEmpty() ? "" : "\n") + QString::fromStdString(AppTablePath().string());
+            if (error.empty())
+                error = appError;
+        }
+        if (!failed.isEmpty()) {
             SettingsSaveFailed = true;
             ShowBox(this, {BoxIcon::Stop, BoxButtons::Ok, QStringLiteral("エラー"),
-                           QStringLiteral("設定ファイルを保存できませんでした。\n") +
-                               QString::fromStdString(SettingsPath().string()),
+                           QStringLiteral("設定ファイルを保存できませんでした。\n") + failed,
                            QString::fromStdString(error)});
         }
     }

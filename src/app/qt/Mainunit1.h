@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/StartArguments.h"
+#include "extapps/AppTable.h"
 #include "files/FileListModel.h"
 #include "settings/Settings.h"
 
@@ -11,6 +12,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,6 +30,12 @@ class FileListBox;
 class TCommSettingsPanel;
 class TOptionForm;
 class TPlusCopyForm;
+class QAction;
+class QMenu;
+class ProcessStarter;
+class TAppopenForm;
+class TEditAppForm;
+class TOutAppForm;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -236,6 +244,27 @@ public:
     // The communication settings panel inside GroupBox1, and the dialogs.
     TCommSettingsPanel* CommPanel = nullptr;
     TOptionForm* OptionForm = nullptr;
+
+    // External applications (MainExtApps.cpp): the table of OutApp_Sub.ini, the Alt
+    // legend and menu, the launches and the three application dialogs.
+    void BuildAppDialogs();
+    void LoadAppTable();
+    // False with the reason when OutApp_Sub.ini could not be written.
+    bool SaveAppTable(std::string* error);
+    // Alt shows the legend (false: the key goes on to the key table); Alt+letter
+    // starts that letter's application and is consumed (true).
+    bool AltKeyDown(int qtKey, Qt::KeyboardModifiers modifiers);
+    void Menu_outaClick(int tag);
+    void LaunchAppByLetter(char letter);
+    // Starts a program; one that cannot be started is named with the reason.
+    void LaunchProgram(const std::string& program, const std::string& arguments);
+    TAppTable AppTable;
+    ProcessStarter* Starter = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    std::array<QAction*, 26> Menu_out{}; // Menu_outa to Menu_outz, Tags 2 to 27
+    TAppopenForm* AppopenForm = nullptr;
+    TEditAppForm* EditAppForm = nullptr;
+    TOutAppForm* OutAppForm = nullptr;
 
     // Applies ListColumn: 1 to 4 columns at width 616 (help beside), 5 at 728.
     void ApplyListColumn();

@@ -4,25 +4,13 @@
 #include "app/qt/Mainunit1.h"
 
 // ---
-void TForm1::ShowAppLegend() {}
-
-// ---
 void TForm1::OpenJoinDialog() {}
-
-// ---
-void TForm1::OpenAssociated() {}
 
 // ---
 void TForm1::SplitFile() {}
 
 // ---
-void TForm1::LaunchEditor() {}
-
-// ---
 void TForm1::FindFiles() {}
-
-// ---
-void TForm1::OpenEditorSetup() {}
 
 // ---
 void TForm1::DoubleAxis() {}
@@ -35,9 +23,6 @@ void TForm1::SelectDrive() {}
 
 // ---
 void TForm1::RenameFiles() {}
-
-// ---
-void TForm1::OpenAppList() {}
 
 // ---
 void TForm1::LoadDriveIcons() {}
