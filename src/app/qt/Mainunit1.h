@@ -27,6 +27,7 @@ class FileListBox;
 class TCommSettingsPanel;
 class TOptionForm;
 class TPlusCopyForm;
+enum class RowRefusal;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -100,6 +101,10 @@ public:
     // Only the key-down of a key (the transfer loop sends the key-up when it stops).
     void PressKeyDown(int key);
     void ShowAppLegend();
+    // Alt alone and Alt+letter: the application menu's keys, never the key table's.
+    void ListBox1AltKeyDown(int& key);
+    // Alt+A to Alt+Z: the application bound to the letter ('A' to 'Z').
+    void LaunchAppByLetter(char letter);
 
     // Named commands of the key table.
     void SendSelected(bool shift);
@@ -180,6 +185,8 @@ public:
     std::string ReceiveTargetPath;
     std::string FileBeingReceived;
     bool SettingsSaveFailed = false;
+    // Why Dravik.INI could not be read at start; the close then keeps the file as it is.
+    std::string SettingsReadError;
     // Set when an error escaped an event handler: the close then saves nothing.
     bool SkipSettingsSave = false;
 
@@ -236,7 +243,8 @@ protected:
 private:
     void BuildLayout();
     TPlusCopyForm* CopyForm();
-    void PromptForDirectory(const QString& startText);
+    // F5 and Shift+F5: Edit1 shows the path and goes back with its bytes.
+    void PromptForDirectory(const std::string& startPath);
     void CheckEdit1Text();
     void CommandLineDone();
     void CopyUnderNewName();
@@ -244,6 +252,8 @@ private:
     void ChangeToTypedMask();
     void CheckWorkingDirectory();
     void CheckPort(const std::string& port, const QString& prefix);
+    // The refusal box of a command that needs a row; true when the command must not run.
+    bool RefusedForRow(RowRefusal refusal);
     bool closing_ = false;
 };
 
