@@ -81,6 +81,11 @@ void TForm1::BindFileList() {
     ListBox1->onKeyDown = [this](int& key, Qt::KeyboardModifiers modifiers) {
         int code = VirtualKeyFromQt(key);
         int before = code;
+        if (modifiers.testFlag(Qt::AltModifier) || key == Qt::Key_Alt) {
+            ListBox1AltKeyDown(code);
+            key = 0;
+            return;
+        }
         // Pressing Shift itself counts as Shift down, whatever the platform reports.
         bool shift = modifiers.testFlag(Qt::ShiftModifier) || key == Qt::Key_Shift;
         ListBox1KeyDown(code, shift);

@@ -49,7 +49,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
 TForm1::~TForm1() = default;
 
 void TForm1::FormCreate(const std::vector<std::string>& args) {
-    LoadSettings(Settings, IniFile::Load(SettingsPath()));
+    LoadSettings(Settings, IniFile::Load(SettingsPath(), &SettingsReadError));
     move(Settings.Left, Settings.Top);
     ProcessArguments(args, Settings, Start, ImportFile);
     ExitAfterTransfer = Start.exitAfterTransfer;
@@ -231,8 +231,9 @@ void TForm1::FormCloseQuery() {
         RecordPortMapping(Settings);
         IniFile ini = IniFile::Load(SettingsPath());
         SaveSettings(Settings, ini);
-        std::string error;
-        if (!ini.Save(SettingsPath(), &error)) {
+        // A file that could not be read is never replaced by the defaults it hid.
+        std::string error = SettingsReadError;
+        if (!error.empty() || !ini.Save(SettingsPath(), &error)) {
             SettingsSaveFailed = true;
             ShowBox(this, {BoxIcon::Stop, BoxButtons::Ok, QStringLiteral("エラー"),
                            QStringLiteral("設定ファイルを保存できませんでした。\n") +

@@ -7,6 +7,9 @@
 void TForm1::ShowAppLegend() {}
 
 // ---
+void TForm1::LaunchAppByLetter(char) {}
+
+// ---
 void TForm1::OpenJoinDialog() {}
 
 // ---
