@@ -27,18 +27,24 @@ std::string EncodeNewName(std::string_view utf8, bool cp932) {
     return Cp932ToUtf8(bytes) == utf8 ? bytes : std::string(utf8);
 }
 
-} // namespace
-
-std::string PathToText(std::string_view path) {
-    std::string text;
+// Each "/"-separated name of path through convert, the separators kept.
+template <typename Convert>
+std::string MapNames(std::string_view path, Convert convert) {
+    std::string out;
     bool first = true;
     for (std::string_view name : SplitAtSlash(path)) {
         if (!first)
-            text += '/';
+            out += '/';
         first = false;
-        text += DecodeToUtf8(name);
+        out += convert(name);
     }
-    return text;
+    return out;
+}
+
+} // namespace
+
+std::string PathToText(std::string_view path) {
+    return MapNames(path, [](std::string_view name) { return DecodeToUtf8(name); });
 }
 
 std::string PathFromText(std::string_view utf8Text, std::string_view original) {
@@ -48,22 +54,11 @@ std::string PathFromText(std::string_view utf8Text, std::string_view original) {
     bool cp932 = false;
     for (std::string_view name : names)
         cp932 = cp932 || !IsValidUtf8(name);
-    std::string bytes;
-    bool first = true;
-    for (std::string_view typed : SplitAtSlash(utf8Text)) {
-        if (!first)
-            bytes += '/';
-        first = false;
-        std::string kept;
-        bool known = false;
+    return MapNames(utf8Text, [&](std::string_view typed) {
         for (std::string_view name : names) {
-            if (DecodeToUtf8(name) == typed) {
-                kept = std::string(name);
-                known = true;
-                break;
-            }
+            if (DecodeToUtf8(name) == typed)
+                return std::string(name);
         }
-        bytes += known ? kept : EncodeNewName(typed, cp932);
-    }
-    return bytes;
+        return EncodeNewName(typed, cp932);
+    });
 }

@@ -149,12 +149,10 @@ void TForm1::ListBox1KeyDown(int& key, bool shift) {
 void TForm1::ListBox1AltKeyDown(int& key) {
     const int pressed = key;
     key = 0;
-    if (pressed == vk::Menu) {
-        if (!AltLegendShown)
-            ShowAppLegend();
-    } else if (pressed >= 'A' && pressed <= 'Z') {
+    if (pressed == vk::Menu)
+        ShowAppLegend();
+    else if (pressed >= 'A' && pressed <= 'Z')
         LaunchAppByLetter(static_cast<char>(pressed));
-    }
 }
 
 void TForm1::ListBox1KeyPress(QChar ch) {

@@ -1,4 +1,5 @@
 #include "app/qt/MainLegends.h"
+#include "app/qt/MainTransferHost.h"
 #include "app/qt/Mainunit1.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
@@ -6,6 +7,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/qt/MessageBox.h"
 #include "support/TempDir.h"
+#include "transfer/TransferHost.h"
 #include "ui/StatusPanels.h"
 
 #include <QGroupBox>
@@ -281,4 +283,35 @@ TEST_F(MainWindow, TheDataViewFitsItsPanelInEveryMode) {
     fits("receive", 650);
     form->GroupBox2->setGeometry(328, 184, 350, form->GroupBox2->height());
     fits("single-file send", 350);
+}
+
+TEST_F(MainWindow, TheJobsErrorAndWarningBoxesStandAtTheWindowsCorner) {
+    WriteIni("");
+    auto form = Start();
+    form->move(90, 60);
+    const QPoint corner = form->frameGeometry().topLeft() + QPoint(50, 50);
+    TransferHost& host = MainTransferHost(*form);
+    struct Case {
+        HostBox kind;
+        bool question;
+        bool atCorner;
+    };
+    const Case cases[] = {
+        {HostBox::Warning, true, true},   // "ＮＣ装置側の準備…"
+        {HostBox::Error, false, true},    // the auto-select error
+        {HostBox::Question, true, false}, // centred like every other box
+        {HostBox::Plain, false, false},   {HostBox::Information, false, false},
+    };
+    for (const Case& c : cases) {
+        boxes.clear();
+        if (c.question)
+            host.AskYesNo(c.kind, "", "?");
+        else
+            host.ShowBox(c.kind, "", "!");
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].position.has_value(), c.atCorner) << int(c.kind);
+        if (c.atCorner) {
+            EXPECT_EQ(*boxes[0].position, corner);
+        }
+    }
 }
