@@ -6,7 +6,7 @@
 
 int main(int argc, char** argv) {
     SingleInstance instance(ProgramFolder());
-    if (!instance.Acquired())
+    if (instance.HeldElsewhere())
         return 0;
 
     DravikApplication app(argc, argv);

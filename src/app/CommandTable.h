@@ -68,6 +68,15 @@ enum class Command {
 
 enum class ShiftRule { Any, Without, With };
 
+// The refusal box that the dispatcher shows before a command that needs a row.
+enum class RowRefusal {
+    None,
+    // No current file row: "ﾌｧｲﾙを選択して下さい。\n(複数のﾌｧｲﾙ選択は不可です。)".
+    NotAFileRow,
+    // No current row: "ﾌｧｲﾙ（ﾌｫﾙﾀﾞ）を選択して下さい。"; the parent row does nothing.
+    NoRowOrParent,
+};
+
 struct KeyBinding {
     int key;
     ShiftRule shift;
@@ -77,6 +86,7 @@ struct KeyBinding {
     bool rowCheck = false;
     // Runs on the typed character rather than on the key-down (Enter).
     bool onCharacter = false;
+    RowRefusal refusal = RowRefusal::None;
 };
 
 std::span<const KeyBinding> KeyBindings();

@@ -1,20 +1,16 @@
 #include "files/HistoryList.h"
 
+#include "platform/FileRead.h"
 #include "platform/FileWrite.h"
 #include "platform/TextCodec.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
-bool LoadHistory(const std::filesystem::path& file, std::vector<std::string>& entries) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
+bool LoadHistory(const std::filesystem::path& file, std::vector<std::string>& entries,
+                 HistoryKind kind) {
+    std::string bytes;
+    if (!ReadWholeFile(file, bytes))
         return false;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return false;
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     std::vector<std::string> loaded;
     size_t pos = 0;
     while (pos < bytes.size()) {
@@ -24,7 +20,7 @@ bool LoadHistory(const std::filesystem::path& file, std::vector<std::string>& en
         std::string_view line(bytes.data() + pos, end - pos);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        loaded.push_back(DecodeToUtf8(line));
+        loaded.push_back(kind == HistoryKind::Paths ? std::string(line) : DecodeToUtf8(line));
         pos = end + 1;
     }
     entries = std::move(loaded);

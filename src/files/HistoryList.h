@@ -12,8 +12,11 @@
 constexpr size_t kHistoryLimit = 20;
 
 // The entries of the list file (UTF-8 text); false when the file does not exist or
-// cannot be read, and entries is then left as it was.
-bool LoadHistory(const std::filesystem::path& file, std::vector<std::string>& entries);
+// cannot be read, and entries is then left as it was. A list of paths (Path.lst)
+// keeps its entries as bytes, since a path is the bytes the file system gave.
+enum class HistoryKind { Text, Paths };
+bool LoadHistory(const std::filesystem::path& file, std::vector<std::string>& entries,
+                 HistoryKind kind = HistoryKind::Text);
 // Writes every entry, replacing the file; false with *error naming the file.
 bool SaveHistory(const std::filesystem::path& file, const std::vector<std::string>& entries,
                  std::string* error = nullptr);

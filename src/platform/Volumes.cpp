@@ -1,5 +1,6 @@
 #include "platform/Volumes.h"
 
+#include <cerrno>
 #include <dirent.h>
 #include <fstream>
 #include <iterator>
@@ -53,15 +54,33 @@ std::string ReadProcMounts() {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+namespace {
+
+// A medium that is gone may still open as a folder and fail at its first entry.
+bool FolderReads(const std::string& path) {
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir)
+        return false;
+    errno = 0;
+    const bool reads = ::readdir(dir) != nullptr || errno == 0;
+    ::closedir(dir);
+    return reads;
+}
+
+} // namespace
+
 bool FloppyCheckApplies(const std::string& dirPath) {
-    if (MountOf(dirPath, ReadProcMounts()).source.rfind("/dev/fd", 0) == 0)
+    return FloppyCheckApplies(dirPath, ReadProcMounts());
+}
+
+bool FloppyCheckApplies(const std::string& dirPath, const std::string& mountsText) {
+    // A floppy that reads needs no question; one whose volume cannot be read
+    // (no disk, a dead medium) does.
+    const MountEntry mount = MountOf(dirPath, mountsText);
+    if (mount.source.rfind("/dev/fd", 0) == 0 && !FolderReads(mount.mountPoint))
         return true;
     struct stat st {};
     if (::stat(dirPath.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
-    DIR* dir = ::opendir(dirPath.c_str());
-    if (!dir)
-        return true;
-    ::closedir(dir);
-    return false;
+    return !FolderReads(dirPath);
 }

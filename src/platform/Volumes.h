@@ -15,6 +15,8 @@ struct MountEntry {
 MountEntry MountOf(const std::string& path, const std::string& mountsText);
 std::string ReadProcMounts();
 
-// A working directory that asks for the floppy question: on a floppy device, or an
-// existing folder that cannot be read (a removed medium).
+// A working directory that asks for the floppy question: a floppy device whose
+// volume cannot be read, or an existing folder that cannot be read (a removed medium).
 bool FloppyCheckApplies(const std::string& dirPath);
+// The same against mountsText in the format of /proc/self/mounts.
+bool FloppyCheckApplies(const std::string& dirPath, const std::string& mountsText);

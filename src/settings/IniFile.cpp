@@ -1,13 +1,12 @@
 #include "settings/IniFile.h"
 
+#include "platform/FileRead.h"
 #include "platform/FileWrite.h"
 #include "platform/TextCodec.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -75,21 +74,19 @@ bool ParseDecimalInt(std::string_view text, int* value) {
     return true;
 }
 
-IniFile IniFile::Load(const std::filesystem::path& path) {
-    // Only a regular file is read: a folder of that name would throw on reading and
-    // a FIFO would block the start.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {};
+IniFile IniFile::Load(const std::filesystem::path& path, std::string* error) {
     std::string bytes;
-    try {
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } catch (const std::ios_base::failure&) {
-        return {}; // unreadable (an I/O error): the defaults
+    std::error_code ec;
+    // A missing file is no fault: the defaults stand. Anything else that cannot be read is.
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
+        if (error)
+            error->clear();
+        return {};
     }
+    if (!ReadWholeFile(path, bytes, error))
+        return {};
+    if (error)
+        error->clear();
     return Parse(bytes);
 }
 

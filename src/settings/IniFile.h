@@ -14,8 +14,9 @@ class IniFile {
 public:
     IniFile() = default;
 
-    // Reads the file; a missing or unreadable file gives an empty profile.
-    static IniFile Load(const std::filesystem::path& path);
+    // Reads the file; a missing or unreadable file gives an empty profile. *error
+    // names the fault when the file exists but cannot be read (a folder, no access).
+    static IniFile Load(const std::filesystem::path& path, std::string* error = nullptr);
     static IniFile Parse(std::string_view bytes);
 
     // Writes the whole profile, CR LF after every line. False with a reason on failure.

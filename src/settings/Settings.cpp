@@ -84,6 +84,11 @@ void LoadSettings(TSettings& s, const IniFile& ini) {
             s.WinVer = ini.ReadInteger("Options", "WinVer", 0) != 0;
     }
     s.Ports = ini.ReadSection("Ports");
+    // "C:" or "D:\NC" from a Windows installation, or any other relative path, would
+    // be taken against the process's current folder: like the Windows default, it
+    // means the home folder.
+    if (s.DirPath.empty() || s.DirPath.front() != '/')
+        s.DirPath = DefaultDirPath();
 }
 
 void SaveSettings(const TSettings& s, IniFile& ini) {

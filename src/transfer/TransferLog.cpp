@@ -1,12 +1,12 @@
 #include "transfer/TransferLog.h"
 
+#include "platform/FileRead.h"
 #include "platform/FileWrite.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextCodec.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
 #include <iterator>
 #include <unistd.h>
 
@@ -76,10 +76,9 @@ bool LoadTransferLogForView(std::string& utf8Text) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
         AppendLogEntry("\n"); // the empty entry: one empty line after the header
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes))
         return false;
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     // Each line decoded on its own: old Shift-JIS lines and new UTF-8 lines mix.
     size_t start = 0;
     while (start < bytes.size()) {

@@ -4,12 +4,15 @@
 #include "files/qt/FileListBox.h"
 #include "ui/StatusPanels.h"
 
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -49,6 +52,32 @@ QGroupBox* MakePanel(QWidget* parent, const QString& caption, const QRect& r,
     box->hide();
     return box;
 }
+
+// The transfer panel is narrowed to 350 and widened to 650 by the modes that show
+// it: the data view and the legend follow its width, so that the view's vertical
+// scroll bar and the right part of every line stay inside the panel.
+class TransferPanelFit : public QObject {
+public:
+    TransferPanelFit(QGroupBox* panel, QWidget* view, QWidget* legend)
+        : QObject(panel), view_(view), legend_(legend) {
+        panel->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::Show) {
+            const int width = static_cast<QWidget*>(watched)->width();
+            view_->setGeometry(kInset, 20, width - 2 * kInset, 220);
+            legend_->setGeometry(kInset, 264, std::min(400, width - 2 * kInset), 18);
+        }
+        return false;
+    }
+
+private:
+    static constexpr int kInset = 8;
+    QWidget* view_;
+    QWidget* legend_;
+};
 
 } // namespace
 
@@ -144,10 +173,14 @@ void TForm1::BuildLayout() {
     Label16 = MakeLabel(GroupBox2, {8, 264, 400, 18}, Qt::white,
                         QStringLiteral("                         F3 :中止(Esc)"));
     Label16->setAutoFillBackground(false);
+    // Label1's fixed-pitch face and size: half-width characters of 8 pixels put
+    // "F3 :中止(Esc)" inside the click zone x 220 to 340.
+    Label16->setFont(GothicFont(16));
     ListBox2 = new QListWidget(GroupBox2);
     ListBox2->setGeometry(420, 244, 222, 40);
     ListBox2->setFont(GothicFont());
     ListBox2->setFocusPolicy(Qt::NoFocus);
+    new TransferPanelFit(GroupBox2, RichEdit1, Label16);
 
     BuildSaveQuestion();
 

@@ -46,6 +46,21 @@ TEST(HistoryList, SavedWithCrLfAndLoadedWhole) {
     // A missing file keeps what the list held.
     EXPECT_FALSE(LoadHistory(dir / "NAME.lst", loaded));
     EXPECT_EQ(loaded.size(), 30u);
+    // A folder in the list's place is a list that cannot be read, not an error.
+    std::filesystem::create_directory(dir / "folder.lst");
+    EXPECT_FALSE(LoadHistory(dir / "folder.lst", loaded));
+    EXPECT_EQ(loaded.size(), 30u);
+}
+
+TEST(HistoryList, APathListKeepsTheBytesOfAShiftJisFolder) {
+    TempDir dir;
+    const std::string sjis = "/mnt/\x89\xc1\x8d\x48"; // a folder "加工" made on Windows
+    ASSERT_TRUE(SaveHistory(dir / "Path.lst", {sjis, "/nc"}));
+    std::vector<std::string> loaded;
+    ASSERT_TRUE(LoadHistory(dir / "Path.lst", loaded, HistoryKind::Paths));
+    EXPECT_EQ(loaded, (std::vector<std::string>{sjis, "/nc"}));
+    ASSERT_TRUE(LoadHistory(dir / "Path.lst", loaded)); // a text list decodes it
+    EXPECT_EQ(loaded.front(), "/mnt/加工");
 }
 
 TEST(HistoryList, FailedSaveNamesTheFile) {

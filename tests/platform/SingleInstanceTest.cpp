@@ -34,3 +34,25 @@ TEST(SingleInstance, OneCopyPerProgramFolder) {
     // Released with the first copy.
     EXPECT_EQ(ChildAcquires(a.path()), 1);
 }
+
+TEST(SingleInstance, AnUnusableRuntimeFolderFallsBackToTmp) {
+    TempDir program, runtime;
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string before = saved ? saved : "";
+    for (const std::filesystem::path& folder :
+         {runtime / "missing", runtime.Write("a-file", "x")}) {
+        setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+        SingleInstance first(program.path());
+        EXPECT_TRUE(first.Acquired()) << folder;
+        EXPECT_FALSE(first.HeldElsewhere()) << folder;
+        EXPECT_EQ(first.LockPath().rfind("/tmp/", 0), 0u) << first.LockPath();
+        // Only the lock that the first copy holds ends the second.
+        SingleInstance second(program.path());
+        EXPECT_FALSE(second.Acquired());
+        EXPECT_TRUE(second.HeldElsewhere());
+    }
+    if (saved)
+        setenv("XDG_RUNTIME_DIR", before.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
+}

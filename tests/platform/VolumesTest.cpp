@@ -22,3 +22,22 @@ TEST(Volumes, AReadableFolderOnAFixedDiskNeedsNoFloppyQuestion) {
     // A folder that does not exist is the working-directory question's business.
     EXPECT_FALSE(FloppyCheckApplies((dir / "missing").string()));
 }
+
+TEST(Volumes, AFloppyIsQuestionedOnlyWhenItsVolumeCannotBeRead) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "floppy" / "NC");
+    const std::string mounts = "/dev/sda1 / ext4 rw 0 0\n/dev/fd0 " + (dir / "floppy").string() +
+                               " vfat rw 0 0\n/dev/fd1 " + (dir / "nodisk").string() +
+                               " vfat rw 0 0\n";
+    struct Case {
+        std::filesystem::path dirPath;
+        bool asks;
+    };
+    const Case cases[] = {
+        {dir / "floppy", false},                                // a disk that reads
+        {dir / "floppy" / "NC", false}, {dir / "nodisk", true}, // its volume cannot be read
+        {dir / "nodisk" / "NC", true},  {dir.path(), false},    // not on a floppy at all
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FloppyCheckApplies(c.dirPath.string(), mounts), c.asks) << c.dirPath;
+}

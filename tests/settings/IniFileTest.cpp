@@ -97,3 +97,15 @@ TEST(IniFile, FailedSaveReportsAndLeavesTheOldFile) {
     EXPECT_FALSE(ini.Save(dir / "no" / "such" / "a.ini", &missing));
     EXPECT_NE(missing.find("a.ini"), std::string::npos);
 }
+
+TEST(IniFile, AFileThatCannotBeReadGivesAnEmptyProfileAndTheReason) {
+    TempDir dir;
+    std::string error = "old";
+    // Missing: the defaults, and no fault.
+    EXPECT_FALSE(IniFile::Load(dir / "Dravik.INI", &error).HasKey("Setting", "DirPath"));
+    EXPECT_EQ(error, "");
+    // A folder in its place once threw out of the stream read and ended the program.
+    std::filesystem::create_directory(dir / "Dravik.INI");
+    EXPECT_FALSE(IniFile::Load(dir / "Dravik.INI", &error).HasKey("Setting", "DirPath"));
+    EXPECT_NE(error.find("Dravik.INI"), std::string::npos);
+}

@@ -111,3 +111,21 @@ TEST(Settings, KeysWithPunctuationAndPortsRoundTrip) {
     ASSERT_EQ(back.Ports.size(), 1u);
     EXPECT_EQ(back.Ports[0].second, "/dev/ttyUSB0");
 }
+
+TEST(Settings, ARelativeWorkingDirectoryMeansTheHomeFolder) {
+    setenv("HOME", "/home/operator", 1);
+    struct Case {
+        const char* stored;
+        const char* dirPath;
+    };
+    // A Windows installation's drive paths would otherwise be taken against the
+    // process's current folder.
+    const Case cases[] = {
+        {"C:", "/home/operator"}, {"D:\\NC", "/home/operator"}, {"NC/programs", "/home/operator"},
+        {"", "/home/operator"},   {"/srv/nc", "/srv/nc"},       {"/", "/"}};
+    for (const Case& c : cases) {
+        TSettings s;
+        LoadSettings(s, IniFile::Parse(std::string("[Setting]\r\nDirPath=") + c.stored + "\r\n"));
+        EXPECT_EQ(s.DirPath, c.dirPath) << c.stored;
+    }
+}

@@ -9,6 +9,7 @@
 #include "files/ListSelection.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
+#include "platform/qt/MessageBox.h"
 #include "ui/StatusPanels.h"
 
 #include <QApplication>
@@ -25,6 +26,26 @@ const QString kSelectFile = QStringLiteral("ファイルを選択してくださ
 
 } // namespace
 
+bool TForm1::RefusedForRow(RowRefusal refusal) {
+    const int row = ListBox1->ItemIndex();
+    switch (refusal) {
+    case RowRefusal::None:
+        return false;
+    case RowRefusal::NotAFileRow:
+        if (FileList.IsFileRow(row))
+            return false;
+        ShowRefusal(this, QStringLiteral("ﾌｧｲﾙを選択して下さい。\n(複数のﾌｧｲﾙ選択は不可です。)"));
+        return true;
+    case RowRefusal::NoRowOrParent:
+        if (row < 0) {
+            ShowRefusal(this, QStringLiteral("ﾌｧｲﾙ（ﾌｫﾙﾀﾞ）を選択して下さい。"));
+            return true;
+        }
+        return FileList.KindOf(row) == RowKind::Parent;
+    }
+    return false;
+}
+
 void TForm1::ListBox1KeyDown(int& key, bool shift) {
     Timer1->stop();
     RichEdit1->Clear();
@@ -39,6 +60,8 @@ void TForm1::ListBox1KeyDown(int& key, bool shift) {
         return;
     // Every key of the table is the list's command, not also its own navigation.
     key = 0;
+    if (RefusedForRow(binding->refusal))
+        return;
     if (binding->rowCheck) {
         int row = ListBox1->ItemIndex();
         if (row < 0) {
@@ -121,6 +144,15 @@ void TForm1::ListBox1KeyDown(int& key, bool shift) {
     case Command::None:
         return;
     }
+}
+
+void TForm1::ListBox1AltKeyDown(int& key) {
+    const int pressed = key;
+    key = 0;
+    if (pressed == vk::Menu)
+        ShowAppLegend();
+    else if (pressed >= 'A' && pressed <= 'Z')
+        Menu_outaClick(pressed - 'A' + 2); // the menu item's tag
 }
 
 void TForm1::ListBox1KeyPress(QChar ch) {

@@ -100,19 +100,6 @@ void TForm1::ShowAppLegend() {
     AltLegendShown = true;
 }
 
-bool TForm1::AltKeyDown(int qtKey, Qt::KeyboardModifiers modifiers) {
-    if (qtKey == Qt::Key_Alt) {
-        ShowAppLegend();
-        return false;
-    }
-    // Ctrl+Alt is AltGr on many keyboards: a character, not a shortcut.
-    if (!modifiers.testFlag(Qt::AltModifier) || modifiers.testFlag(Qt::ControlModifier) ||
-        qtKey < Qt::Key_A || qtKey > Qt::Key_Z)
-        return false;
-    Menu_outaClick(Menu_out[static_cast<size_t>(qtKey - Qt::Key_A)]->data().toInt());
-    return true;
-}
-
 void TForm1::Menu_outaClick(int tag) {
     if (tag < 2 || tag > 27)
         return;

@@ -79,13 +79,16 @@ const char* const kSortTexts[] = {"N-D", "N-U", "S-D", "S-U", "T-D", "T-U"};
 void TForm1::BindFileList() {
     ListBox1->SetModel(&FileList);
     ListBox1->onKeyDown = [this](int& key, Qt::KeyboardModifiers modifiers) {
-        // Alt+letter starts an external application and never reaches the key table.
-        if (AltKeyDown(key, modifiers)) {
+        int code = VirtualKeyFromQt(key);
+        int before = code;
+        // Alt and Alt+letter never reach the key table. Ctrl+Alt is AltGr on many
+        // keyboards: a character, not an application's key.
+        if (modifiers.testFlag(Qt::AltModifier) || key == Qt::Key_Alt) {
+            if (!modifiers.testFlag(Qt::ControlModifier))
+                ListBox1AltKeyDown(code);
             key = 0;
             return;
         }
-        int code = VirtualKeyFromQt(key);
-        int before = code;
         // Pressing Shift itself counts as Shift down, whatever the platform reports.
         bool shift = modifiers.testFlag(Qt::ShiftModifier) || key == Qt::Key_Shift;
         ListBox1KeyDown(code, shift);

@@ -101,20 +101,18 @@ public:
     }
 
     int AskYesNo(HostBox kind, std::string_view caption, std::string_view text) override {
-        form_.LastAnswer =
-            ::ShowBox(&form_, {IconOf(kind),
-                               BoxButtons::YesNo,
-                               Caption(caption),
-                               QString::fromUtf8(text.data(), qsizetype(text.size())),
-                               {}});
+        form_.LastAnswer = Show(kind, {IconOf(kind),
+                                       BoxButtons::YesNo,
+                                       Caption(caption),
+                                       QString::fromUtf8(text.data(), qsizetype(text.size())),
+                                       {}});
         return form_.LastAnswer;
     }
     void ShowBox(HostBox kind, std::string_view caption, std::string_view text,
                  std::string_view detail) override {
-        form_.LastAnswer =
-            ::ShowBox(&form_, {IconOf(kind), BoxButtons::Ok, Caption(caption),
-                               QString::fromUtf8(text.data(), qsizetype(text.size())),
-                               QString::fromUtf8(detail.data(), qsizetype(detail.size()))});
+        form_.LastAnswer = Show(kind, {IconOf(kind), BoxButtons::Ok, Caption(caption),
+                                       QString::fromUtf8(text.data(), qsizetype(text.size())),
+                                       QString::fromUtf8(detail.data(), qsizetype(detail.size()))});
     }
 
     std::optional<std::string> AskSelectionText() override {
@@ -124,6 +122,12 @@ public:
     }
 
 private:
+    // Error and warning boxes stand at the window's corner, the others centre on it.
+    int Show(HostBox kind, const BoxRequest& request) {
+        if (kind == HostBox::Error || kind == HostBox::Warning)
+            return ShowBoxAtCorner(&form_, request);
+        return ::ShowBox(&form_, request);
+    }
     // An empty caption means the program's title, as the system's boxes show it.
     QString Caption(std::string_view caption) const {
         return caption.empty() ? form_.windowTitle()

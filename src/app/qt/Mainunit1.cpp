@@ -50,7 +50,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
 TForm1::~TForm1() = default;
 
 void TForm1::FormCreate(const std::vector<std::string>& args) {
-    LoadSettings(Settings, IniFile::Load(SettingsPath()));
+    LoadSettings(Settings, IniFile::Load(SettingsPath(), &SettingsReadError));
     LoadAppTable();
     move(Settings.Left, Settings.Top);
     ProcessArguments(args, Settings, Start, ImportFile);
@@ -233,9 +233,10 @@ void TForm1::FormCloseQuery() {
         RecordPortMapping(Settings);
         IniFile ini = IniFile::Load(SettingsPath());
         SaveSettings(Settings, ini);
-        std::string error;
+        // A file that could not be read is never replaced by the defaults it hid.
+        std::string error = SettingsReadError;
         QString failed;
-        if (!ini.Save(SettingsPath(), &error))
+        if (!error.empty() || !ini.Save(SettingsPath(), &error))
             failed += QString::fromStdString(SettingsPath().string());
         // One box names every file that could not be written (one cause, as a rule).
         std::string appError;

@@ -36,6 +36,7 @@ class ProcessStarter;
 class TAppopenForm;
 class TEditAppForm;
 class TOutAppForm;
+enum class RowRefusal;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -109,6 +110,10 @@ public:
     // Only the key-down of a key (the transfer loop sends the key-up when it stops).
     void PressKeyDown(int key);
     void ShowAppLegend();
+    // Alt alone and Alt+letter: the application menu's keys, never the key table's.
+    void ListBox1AltKeyDown(int& key);
+    // Alt+A to Alt+Z: the application bound to the letter ('A' to 'Z').
+    void LaunchAppByLetter(char letter);
 
     // Named commands of the key table.
     void SendSelected(bool shift);
@@ -198,6 +203,8 @@ public:
     std::string ReceiveTargetPath;
     std::string FileBeingReceived;
     bool SettingsSaveFailed = false;
+    // Why Dravik.INI could not be read at start; the close then keeps the file as it is.
+    std::string SettingsReadError;
     // Set when an error escaped an event handler: the close then saves nothing.
     bool SkipSettingsSave = false;
 
@@ -251,11 +258,7 @@ public:
     void LoadAppTable();
     // False with the reason when OutApp_Sub.ini could not be written.
     bool SaveAppTable(std::string* error);
-    // Alt shows the legend (false: the key goes on to the key table); Alt+letter
-    // starts that letter's application and is consumed (true).
-    bool AltKeyDown(int qtKey, Qt::KeyboardModifiers modifiers);
     void Menu_outaClick(int tag);
-    void LaunchAppByLetter(char letter);
     // Starts a program; one that cannot be started is named with the reason.
     void LaunchProgram(const std::string& program, const std::string& arguments);
     TAppTable AppTable;
@@ -275,7 +278,8 @@ protected:
 private:
     void BuildLayout();
     TPlusCopyForm* CopyForm();
-    void PromptForDirectory(const QString& startText);
+    // F5 and Shift+F5: Edit1 shows the path and goes back with its bytes.
+    void PromptForDirectory(const std::string& startPath);
     void CheckEdit1Text();
     void CommandLineDone();
     void CopyUnderNewName();
@@ -285,6 +289,8 @@ private:
     void CheckPort(const std::string& port, const QString& prefix);
     // True when a transfer runs: the close waits for its stop.
     bool StopTransferForClose();
+    // The refusal box of a command that needs a row; true when the command must not run.
+    bool RefusedForRow(RowRefusal refusal);
     bool closing_ = false;
 };
 

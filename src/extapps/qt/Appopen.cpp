@@ -155,16 +155,16 @@ void TAppopenForm::LoadEditFields() {
         return;
     QTreeWidgetItem* item = ListView1->topLevelItem(row);
     Label1->setText(item->text(kCaption));
-    SetPathText(LabeledEdit1, ColumnBytes(item, kName));
+    ShowPathInField(LabeledEdit1, ColumnBytes(item, kName));
     CheckBox1->setChecked(item->text(kFlag) == QStringLiteral("Y"));
-    SetPathText(LabeledEdit2, ColumnBytes(item, kCommand));
+    ShowPathInField(LabeledEdit2, ColumnBytes(item, kCommand));
 }
 
 void TAppopenForm::BitBtn1Click() {
     int row = SelectedRow();
     std::string chosen = ProgramChooser::Choose(this);
     if (!chosen.empty())
-        SetPathText(LabeledEdit2, chosen);
+        ShowPathInField(LabeledEdit2, chosen);
     ListView1->setFocus();
     SelectRow(row);
 }
@@ -174,9 +174,9 @@ void TAppopenForm::Button1Click() {
     if (row < 0)
         return;
     AppBinding& app = table_.apps[static_cast<size_t>(row)];
-    app.name = PathTextBytes(LabeledEdit1);
+    app.name = PathInField(LabeledEdit1);
     app.flag = CheckBox1->isChecked() ? "Y" : "N";
-    app.command = PathTextBytes(LabeledEdit2);
+    app.command = PathInField(LabeledEdit2);
     FillRow(row);
     ListView1->viewport()->update();
 }

@@ -43,17 +43,17 @@ void TEditAppForm::showEvent(QShowEvent* event) {
 void TEditAppForm::FormShow() {
     if (hooks_.centre)
         hooks_.centre(this);
-    SetPathText(LabeledEdit1, table_.EditApp);
+    ShowPathInField(LabeledEdit1, table_.EditApp);
     LabeledEdit1->setFocus();
 }
 
 void TEditAppForm::Button1Click() {
     std::string chosen = ProgramChooser::Choose(this);
     if (!chosen.empty())
-        SetPathText(LabeledEdit1, chosen);
+        ShowPathInField(LabeledEdit1, chosen);
 }
 
 void TEditAppForm::Button5Click() {
-    table_.EditApp = PathTextBytes(LabeledEdit1);
+    table_.EditApp = PathInField(LabeledEdit1);
     accept();
 }

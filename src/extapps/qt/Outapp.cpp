@@ -41,7 +41,7 @@ void TOutAppForm::Prepare(const std::string& name, const std::string& command,
     command_ = command;
     Label1->setText(ShownText(name));
     Label3->setText(ShownText(command));
-    SetPathText(LabeledEdit1, proposed);
+    ShowPathInField(LabeledEdit1, proposed);
 }
 
 void TOutAppForm::showEvent(QShowEvent* event) {
@@ -65,7 +65,7 @@ bool TOutAppForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TOutAppForm::Button1Click() {
-    ProgramCall call = ConfirmedCall(command_, PathTextBytes(LabeledEdit1));
+    ProgramCall call = ConfirmedCall(command_, PathInField(LabeledEdit1));
     if (hooks_.launch)
         hooks_.launch(call.program, call.arguments);
     accept();

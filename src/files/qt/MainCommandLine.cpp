@@ -13,9 +13,11 @@
 #include "files/qt/FileListBox.h"
 #include "files/qt/TransferDialogs.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/PathField.h"
 #include "transfer/TransferLog.h"
 #include "ui/StatusPanels.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -79,25 +81,26 @@ void TForm1::CheckEdit1Text() {
 }
 
 void TForm1::ChangeDirectory() {
-    PromptForDirectory(QString::fromStdString(Settings.DirPath));
+    PromptForDirectory(Settings.DirPath);
 }
 
 void TForm1::BrowseDirectory() {
-    const QString current = QString::fromStdString(Settings.DirPath);
+    const QString current = QFile::decodeName(QByteArray::fromStdString(Settings.DirPath));
     std::error_code ec;
     const QString start = std::filesystem::is_directory(Settings.DirPath, ec) ? current : QString();
-    const QString chosen =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("現ﾃﾞｨﾚｸﾄﾘ ") + current, start);
-    PromptForDirectory(chosen.isEmpty() ? current : chosen);
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("現ﾃﾞｨﾚｸﾄﾘ ") + ShownText(Settings.DirPath), start);
+    PromptForDirectory(chosen.isEmpty() ? Settings.DirPath
+                                        : QFile::encodeName(chosen).toStdString());
 }
 
-void TForm1::PromptForDirectory(const QString& startText) {
+void TForm1::PromptForDirectory(const std::string& startPath) {
     CommandLineMode = "5";
     Edit1->setEnabled(true);
     ListBox1->setEnabled(false);
     SetMessage(QStringLiteral("現ﾃﾞｨﾚｸﾄﾘ ") + ShownText(Settings.DirPath) +
                QStringLiteral(" -->>>変更後 "));
-    Edit1->setText(startText);
+    ShowPathInField(Edit1, startPath);
     Edit1->setFocus();
 }
 
@@ -178,20 +181,19 @@ void TForm1::CopyUnderNewName() {
 }
 
 void TForm1::ChangeToTypedDirectory() {
-    PendingDirectory =
-        ResolveTypedPath(Edit1->text().toStdString(), Settings.DirPath, DefaultDirPath());
+    PendingDirectory = ResolveTypedPath(PathInField(Edit1), Settings.DirPath, DefaultDirPath());
     Edit1->clear();
     std::error_code ec;
     if (PendingDirectory == "/" || std::filesystem::is_directory(PendingDirectory, ec)) {
         Settings.DirPath = PendingDirectory;
     } else {
-        LastAnswer =
-            ShowBox(this, {BoxIcon::Exclamation,
-                           BoxButtons::YesNo,
-                           QStringLiteral("警告"),
-                           QStringLiteral("ディレクトリが有りません。\n") +
-                               ShownText(PendingDirectory) + QStringLiteral("を作成しますか？"),
-                           {}});
+        LastAnswer = ShowBoxAtCorner(this, {BoxIcon::Exclamation,
+                                            BoxButtons::YesNo,
+                                            QStringLiteral("警告"),
+                                            QStringLiteral("ディレクトリが有りません。\n") +
+                                                ShownText(PendingDirectory) +
+                                                QStringLiteral("を作成しますか？"),
+                                            {}});
         std::string error;
         if (LastAnswer == kAnswerYes && MakeDirectoryPath(PendingDirectory, &error))
             Settings.DirPath = PendingDirectory;

@@ -33,14 +33,14 @@ uint64_t TForm1::LoadFileIntoView(const std::string& name) {
     const bool ask = file.text.empty() || file.textAfterNul;
     RichEdit1->SetText(std::move(file.text));
     if (ask) {
-        LastAnswer =
-            ShowBox(this, {BoxIcon::Exclamation,
-                           BoxButtons::YesNo,
-                           QStringLiteral("警告"),
-                           QStringLiteral("ファイル形式が違います。\n"
-                                          "そのまま読み込みは可能ですが、データの一部読み込めない"
-                                          "可能性が有ります。\n読み込み開始は「はい(Y)」"),
-                           {}});
+        LastAnswer = ShowBoxAtCorner(
+            this, {BoxIcon::Exclamation,
+                   BoxButtons::YesNo,
+                   QStringLiteral("警告"),
+                   QStringLiteral("ファイル形式が違います。\n"
+                                  "そのまま読み込みは可能ですが、データの一部読み込めない"
+                                  "可能性が有ります。\n読み込み開始は「はい(Y)」"),
+                   {}});
         if (LastAnswer == kAnswerYes) {
             // Every piece a line: gathered first, so the view takes them in one go.
             std::string lines;

@@ -7,10 +7,12 @@
 #include "files/qt/TransferDialogs.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/PathField.h"
 #include "platform/qt/ScreenSaver.h"
 #include "transfer/TransferLog.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,10 +25,6 @@ namespace {
 // "/" separates folders here, so "\" takes its place among the refused characters.
 const QString kRefused = QStringLiteral("\\,;*?<>|.");
 const QString kRefusedText = QStringLiteral("この文字はフォルダー名に使えません。\n\\:,;*?<>|.");
-
-std::string Bytes(const QString& text) {
-    return text.toStdString();
-}
 
 } // namespace
 
@@ -60,6 +58,11 @@ TPlusCopyForm::TPlusCopyForm(QWidget* parent) : QDialog(parent) {
 
     ComboBox1->lineEdit()->installEventFilter(this);
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { ComboBox1Change(); });
+    // A history entry chosen from the list goes back with its own bytes.
+    connect(ComboBox1, &QComboBox::activated, this, [this](int index) {
+        ShowPathInField(ComboBox1->lineEdit(),
+                        ComboBox1->itemData(index).toByteArray().toStdString());
+    });
     connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this] { CheckTypedText(); });
     connect(Button1, &QPushButton::clicked, this, &TPlusCopyForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
@@ -78,18 +81,18 @@ std::string TPlusCopyForm::FileName(int index) const {
 std::vector<std::string> TPlusCopyForm::HistoryEntries() const {
     std::vector<std::string> entries;
     for (int i = 0; i < ComboBox1->count(); ++i)
-        entries.push_back(Bytes(ComboBox1->itemText(i)));
+        entries.push_back(ComboBox1->itemData(i).toByteArray().toStdString());
     return entries;
 }
 
 void TPlusCopyForm::SetHistoryEntries(const std::vector<std::string>& entries) {
-    QString text = ComboBox1->currentText();
+    const std::string path = PathInField(ComboBox1->lineEdit());
     ComboBox1->blockSignals(true);
     ComboBox1->clear();
     for (const std::string& entry : entries)
-        ComboBox1->addItem(QString::fromStdString(entry));
+        ComboBox1->addItem(ShownText(entry), QByteArray::fromStdString(entry));
     ComboBox1->setCurrentIndex(-1);
-    ComboBox1->setEditText(text);
+    ShowPathInField(ComboBox1->lineEdit(), path);
     ComboBox1->blockSignals(false);
 }
 
@@ -113,11 +116,11 @@ void TPlusCopyForm::FormShow() {
     Label2->setText(CopyFlag ? QStringLiteral("ｺﾋﾟｰ先") : QStringLiteral("移動先"));
     Button1->setEnabled(false);
     std::vector<std::string> entries;
-    if (LoadHistory(historyFile, entries)) {
+    if (LoadHistory(historyFile, entries, HistoryKind::Paths)) {
         SetHistoryEntries(entries);
         if (!entries.empty()) {
             Button1->setEnabled(true);
-            ComboBox1->setEditText(QString::fromStdString(entries.front()));
+            ShowPathInField(ComboBox1->lineEdit(), entries.front());
         }
     }
     ComboBox1->setFocus();
@@ -168,11 +171,12 @@ bool TPlusCopyForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TPlusCopyForm::Button3Click() {
-    QString start = QString::fromStdString(DirPath);
-    QString title = QStringLiteral("現ﾃﾞｨﾚｸﾄﾘ ") + start;
+    QString start = QFile::decodeName(QByteArray::fromStdString(DirPath));
+    QString title = QStringLiteral("現ﾃﾞｨﾚｸﾄﾘ ") + ShownText(DirPath);
     QString chosen = browseForTest ? browseForTest(title, start)
                                    : QFileDialog::getExistingDirectory(this, title, start);
-    ComboBox1->setEditText(chosen.isEmpty() ? start : chosen);
+    ShowPathInField(ComboBox1->lineEdit(),
+                    chosen.isEmpty() ? DirPath : QFile::encodeName(chosen).toStdString());
     Button1->setEnabled(!ComboBox1->currentText().isEmpty());
     ComboBox1->setFocus();
 }
@@ -184,14 +188,15 @@ void TPlusCopyForm::Button1Click() {
         ComboBox1->setFocus();
         return;
     }
+    const std::string typedPath = PathInField(ComboBox1->lineEdit());
     std::vector<std::string> entries = HistoryEntries();
-    UpdateHistory(entries, Bytes(typed));
+    UpdateHistory(entries, typedPath);
     SetHistoryEntries(entries);
 
-    std::string dest = ResolveTypedPath(Bytes(typed), DirPath, DefaultDirPath());
+    std::string dest = ResolveTypedPath(typedPath, DirPath, DefaultDirPath());
     std::error_code ec;
     if (dest != "/" && !std::filesystem::is_directory(dest, ec)) {
-        int answer = ShowBox(
+        int answer = ShowBoxAtCorner(
             this, {BoxIcon::Exclamation,
                    BoxButtons::YesNo,
                    QStringLiteral("警告"),
@@ -207,16 +212,16 @@ void TPlusCopyForm::Button1Click() {
             }
         } else {
             dest = DirPath;
-            ComboBox1->setEditText(QString::fromStdString(DirPath));
+            ShowPathInField(ComboBox1->lineEdit(), DirPath);
         }
     }
     if (IsSameFolder(dest, DirPath)) {
-        ShowBox(this,
-                {BoxIcon::Exclamation,
-                 BoxButtons::Ok,
-                 QStringLiteral("警告"),
-                 QString::fromStdString(DirPath) + QStringLiteral("のﾌｫﾙﾀﾞｰにはｺﾋﾟｰは出来ません。"),
-                 {}});
+        ShowBoxAtCorner(this,
+                        {BoxIcon::Exclamation,
+                         BoxButtons::Yes,
+                         QStringLiteral("警告"),
+                         ShownText(DirPath) + QStringLiteral("のﾌｫﾙﾀﾞｰにはｺﾋﾟｰは出来ません。"),
+                         {}});
         ComboBox1->setFocus();
         return;
     }

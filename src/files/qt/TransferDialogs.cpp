@@ -1,5 +1,6 @@
 #include "files/qt/TransferDialogs.h"
 
+#include "platform/PathText.h"
 #include "platform/TextCodec.h"
 
 #include <QApplication>
@@ -22,7 +23,8 @@ ReplaceAnswerer& Answerer() {
 } // namespace
 
 QString ShownText(std::string_view bytes) {
-    return QString::fromStdString(DecodeToUtf8(bytes));
+    // Name by name: a Shift-JIS folder in a UTF-8 path shows right.
+    return QString::fromStdString(PathToText(bytes));
 }
 
 void SetReplaceAnswererForTest(ReplaceAnswerer answerer) {

@@ -93,6 +93,15 @@ int ShowBox(QWidget* parent, const BoxRequest& request) {
     }
 }
 
+QPoint BoxCornerOf(const QWidget* window) {
+    return window->frameGeometry().topLeft() + QPoint(50, 50);
+}
+
+int ShowBoxAtCorner(QWidget* window, BoxRequest request) {
+    request.position = BoxCornerOf(window);
+    return ShowBox(window, request);
+}
+
 void ShowRefusal(QWidget* parent, const QString& text) {
     ShowBox(parent, {BoxIcon::Stop, BoxButtons::Ok, QStringLiteral("確認"), text, {}});
 }

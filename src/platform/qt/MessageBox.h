@@ -26,6 +26,10 @@ struct BoxRequest {
 };
 
 int ShowBox(QWidget* parent, const BoxRequest& request);
+// The boxes that stand 50 pixels right of and below a window's top-left corner
+// (its frame) rather than centred: the one place that computes that corner.
+QPoint BoxCornerOf(const QWidget* window);
+int ShowBoxAtCorner(QWidget* window, BoxRequest request);
 
 // Conventions shared by every Part: refusals, completions, nothing to do, questions.
 void ShowRefusal(QWidget* parent, const QString& text);     // stop icon, "確認"

@@ -1,12 +1,11 @@
-// A line edit that shows a path or a command holding one: it remembers the bytes it
-// was given and the encoding it decoded them from, so that text the operator left
-// unchanged goes back byte for byte and edited text is encoded the same way.
+// A text field that shows a path: it remembers the bytes it was given, so that
+// PathInField returns them unchanged when the operator left the text as it was,
+// and encodes an edited text back as PathText describes.
 #pragma once
 
 #include <string>
-#include <string_view>
 
 class QLineEdit;
 
-void SetPathText(QLineEdit* edit, std::string_view bytes);
-std::string PathTextBytes(const QLineEdit* edit);
+void ShowPathInField(QLineEdit* field, const std::string& path);
+std::string PathInField(const QLineEdit* field);

@@ -201,13 +201,11 @@ CommPanelTexts TCommSettingsPanel::Texts() const {
 void TCommSettingsPanel::SaveCommSettings() {
     const CommRefusal refusal = StoreCommTexts(Texts(), form_->Settings);
     if (refusal != CommRefusal::None) {
-        BoxRequest box{BoxIcon::Stop,
-                       BoxButtons::Yes,
-                       QStringLiteral("エラー"),
-                       QStringLiteral("入力データを確認してください。"),
-                       {}};
-        box.position = form_->frameGeometry().topLeft() + QPoint(50, 50);
-        ShowBox(form_, box);
+        ShowBoxAtCorner(form_, {BoxIcon::Stop,
+                                BoxButtons::Yes,
+                                QStringLiteral("エラー"),
+                                QStringLiteral("入力データを確認してください。"),
+                                {}});
         FocusField(refusal == CommRefusal::Speed1 ? ComboBox1 : ComboBox3);
         return;
     }

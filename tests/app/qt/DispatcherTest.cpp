@@ -336,3 +336,80 @@ TEST_F(Dispatcher, AColumnClickResortsTheOtherWayAndKeepsRowsAndEntriesTogether)
 }
 
 } // namespace
+
+TEST_F(Dispatcher, AltCombinationsNeverRunThePlainLettersCommand) {
+    Files(2);
+    Start();
+    boxes.clear(); // the start-up port checks
+    form->ListBox1->SetItemIndex(1);
+    // Alt+D once asked to delete and Alt+S opened the sort panel: they belong to the
+    // application menu, like Alt alone.
+    for (Qt::Key key : {Qt::Key_D, Qt::Key_S, Qt::Key_C, Qt::Key_M, Qt::Key_V, Qt::Key_O,
+                        Qt::Key_F5, Qt::Key_Space, Qt::Key_Home, Qt::Key_Alt}) {
+        Key(key, Qt::AltModifier);
+        EXPECT_TRUE(boxes.empty()) << key;
+        EXPECT_FALSE(form->GroupBox3->isVisible()) << key;
+        EXPECT_FALSE(form->GroupBox2->isVisible()) << key;
+        EXPECT_FALSE(form->Edit1->isEnabled()) << key;
+        EXPECT_TRUE(Marked().empty()) << key;
+        EXPECT_EQ(Current(), 1) << key;
+    }
+    Key(Qt::Key_D); // the plain letter still asks
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST_F(Dispatcher, EditorInformationAndRenameRefuseWithoutTheirRow) {
+    std::filesystem::create_directory(work() / "SUB");
+    Files(1);
+    Start();
+    ASSERT_EQ(form->ListBox1->Count(), 3);
+    const QString noFile = "ﾌｧｲﾙを選択して下さい。\n(複数のﾌｧｲﾙ選択は不可です。)";
+    const QString noEntry = "ﾌｧｲﾙ（ﾌｫﾙﾀﾞ）を選択して下さい。";
+    struct Case {
+        Qt::Key key;
+        int row; // -1 none, 0 parent, 1 folder, 2 file
+        QString refusal;
+    };
+    const Case cases[] = {
+        // E on a file row starts the editor: ExtAppsCommandTest runs it with a recording
+        // script, so no real editor starts here.
+        {Qt::Key_E, -1, noFile},  {Qt::Key_E, 0, noFile}, {Qt::Key_E, 1, noFile},
+        {Qt::Key_I, -1, noEntry}, {Qt::Key_I, 0, {}},     {Qt::Key_I, 1, {}},
+        {Qt::Key_R, -1, noEntry}, {Qt::Key_R, 0, {}},     {Qt::Key_R, 2, {}},
+    };
+    for (const Case& c : cases) {
+        boxes.clear();
+        form->ListBox1->SetItemIndex(c.row);
+        Key(c.key);
+        const std::string what = std::to_string(c.key) + " on row " + std::to_string(c.row);
+        if (c.refusal.isEmpty()) {
+            EXPECT_TRUE(boxes.empty()) << what;
+            continue;
+        }
+        ASSERT_EQ(boxes.size(), 1u) << what;
+        EXPECT_EQ(boxes[0].text, c.refusal) << what;
+        EXPECT_EQ(boxes[0].caption, "確認");
+        EXPECT_EQ(boxes[0].icon, BoxIcon::Stop);
+    }
+}
+
+TEST_F(Dispatcher, TheTransferLegendsStopWordsStandInItsClickZone) {
+    Start();
+    EXPECT_EQ(form->Label16->font(), form->Label1->font());
+    const QFontMetrics metrics(form->Label16->font());
+    const QString text = form->Label16->text();
+    const int stopAt = text.indexOf("中止");
+    const int left = metrics.horizontalAdvance(text.left(stopAt));
+    const int right = metrics.horizontalAdvance(text);
+    EXPECT_GE(left, 220);
+    EXPECT_LE(right, 340);
+    EXPECT_LE(right, form->Label16->width());
+
+    KeyRecorder recorder;
+    form->ListBox1->installEventFilter(&recorder);
+    form->GroupBox2->show();
+    QTest::mouseClick(form->Label16, Qt::LeftButton, {}, QPoint((left + right) / 2, 8));
+    QCoreApplication::processEvents();
+    using Keys = std::vector<std::pair<QEvent::Type, int>>;
+    EXPECT_EQ(recorder.keys, (Keys{{QEvent::KeyPress, Qt::Key_F3}}));
+}

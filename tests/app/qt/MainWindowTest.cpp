@@ -1,16 +1,20 @@
 #include "app/qt/MainLegends.h"
+#include "app/qt/MainTransferHost.h"
 #include "app/qt/Mainunit1.h"
+#include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
 #include "platform/FileWrite.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/MessageBox.h"
 #include "support/TempDir.h"
+#include "transfer/TransferHost.h"
 #include "ui/StatusPanels.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -229,4 +233,85 @@ TEST_F(MainWindow, DialogsCentreOnTheRememberedRectangle) {
     dialog.resize(301, 200);
     form->CentreDialog(&dialog);
     EXPECT_EQ(dialog.pos(), QPoint(100 + 364 - 150, 50 + 259 - 100));
+}
+
+TEST_F(MainWindow, ASettingsFileThatCannotBeReadStartsWithDefaultsAndIsNotReplaced) {
+    std::filesystem::create_directories(home / "Dravik.INI");
+    auto form = Start();
+    EXPECT_EQ(form->Settings.DirPath, DefaultDirPath());
+    EXPECT_FALSE(form->SettingsReadError.empty());
+    boxes.clear();
+    form->FormCloseQuery();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.startsWith("設定ファイルを保存できませんでした。"));
+    EXPECT_TRUE(form->SettingsSaveFailed);
+    EXPECT_TRUE(std::filesystem::is_directory(home / "Dravik.INI"));
+}
+
+TEST_F(MainWindow, TheDataViewFitsItsPanelInEveryMode) {
+    WriteIni("");
+    std::filesystem::create_directories(work());
+    home.Write("work/O0001.NC", "O0001\r\nG1X10.Y20.Z-5.F100\r\nM30\r\n%\r\n");
+    auto form = Start();
+    form->show();
+    form->ListDirectory(false, false, false);
+    auto fits = [&](const char* mode, int width) {
+        SCOPED_TRACE(mode);
+        ASSERT_TRUE(form->GroupBox2->isVisible());
+        EXPECT_EQ(form->GroupBox2->width(), width);
+        const QRect view = form->RichEdit1->geometry();
+        EXPECT_LE(view.right(), form->GroupBox2->width() - 1 - view.left());
+        // Both scroll bars stand inside the panel, the vertical one at the view's right.
+        for (QWidget* bar : {static_cast<QWidget*>(form->RichEdit1->verticalScrollBar()),
+                             static_cast<QWidget*>(form->RichEdit1->horizontalScrollBar())}) {
+            EXPECT_TRUE(bar->isVisible());
+            const QRect inPanel(bar->mapTo(form->GroupBox2, QPoint(0, 0)), bar->size());
+            EXPECT_TRUE(form->GroupBox2->rect().contains(inPanel))
+                << inPanel.x() << "+" << inPanel.width();
+        }
+        EXPECT_LE(form->Label16->geometry().right(), form->GroupBox2->width());
+    };
+    form->ListBox1->SetItemIndex(1);
+    ASSERT_TRUE(form->FileList.IsFileRow(1)) << form->FileList.RowCount();
+    form->ViewFile();
+    fits("viewer", 350);
+    form->RichEdit1KeyDown(Qt::Key_Escape);
+    form->ShowTransferLog();
+    fits("transfer log", 350);
+    // The receive panel widens it again.
+    form->GroupBox2->setGeometry(24, 96, 650, form->GroupBox2->height());
+    fits("receive", 650);
+    form->GroupBox2->setGeometry(328, 184, 350, form->GroupBox2->height());
+    fits("single-file send", 350);
+}
+
+TEST_F(MainWindow, TheJobsErrorAndWarningBoxesStandAtTheWindowsCorner) {
+    WriteIni("");
+    auto form = Start();
+    form->move(90, 60);
+    const QPoint corner = form->frameGeometry().topLeft() + QPoint(50, 50);
+    TransferHost& host = MainTransferHost(*form);
+    struct Case {
+        HostBox kind;
+        bool question;
+        bool atCorner;
+    };
+    const Case cases[] = {
+        {HostBox::Warning, true, true},   // "ＮＣ装置側の準備…"
+        {HostBox::Error, false, true},    // the auto-select error
+        {HostBox::Question, true, false}, // centred like every other box
+        {HostBox::Plain, false, false},   {HostBox::Information, false, false},
+    };
+    for (const Case& c : cases) {
+        boxes.clear();
+        if (c.question)
+            host.AskYesNo(c.kind, "", "?");
+        else
+            host.ShowBox(c.kind, "", "!");
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].position.has_value(), c.atCorner) << int(c.kind);
+        if (c.atCorner) {
+            EXPECT_EQ(*boxes[0].position, corner);
+        }
+    }
 }

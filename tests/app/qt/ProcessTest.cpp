@@ -5,17 +5,28 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
+#include <functional>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-pid_t StartProgram(const std::filesystem::path& home) {
+// asNobody runs it as an unprivileged user, for whom a mode-000 file cannot be read.
+pid_t StartProgram(const std::filesystem::path& home, bool asNobody = false) {
     pid_t pid = fork();
     if (pid == 0) {
         setenv("DRAVIK_HOME", home.c_str(), 1);
+        setenv("HOME", home.c_str(), 1);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        execl(DRAVIK_EXE, DRAVIK_EXE, static_cast<char*>(nullptr));
+        if (asNobody) {
+            unsetenv("XDG_RUNTIME_DIR");
+            execl("/usr/bin/setpriv", "setpriv", "--reuid=nobody", "--regid=nogroup",
+                  "--clear-groups", DRAVIK_EXE, static_cast<char*>(nullptr));
+        } else {
+            execl(DRAVIK_EXE, DRAVIK_EXE, static_cast<char*>(nullptr));
+        }
         _exit(127);
     }
     return pid;
@@ -50,4 +61,35 @@ TEST(Process, SecondCopyEndsAtOnceAndTheFirstKeepsRunning) {
 
     kill(first, SIGKILL);
     waitpid(first, &status, 0);
+}
+
+TEST(Process, ASettingsFileThatCannotBeReadNeverEndsTheProgram) {
+    struct Case {
+        const char* what;
+        std::function<void(const std::filesystem::path& ini)> make;
+        bool asNobody;
+    };
+    const Case cases[] = {
+        {"a folder", [](const auto& ini) { std::filesystem::create_directory(ini); }, false},
+        {"a FIFO", [](const auto& ini) { ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0); }, false},
+        {"no read permission",
+         [](const auto& ini) {
+             std::ofstream(ini) << "[Setting]\r\n";
+             std::filesystem::permissions(ini, std::filesystem::perms::none);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir home;
+        std::filesystem::permissions(home.path(), std::filesystem::perms::all);
+        c.make(home / "Dravik.INI");
+        pid_t pid = StartProgram(home.path(), c.asNobody);
+        int status = 0;
+        // An uncaught read error once aborted it at once.
+        EXPECT_FALSE(Exited(pid, &status, 15))
+            << "ended with status " << status << (WIFSIGNALED(status) ? " (signal)" : "");
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
 }

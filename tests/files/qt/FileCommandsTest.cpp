@@ -359,3 +359,44 @@ TEST_F(FileCommands, KeystrokesFromTheList) {
 }
 
 } // namespace
+
+TEST_F(FileCommands, AShiftJisFolderGoesBackByteForByteThroughF5) {
+    const std::string sjis = "\x89\xc1\x8d\x48"; // "加工" from a Windows share
+    fs::create_directory(work() / sjis);
+    auto form = Start();
+    form->Settings.DirPath = (work() / sjis).string(); // entered from the list
+
+    // Enter on the field as shown once made a new folder named with replacement characters.
+    form->ChangeDirectory();
+    EXPECT_EQ(form->Edit1->text(), QString::fromStdString(work().string()) + "/加工");
+    QTest::keyClick(form->Edit1, Qt::Key_Return);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(form->Settings.DirPath, (work() / sjis).string());
+
+    // An edited path keeps the folder's bytes and names the new level the same way.
+    form->ChangeDirectory();
+    form->Edit1->end(false);
+    form->Edit1->insert("/加工"); // as an input method commits it
+    QTest::keyClick(form->Edit1, Qt::Key_Return);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].position.has_value()); // the create question stands at the corner
+    EXPECT_EQ(*boxes[0].position, form->frameGeometry().topLeft() + QPoint(50, 50));
+    EXPECT_EQ(form->Settings.DirPath, (work() / sjis / sjis).string());
+    EXPECT_TRUE(fs::is_directory(work() / sjis / sjis));
+    EXPECT_EQ(std::distance(fs::directory_iterator(work()), fs::directory_iterator()), 1);
+}
+
+TEST_F(FileCommands, TheFileFormatQuestionStandsAtTheWindowsCorner) {
+    home.Write("work/EMPTY.NC", "");
+    home.Write("work/NUL.NC", std::string("O1\0G1\n", 6));
+    auto form = Start();
+    form->move(120, 80);
+    for (const char* name : {"EMPTY.NC", "NUL.NC"}) {
+        boxes.clear();
+        answer = kAnswerNo;
+        form->LoadFileIntoView(name);
+        ASSERT_EQ(boxes.size(), 1u) << name;
+        ASSERT_TRUE(boxes[0].position.has_value()) << name;
+        EXPECT_EQ(*boxes[0].position, form->frameGeometry().topLeft() + QPoint(50, 50));
+    }
+}

@@ -137,3 +137,39 @@ TEST_F(PlusCopyFixture, DestinationCharactersAndCancel) {
 }
 
 } // namespace
+
+TEST_F(PlusCopyFixture, TheQuestionAndTheRefusalStandAtTheDialogsCornerWithTheirButtons) {
+    form.move(200, 150);
+    answer = kAnswerNo;
+    Ok((dir / "OTHER").string());
+    ASSERT_EQ(boxes.size(), 2u); // the missing folder, then the same folder after the No
+    const QPoint corner = form.frameGeometry().topLeft() + QPoint(50, 50);
+    for (const BoxRequest& box : boxes) {
+        ASSERT_TRUE(box.position.has_value()) << box.text.toStdString();
+        EXPECT_EQ(*box.position, corner);
+    }
+    EXPECT_EQ(boxes[0].buttons, BoxButtons::YesNo);
+    EXPECT_EQ(boxes[1].buttons, BoxButtons::Yes);
+}
+
+TEST_F(PlusCopyFixture, AShiftJisDestinationGoesBackByteForByte) {
+    const std::string sjis = "\x89\xc1\x8d\x48"; // "加工" from a Windows share
+    fs::create_directory(dir / sjis);
+    const std::string dest = (dir / sjis).string();
+    dir.Write("Path.lst", dest + "\r\n");
+    form.FormShow();
+    EXPECT_EQ(form.ComboBox1->currentText(), QString::fromStdString(dir.path().string()) + "/加工");
+    QTest::keyClick(form.ComboBox1->lineEdit(), Qt::Key_Return);
+    EXPECT_TRUE(boxes.empty()); // no question: the folder exists under its own bytes
+    ASSERT_EQ(transfers.size(), 1u);
+    EXPECT_EQ(transfers[0].second, dest);
+    EXPECT_EQ(TempDir::Read(dir / "Path.lst").substr(0, dest.size() + 2), dest + "\r\n");
+
+    // Chosen again from the history list after other text was typed.
+    QTest::keyClicks(form.ComboBox1->lineEdit(), "X");
+    form.ComboBox1->setCurrentIndex(0);
+    emit form.ComboBox1->activated(0);
+    form.Button1Click();
+    ASSERT_EQ(transfers.size(), 2u);
+    EXPECT_EQ(transfers[1].second, dest);
+}
