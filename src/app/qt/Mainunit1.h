@@ -27,6 +27,7 @@ class FileListBox;
 class TCommSettingsPanel;
 class TOptionForm;
 class TPlusCopyForm;
+class TBai2Form;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -226,6 +227,10 @@ public:
     // The communication settings panel inside GroupBox1, and the dialogs.
     TCommSettingsPanel* CommPanel = nullptr;
     TOptionForm* OptionForm = nullptr;
+
+    // The doubling dialog (MainDoubleAxis.cpp), made at its first use.
+    TBai2Form* Bai2Form = nullptr;
+    TBai2Form* DoublingForm();
 
     // Applies ListColumn: 1 to 4 columns at width 616 (help beside), 5 at 728.
     void ApplyListColumn();

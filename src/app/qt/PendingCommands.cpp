@@ -25,9 +25,6 @@ void TForm1::FindFiles() {}
 void TForm1::OpenEditorSetup() {}
 
 // ---
-void TForm1::DoubleAxis() {}
-
-// ---
 void TForm1::ShowFileInfo() {}
 
 // ---

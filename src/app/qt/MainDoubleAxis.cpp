@@ -1,0 +1,46 @@
+// The doubling command (H): the selected file into the data view, the "_2" name,
+// and the doubling dialog shown modally over the main window.
+#include "app/qt/Mainunit1.h"
+
+#include "files/qt/DataView.h"
+#include "files/qt/FileListBox.h"
+#include "nctools/AxisDoubling.h"
+#include "nctools/qt/Bai2.h"
+
+#include <memory>
+
+namespace {
+
+class TMainBai2Host : public TBai2Host {
+public:
+    explicit TMainBai2Host(TForm1& form) : form_(form) {}
+    DataView& View() override { return *form_.RichEdit1; }
+    void Relist() override { form_.ListDirectory(false, true, false); }
+    void RestoreLegend() override { form_.ShowNormalLegend(); }
+
+private:
+    TForm1& form_;
+};
+
+} // namespace
+
+TBai2Form* TForm1::DoublingForm() {
+    if (!Bai2Form) {
+        // The host lives as long as the dialog, which the window owns.
+        auto* host = new TMainBai2Host(*this);
+        Bai2Form = new TBai2Form(*host, this);
+        connect(Bai2Form, &QObject::destroyed, [host] { delete host; });
+    }
+    return Bai2Form;
+}
+
+// The dispatcher has checked that the current row is a file row.
+void TForm1::DoubleAxis() {
+    const int row = ListBox1->ItemIndex();
+    const std::string name = FileList.files[size_t(FileList.RowToFileIndex(row))].name;
+    LoadFileIntoView(name);
+    TBai2Form* form = DoublingForm();
+    form->Prepare(Settings.DirPath, name, DoubledFileName(name, Settings.Mask));
+    RememberWindowRect();
+    form->exec();
+}
