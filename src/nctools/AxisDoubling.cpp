@@ -49,10 +49,6 @@ void IncrementDigits(std::string& digits) {
 
 } // namespace
 
-bool AxisKeyAccepted(char32_t c) {
-    return c == '\b' || (c < 0x80 && kAxisLetters.find(static_cast<char>(c)) != std::string::npos);
-}
-
 char AxisFromField(std::string_view text) {
     if (text.size() != 1 || kAxisLetters.find(text[0]) == std::string_view::npos)
         return 0;

@@ -15,9 +15,6 @@ class TextDocument;
 inline constexpr std::string_view kAxisLetters = "XxYyZzIiJjKkUuVvWw";
 inline constexpr std::string_view kNumberCharacters = "0123456789.- ";
 
-// True for an axis letter or backspace: the only keys the axis field takes.
-bool AxisKeyAccepted(char32_t c);
-
 // What the dialog works with: the axis (the field starts empty at every showing, so
 // nothing is kept between uses), the working directory and both file names.
 struct DoublingOptions {

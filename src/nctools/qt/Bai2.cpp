@@ -3,6 +3,7 @@
 #include "files/FileLoading.h"
 #include "files/qt/DataView.h"
 #include "platform/TextCodec.h"
+#include "platform/qt/FieldRule.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ScreenSaver.h"
 #include "transfer/TransferLog.h"
@@ -20,6 +21,10 @@ namespace {
 QString Shown(std::string_view bytes) {
     const std::string text = DecodeToUtf8(bytes);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+FieldRule AxisRule() {
+    return {QString::fromLatin1(kAxisLetters.data(), qsizetype(kAxisLetters.size()))};
 }
 
 // Lines longer than this are cut in the message that names them.
@@ -53,6 +58,8 @@ TBai2Form::TBai2Form(TBai2Host& host, QWidget* parent) : QDialog(parent), host_(
     layout->addWidget(ProgressBar1, 4, 0, 1, 3);
 
     Edit1->installEventFilter(this);
+    // Text committed by an input method or pasted never passes the key filter.
+    GuardEditedText(Edit1, AxisRule());
     connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
@@ -96,10 +103,7 @@ bool TBai2Form::Edit1KeyPress(QKeyEvent* event) {
             Button1Click();
         return true;
     }
-    const QString text = event->text();
-    if (text.isEmpty() || text.at(0) < QChar(0x20) || text.at(0) == QChar(0x7F))
-        return false; // backspace, arrows and the other keys that type nothing
-    if (!AxisKeyAccepted(text.at(0).unicode())) {
+    if (FilterTypedCharacter(Edit1, event, AxisRule())) {
         ShowBox(this, {BoxIcon::Stop,
                        BoxButtons::Ok,
                        QStringLiteral("確認"),
@@ -111,13 +115,7 @@ bool TBai2Form::Edit1KeyPress(QKeyEvent* event) {
 }
 
 void TBai2Form::Edit1Change() {
-    // Text committed by an input method or pasted never passed the key filter.
-    const QString typed = Edit1->text();
-    if (!typed.isEmpty() && !AxisKeyAccepted(typed.at(0).unicode())) {
-        Edit1->clear();
-        return;
-    }
-    Button1->setEnabled(!running_ && !typed.isEmpty());
+    Button1->setEnabled(!running_ && !Edit1->text().isEmpty());
 }
 
 void TBai2Form::Button1Click() {
