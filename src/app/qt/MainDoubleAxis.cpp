@@ -2,14 +2,22 @@
 // and the doubling dialog shown modally over the main window.
 #include "app/qt/Mainunit1.h"
 
+#include "files/FileLoading.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
 #include "nctools/AxisDoubling.h"
 #include "nctools/qt/Bai2.h"
+#include "platform/TextCodec.h"
+#include "platform/qt/MessageBox.h"
 
 #include <memory>
 
 namespace {
+
+QString DecodedName(const std::string& name) {
+    const std::string text = DecodeToUtf8(name);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 class TMainBai2Host : public TBai2Host {
 public:
@@ -38,7 +46,16 @@ TBai2Form* TForm1::DoublingForm() {
 void TForm1::DoubleAxis() {
     const int row = ListBox1->ItemIndex();
     const std::string name = FileList.files[size_t(FileList.RowToFileIndex(row))].name;
-    LoadFileIntoView(name);
+    const uint64_t size = LoadFileIntoView(name);
+    // Converting a view that does not hold the file would write an empty output and
+    // report it done: a file gone since the listing is refused, and a "No" to the
+    // format question ends the command.
+    if (size == kUnknownFileSize) {
+        ShowRefusal(this, QStringLiteral("ファイル %1 を読み込めません。").arg(DecodedName(name)));
+        return;
+    }
+    if (size > 0 && RichEdit1->LineCount() == 0)
+        return;
     TBai2Form* form = DoublingForm();
     form->Prepare(Settings.DirPath, name, DoubledFileName(name, Settings.Mask));
     RememberWindowRect();

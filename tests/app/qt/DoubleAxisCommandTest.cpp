@@ -68,6 +68,30 @@ TEST_F(DoubleAxisCommand, TwoFilesInARowEachIntoItsOwnOutput) {
     EXPECT_EQ(TempDir::Read(work() / "P7_2.NC"), "G00X1.0\r\n");
 }
 
+// Nothing is converted that the view does not hold: an empty output reported as
+// done would pass for the doubled program.
+TEST_F(DoubleAxisCommand, FileGoneSinceTheListingIsRefused) {
+    std::filesystem::remove(work() / "P7");
+    window.form->ListBox1->SetItemIndex(RowOf("P7"));
+    window.answer = kAnswerNo; // the format question that the empty view brings
+    QTest::keyClick(window.form->ListBox1, Qt::Key_H);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    ASSERT_FALSE(window.boxes.empty());
+    EXPECT_EQ(window.boxes.back().text, "ファイル P7 を読み込めません。");
+    EXPECT_FALSE(std::filesystem::exists(work() / "P7_2.NC"));
+}
+
+TEST_F(DoubleAxisCommand, NoToTheFormatQuestionEndsTheCommand) {
+    window.home.Write("work/BIN.NC", std::string("\0\0X1\n", 5));
+    window.form->ListDirectory(false, false, false);
+    window.form->ListBox1->SetItemIndex(RowOf("BIN.NC"));
+    window.answer = kAnswerNo;
+    QTest::keyClick(window.form->ListBox1, Qt::Key_H);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    ASSERT_EQ(window.boxes.size(), 1u); // the question only
+    EXPECT_FALSE(std::filesystem::exists(work() / "BIN_2.NC"));
+}
+
 TEST_F(DoubleAxisCommand, ParentRowDoesNothing) {
     window.form->ListBox1->SetItemIndex(0); // the parent row
     QTest::keyClick(window.form->ListBox1, Qt::Key_H);
