@@ -104,11 +104,7 @@ bool TBai2Form::Edit1KeyPress(QKeyEvent* event) {
         return true;
     }
     if (FilterTypedCharacter(Edit1, event, AxisRule())) {
-        ShowBox(this, {BoxIcon::Stop,
-                       BoxButtons::Ok,
-                       QStringLiteral("確認"),
-                       QStringLiteral("この文字は変更できません。\n"),
-                       {}});
+        ShowRefusal(this, QStringLiteral("この文字は変更できません。\n"));
         return true;
     }
     return false;
