@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="cmake ninja-build g++ make pkg-config clang-format \
 qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
-fonts-ipafont-gothic fonts-ipafont-mincho"
+fonts-ipafont-gothic fonts-ipafont-mincho mawk"
 
 missing=""
 for p in $PACKAGES; do

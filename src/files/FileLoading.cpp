@@ -78,18 +78,14 @@ private:
 
 } // namespace
 
-ViewFileText ReadFileForView(const std::filesystem::path& path) {
-    ViewFileText out;
-    struct stat st {};
-    int fd = OpenRegular(path, st);
-    if (fd < 0)
-        return out;
-    out.size = static_cast<uint64_t>(st.st_size);
+namespace {
+
+// The whole file copied into memory, for a file the system will not map.
+std::string ReadWhole(int fd, size_t size) {
     std::string bytes;
-    // One byte more, for the line end the document adds behind a last line.
-    bytes.reserve(static_cast<size_t>(st.st_size) + 1);
+    bytes.reserve(size + 1);
     AskForHugePages(bytes.data(), bytes.capacity());
-    bytes.resize(static_cast<size_t>(st.st_size));
+    bytes.resize(size);
     size_t got = 0;
     // The size may change while reading: take what is there.
     while (got < bytes.size()) {
@@ -98,8 +94,35 @@ ViewFileText ReadFileForView(const std::filesystem::path& path) {
             break;
         got += static_cast<size_t>(n);
     }
-    ::close(fd);
     bytes.resize(got);
+    return bytes;
+}
+
+} // namespace
+
+ViewFileText ReadFileForView(const std::filesystem::path& path) {
+    ViewFileText out;
+    struct stat st {};
+    int fd = OpenRegular(path, st);
+    if (fd < 0)
+        return out;
+    out.size = static_cast<uint64_t>(st.st_size);
+    const auto size = static_cast<size_t>(st.st_size);
+    MappedFile mapped;
+    if (mapped.Map(fd, size)) {
+        ::close(fd);
+        const std::string_view bytes = mapped.View();
+        const void* nul = std::memchr(bytes.data(), '\0', bytes.size());
+        size_t length = bytes.size();
+        if (nul) {
+            length = static_cast<size_t>(static_cast<const char*>(nul) - bytes.data());
+            out.textAfterNul = bytes.find_first_not_of('\0', length) != std::string_view::npos;
+        }
+        out.text = DocumentBytes(std::move(mapped), length);
+        return out;
+    }
+    std::string bytes = ReadWhole(fd, size);
+    ::close(fd);
     size_t nul = bytes.find('\0');
     if (nul != std::string::npos) {
         out.textAfterNul = bytes.find_first_not_of('\0', nul) != std::string::npos;

@@ -1,8 +1,10 @@
-// Reading a file for the data view. The whole file is read at once; its text ends
+// Reading a file for the data view. The whole file is mapped at once; its text ends
 // at the first NUL byte, as the view shows it. When that leaves nothing (a NUL
 // first, an empty file) or hides text behind a NUL, the window may read the file
 // line by line instead, in pieces of at most 499 characters.
 #pragma once
+
+#include "files/TextDocument.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -15,12 +17,13 @@ constexpr uint64_t kUnknownFileSize = 4294967295u;
 
 struct ViewFileText {
     uint64_t size = kUnknownFileSize; // as the file system reports it
-    std::string text;                 // the bytes before the first NUL
+    DocumentBytes text;               // the bytes before the first NUL
     bool textAfterNul = false;        // a NUL hides bytes other than NUL behind it
 };
 
-// Reads a regular file whole. A file that cannot be opened, or that is not a regular
-// file (a FIFO would block), gives an unknown size and no text.
+// Reads a regular file whole (a read-only mapping; a copy where it cannot be mapped). A file that
+// cannot be opened, or that is not a regular file (a FIFO would block), gives an unknown size and
+// no text.
 ViewFileText ReadFileForView(const std::filesystem::path& path);
 
 // Reads the file line by line, the way a text-mode read of 499 characters at a time

@@ -37,30 +37,69 @@ void SetFileWriteFaultForTest(FileWriteFault fault) {
     Fault() = std::move(fault);
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         std::string* error) {
+AtomicFileWriter::~AtomicFileWriter() {
+    Abandon();
+}
+
+void AtomicFileWriter::Abandon() {
+    if (fd_ < 0)
+        return;
+    ::close(fd_);
+    ::unlink(temp_.c_str());
+    fd_ = -1;
+}
+
+bool AtomicFileWriter::Open(const std::filesystem::path& path, std::string* error) {
+    Abandon();
+    path_ = path;
     if (Fault()) {
         if (int err = Fault()(path))
             return Fail(error, path, err);
     }
-    std::filesystem::path temp = path;
-    temp += ".tmp";
+    temp_ = path;
+    temp_ += ".tmp";
     mode_t mode = 0644;
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0)
         mode = st.st_mode & 07777;
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0)
-        return Fail(error, path, errno);
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    int err = errno;
-    ::close(fd);
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        err = ok ? errno : err;
-        ::unlink(temp.c_str());
-        return Fail(error, path, err ? err : EIO);
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    return fd_ >= 0 ? true : Fail(error, path, errno);
+}
+
+bool AtomicFileWriter::Write(std::string_view bytes, std::string* error) {
+    if (fd_ < 0)
+        return Fail(error, path_, EBADF);
+    int err = Fault() && faultEachPiece_ ? Fault()(path_) : 0;
+    if (err == 0 && !WriteAll(fd_, bytes))
+        err = errno ? errno : EIO;
+    if (err == 0)
+        return true;
+    Abandon();
+    return Fail(error, path_, err);
+}
+
+bool AtomicFileWriter::Commit(bool durable, std::string* error) {
+    if (fd_ < 0)
+        return Fail(error, path_, EBADF);
+    if (durable && ::fsync(fd_) != 0) {
+        int err = errno;
+        Abandon();
+        return Fail(error, path_, err);
+    }
+    ::close(fd_);
+    fd_ = -1;
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp_.c_str());
+        return Fail(error, path_, err);
     }
     return true;
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         std::string* error) {
+    AtomicFileWriter writer(false);
+    return writer.Open(path, error) && writer.Write(bytes, error) && writer.Commit(true, error);
 }
 
 bool AppendToFile(const std::filesystem::path& path, std::string_view bytes, std::string* error) {

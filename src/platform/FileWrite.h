@@ -9,11 +9,41 @@
 #include <string>
 #include <string_view>
 
+// A whole file written in pieces: they go to a temporary file beside the target,
+// which Commit renames over it. Until then the target is untouched, and a writer
+// destroyed without a commit removes its temporary, so a failed write (no
+// permission, disk full) never leaves a half-written file under the target's name.
+class AtomicFileWriter {
+public:
+    AtomicFileWriter() = default;
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+    ~AtomicFileWriter();
+
+    bool Open(const std::filesystem::path& path, std::string* error = nullptr);
+    bool Write(std::string_view bytes, std::string* error = nullptr);
+    // durable: the data reaches the disk before the rename (settings files). NC
+    // outputs of hundreds of MB skip it: the rename still never shows a partial file.
+    bool Commit(bool durable, std::string* error = nullptr);
+
+private:
+    // A whole-file write is one write to the test seam, however it is done.
+    friend bool WriteFileAtomically(const std::filesystem::path&, std::string_view, std::string*);
+    explicit AtomicFileWriter(bool faultEachPiece) : faultEachPiece_(faultEachPiece) {}
+    void Abandon();
+
+    bool faultEachPiece_ = true;
+    int fd_ = -1;
+    std::filesystem::path path_;
+    std::filesystem::path temp_;
+};
+
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::string* error = nullptr);
 bool AppendToFile(const std::filesystem::path& path, std::string_view bytes,
                   std::string* error = nullptr);
 
-// Test seam: when set, called before each write; a non-zero errno fails the write.
+// Test seam: when set, called before each write (each piece of an AtomicFileWriter
+// too); a non-zero errno fails the write.
 using FileWriteFault = std::function<int(const std::filesystem::path&)>;
 void SetFileWriteFaultForTest(FileWriteFault fault);

@@ -1,5 +1,6 @@
 #include "files/FileLoading.h"
 
+#include "files/TextDocument.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -77,6 +78,23 @@ TEST(FileLoading, EachPieceIsTakenOnce) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(Pieces(dir.Write("P.NC", c.bytes)), c.pieces) << c.bytes;
+}
+
+// Another program may shorten a file while the view shows it from its mapping: the
+// lines past the new end read as zeros instead of ending the program.
+TEST(FileLoading, FileShortenedUnderTheViewReadsZeros) {
+    TempDir dir;
+    const std::string page(8192, 'X');
+    const auto path = dir.Write("SHRINK.NC", "G01\n" + page + "\n");
+    ViewFileText file = ReadFileForView(path);
+    TextDocument doc;
+    doc.SetText(std::move(file.text));
+    ASSERT_EQ(doc.LineCount(), 2u);
+    std::filesystem::resize_file(path, 0);
+    const std::string_view line = doc.Line(1);
+    // Its line end is gone too: the line runs to the end of what was mapped.
+    EXPECT_EQ(line.size(), page.size() + 1);
+    EXPECT_EQ(line.find_first_not_of('\0'), std::string_view::npos);
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "files/TextDocument.h"
 
+#include "files/FileLoading.h"
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -122,6 +125,50 @@ TEST(TextDocument, KeepsEveryByteOfALine) {
     doc.SetText(bytes + "\n");
     ASSERT_EQ(doc.LineCount(), 1u);
     EXPECT_EQ(doc.Line(0), bytes);
+}
+
+// A file shown from its mapping: lines longer than the 16 bytes looked at in one go,
+// a last line without a line end (nothing can be appended to a mapping), and edits
+// that store lines beside the mapping while their neighbours stay in it.
+TEST(TextDocument, MappedFileAgreesWithReferenceThroughEdits) {
+    TempDir dir;
+    std::mt19937 random(11);
+    const char alphabet[] = {'G', '0', '1', 'X', '.', '\r', '\n', '\x82', '\xa0'};
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        const int length = static_cast<int>(random() % 400);
+        for (int i = 0; i < length; ++i) {
+            // Mostly text, so that many lines run past one 16-byte block.
+            const size_t pick = random() % 8 == 0 ? random() % sizeof alphabet : random() % 5;
+            text += alphabet[pick];
+        }
+        ViewFileText file = ReadFileForView(dir.Write("R.NC", text));
+        TextDocument doc;
+        doc.SetText(std::move(file.text));
+        std::vector<std::string> expected = ReferenceLines(text);
+        ASSERT_EQ(Lines(doc), expected) << "round " << round;
+        if (expected.empty())
+            continue;
+        const size_t changed = random() % expected.size();
+        doc.ReplaceLine(changed, "X" + expected[changed]);
+        expected[changed] = "X" + expected[changed];
+        doc.AppendLine("M30");
+        expected.push_back("M30");
+        ASSERT_EQ(Lines(doc), expected) << "round " << round;
+    }
+}
+
+TEST(TextDocument, OwnedTextSurvivesMovesOfShortAndLongText) {
+    for (const std::string& text : {std::string("G1\n"), std::string(300, 'N') + "\n"}) {
+        DocumentBytes first(text);
+        DocumentBytes second(std::move(first));
+        DocumentBytes third;
+        third = std::move(second);
+        TextDocument doc;
+        doc.SetText(std::move(third));
+        ASSERT_EQ(doc.LineCount(), 1u);
+        EXPECT_EQ(doc.Line(0), text.substr(0, text.size() - 1));
+    }
 }
 
 } // namespace

@@ -37,6 +37,7 @@ class TAppopenForm;
 class TEditAppForm;
 class TOutAppForm;
 enum class RowRefusal;
+class TBai2Form;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -268,6 +269,9 @@ public:
     TAppopenForm* AppopenForm = nullptr;
     TEditAppForm* EditAppForm = nullptr;
     TOutAppForm* OutAppForm = nullptr;
+    // The doubling dialog (MainDoubleAxis.cpp), made at its first use.
+    TBai2Form* Bai2Form = nullptr;
+    TBai2Form* DoublingForm();
 
     // Applies ListColumn: 1 to 4 columns at width 616 (help beside), 5 at 728.
     void ApplyListColumn();

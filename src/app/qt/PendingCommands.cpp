@@ -13,9 +13,6 @@ void TForm1::SplitFile() {}
 void TForm1::FindFiles() {}
 
 // ---
-void TForm1::DoubleAxis() {}
-
-// ---
 void TForm1::ShowFileInfo() {}
 
 // ---

@@ -136,7 +136,7 @@ void DataView::UpdateScrollBars() {
     horizontal->setSingleStep(CharWidth());
 }
 
-void DataView::SetText(std::string bytes) {
+void DataView::SetText(DocumentBytes bytes) {
     document_.SetText(std::move(bytes));
     caretLine_ = 0;
     caretByte_ = 0;
@@ -147,7 +147,7 @@ void DataView::SetText(std::string bytes) {
 }
 
 void DataView::Clear() {
-    SetText(std::string());
+    SetText(DocumentBytes());
 }
 
 void DataView::AppendLine(std::string_view text) {

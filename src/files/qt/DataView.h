@@ -27,7 +27,7 @@ public:
     std::string_view LineText(size_t index) const { return document_.Line(index); }
 
     // Changes of the text (each repaints and adjusts the scroll bars).
-    void SetText(std::string bytes);
+    void SetText(DocumentBytes bytes);
     void Clear();
     void AppendLine(std::string_view text);
     void ReplaceLine(size_t index, std::string_view text);

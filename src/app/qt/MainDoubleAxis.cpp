@@ -1,0 +1,63 @@
+// The doubling command (H): the selected file into the data view, the "_2" name,
+// and the doubling dialog shown modally over the main window.
+#include "app/qt/Mainunit1.h"
+
+#include "files/FileLoading.h"
+#include "files/qt/DataView.h"
+#include "files/qt/FileListBox.h"
+#include "nctools/AxisDoubling.h"
+#include "nctools/qt/Bai2.h"
+#include "platform/TextCodec.h"
+#include "platform/qt/MessageBox.h"
+
+#include <memory>
+
+namespace {
+
+QString DecodedName(const std::string& name) {
+    const std::string text = DecodeToUtf8(name);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+class TMainBai2Host : public TBai2Host {
+public:
+    explicit TMainBai2Host(TForm1& form) : form_(form) {}
+    DataView& View() override { return *form_.RichEdit1; }
+    void Relist() override { form_.ListDirectory(false, true, false); }
+    void RestoreLegend() override { form_.ShowNormalLegend(); }
+
+private:
+    TForm1& form_;
+};
+
+} // namespace
+
+TBai2Form* TForm1::DoublingForm() {
+    if (!Bai2Form) {
+        // The host lives as long as the dialog, which the window owns.
+        auto* host = new TMainBai2Host(*this);
+        Bai2Form = new TBai2Form(*host, this);
+        connect(Bai2Form, &QObject::destroyed, [host] { delete host; });
+    }
+    return Bai2Form;
+}
+
+// The dispatcher has checked that the current row is a file row.
+void TForm1::DoubleAxis() {
+    const int row = ListBox1->ItemIndex();
+    const std::string name = FileList.files[size_t(FileList.RowToFileIndex(row))].name;
+    const uint64_t size = LoadFileIntoView(name);
+    // Converting a view that does not hold the file would write an empty output and
+    // report it done: a file gone since the listing is refused, and a "No" to the
+    // format question ends the command.
+    if (size == kUnknownFileSize) {
+        ShowRefusal(this, QStringLiteral("ファイル %1 を読み込めません。").arg(DecodedName(name)));
+        return;
+    }
+    if (size > 0 && RichEdit1->LineCount() == 0)
+        return;
+    TBai2Form* form = DoublingForm();
+    form->Prepare(Settings.DirPath, name, DoubledFileName(name, Settings.Mask));
+    RememberWindowRect();
+    form->exec();
+}
