@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,10 @@ class FileListBox;
 class TCommSettingsPanel;
 class TOptionForm;
 class TPlusCopyForm;
+class TFileInfoForm;
+class TFindForm;
+class TRNameForm;
+class TRNameAForm;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -226,6 +231,15 @@ public:
     // The communication settings panel inside GroupBox1, and the dialogs.
     TCommSettingsPanel* CommPanel = nullptr;
     TOptionForm* OptionForm = nullptr;
+
+    // File information, find and rename (app/qt/MainEntryTools.cpp): the dialogs are
+    // made at their first use and live to the end; the wait between two marked files
+    // of a rename goes through renamePause when a test sets it.
+    TFileInfoForm* FileInfoForm();
+    TFindForm* FindForm();
+    TRNameForm* RNameForm();
+    TRNameAForm* RNameAForm();
+    std::function<void(int milliseconds)> renamePause;
 
     // Applies ListColumn: 1 to 4 columns at width 616 (help beside), 5 at 728.
     void ApplyListColumn();

@@ -19,22 +19,13 @@ void TForm1::SplitFile() {}
 void TForm1::LaunchEditor() {}
 
 // ---
-void TForm1::FindFiles() {}
-
-// ---
 void TForm1::OpenEditorSetup() {}
 
 // ---
 void TForm1::DoubleAxis() {}
 
 // ---
-void TForm1::ShowFileInfo() {}
-
-// ---
 void TForm1::SelectDrive() {}
-
-// ---
-void TForm1::RenameFiles() {}
 
 // ---
 void TForm1::OpenAppList() {}
