@@ -50,7 +50,8 @@ FileType DescribeFile(const std::string& path) {
                     !(byContent.inherits(text) && !byName.inherits(text));
     if (nameFits)
         return {byName.comment(), byName};
-    std::string_view extension = ExtensionOf(std::filesystem::path(path).filename().native());
+    const std::string name = std::filesystem::path(path).filename().native();
+    std::string_view extension = ExtensionOf(name);
     if (extension.empty())
         return {QStringLiteral("ﾌｧｲﾙ"), byContent};
     return {ShownText(extension.substr(1)) + QStringLiteral(" ﾌｧｲﾙ"), byContent};
