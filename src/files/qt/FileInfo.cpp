@@ -2,6 +2,7 @@
 
 #include "files/DirectoryScan.h"
 #include "files/RowFormat.h"
+#include "files/qt/HistoryCombo.h"
 #include "files/qt/Rname.h"
 #include "files/qt/TransferDialogs.h"
 #include "platform/qt/MessageBox.h"
@@ -210,10 +211,7 @@ void TFileInfoForm::Edit1KeyPress(QLineEdit* edit, QChar& ch) {
 bool TFileInfoForm::eventFilter(QObject* watched, QEvent* event) {
     auto* edit = qobject_cast<QLineEdit*>(watched);
     if (edit && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        QChar ch = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-                       ? QChar(u'\r')
-                       : (key->text().size() == 1 ? key->text().front() : QChar(0));
+        QChar ch = TypedCharacter(static_cast<QKeyEvent*>(event));
         // Keys without a character (arrows, Delete) keep their meaning.
         if (ch.isNull() || (ch.unicode() < 0x20 && ch != u'\r'))
             return false;

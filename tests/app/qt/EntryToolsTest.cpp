@@ -88,15 +88,6 @@ TEST_F(EntryTools, FindNarrowsUntilAListingOtherThanAResort) {
     EXPECT_TRUE(form.Label7->text().startsWith(
         QString::fromStdString(" Path=" + (work() / "*.NC").string())));
 
-    // The second F: the entry is empty again and the history holds the text.
-    InDialog([this] {
-        TFindForm* dialog = form.FindForm();
-        EXPECT_EQ(dialog->ComboBox1->currentText(), "");
-        EXPECT_EQ(dialog->HistoryEntries(), (std::vector<std::string>{"o1"}));
-        dialog->reject();
-    });
-    Key(Qt::Key_F);
-    EXPECT_EQ(Listed().size(), 5u);
     EXPECT_EQ(TempDir::Read(window.home / "FIND.LST"), "o1\r\n");
 }
 
