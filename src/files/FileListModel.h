@@ -42,8 +42,9 @@ struct FileListModel {
     int rowsPerColumn = 0;
     bool renameRunning = false;
     bool listingRunning = false; // a listing pumps events; none may start inside it
-    // Set by the rename command right before it asks for a listing: the entry under
-    // this name becomes current, whatever the caller's keepSelection says.
+    // Handed over right before a listing (by the rename command and the file
+    // information): the entry under this name, a file or a folder, becomes current,
+    // whatever the caller's keepSelection says.
     std::string renamedName;
 
     int RowCount() const { return static_cast<int>(rows.size()); }

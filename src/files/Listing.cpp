@@ -15,7 +15,9 @@ bool IsRoot(const std::string& dirPath) {
     return dirPath == "/";
 }
 
-std::string PatternText(const TSettings& settings) {
+std::string PatternText(const FileListModel& model, const TSettings& settings) {
+    if (IsNarrowed(model, settings))
+        return " Path=" + DisplayName(model.searchPattern);
     std::string folder = DisplayName(settings.DirPath);
     return " Path=" + JoinPath(folder, settings.ALLFiles == "Y" ? "*.*" : settings.Mask);
 }
@@ -56,7 +58,7 @@ bool ReadEntries(FileListModel& model, const TSettings& settings, ListingView& v
         model.parentRows = 0;
         model.folders.clear();
         model.files.clear();
-        view.ShowScanStart(FormatPathLine(PatternText(settings), -1));
+        view.ShowScanStart(FormatPathLine(PatternText(model, settings), -1));
         scanStarted = true;
     };
     bool any = ScanDirectory(
@@ -95,7 +97,7 @@ void ShowEmptyListing(FileListModel& model, const TSettings& settings, ListingVi
     model.parentRows = IsRoot(settings.DirPath) ? 0 : 1;
     if (model.parentRows)
         model.rows.push_back(ParentRowText(std::max(settings.ListColumn, 3), ""));
-    view.ShowRows(FormatPathLine(PatternText(settings), 0), "", model.rows.empty() ? -1 : 0);
+    view.ShowRows(FormatPathLine(PatternText(model, settings), 0), "", model.rows.empty() ? -1 : 0);
     model.rowsPerColumn = view.RowsPerColumn();
     view.FocusList();
 }
@@ -105,6 +107,13 @@ std::string FolderDate(const std::string& dirPath) {
     if (::stat(dirPath.c_str(), &st) != 0)
         return {};
     return FormatDateTime(st.st_mtim.tv_sec, false);
+}
+
+std::string FileRowText(const RowFormatOptions& options, const TSettings& settings,
+                        const FileEntry& file, bool marked) {
+    std::string row =
+        (marked ? "*" : " ") + FormatRow(options, DisplayName(file.name), file.sizeText, file.date);
+    return settings.op3 == "Y" ? AsciiUpper(row) : row;
 }
 
 void BuildRows(FileListModel& model, const TSettings& settings) {
@@ -120,13 +129,12 @@ void BuildRows(FileListModel& model, const TSettings& settings) {
             FormatRow(options, DisplayName(folder.name), wide ? "" : "<DIR>", folder.date);
         model.rows.push_back((wide ? " <DIR>" : " ") + body);
     }
-    for (const FileEntry& file : model.files)
-        model.rows.push_back(" " +
-                             FormatRow(options, DisplayName(file.name), file.sizeText, file.date));
     if (settings.op3 == "Y") {
         for (std::string& row : model.rows)
             row = AsciiUpper(row);
     }
+    for (const FileEntry& file : model.files)
+        model.rows.push_back(FileRowText(options, settings, file, false));
 }
 
 int FindRow(const FileListModel& model, const std::string& name, bool foldersToo) {
@@ -188,10 +196,18 @@ void ListDirectory(FileListModel& model, const TSettings& settings, ListingView&
     long long count = static_cast<long long>(model.folders.size() + model.files.size());
     int current = ChooseCurrentRow(model, keepSelection);
     ClearMarks(model);
-    view.ShowRows(FormatPathLine(PatternText(settings), count), RowDetailText(model, current),
-                  current);
+    view.ShowRows(FormatPathLine(PatternText(model, settings), count),
+                  RowDetailText(model, current), current);
     model.rowsPerColumn = view.RowsPerColumn();
     model.listingRunning = false;
+}
+
+std::string FileRowText(const TSettings& settings, const FileEntry& file, bool marked) {
+    return FileRowText(RowFormatOptions::From(settings), settings, file, marked);
+}
+
+bool IsNarrowed(const FileListModel& model, const TSettings& settings) {
+    return !model.searchPattern.empty() && model.searchPattern != JoinPath(settings.DirPath, "*.*");
 }
 
 std::string RowDetailText(const FileListModel& model, int row) {

@@ -35,6 +35,13 @@ public:
 void ListDirectory(FileListModel& model, const TSettings& settings, ListingView& view,
                    bool keepPattern, bool keepSelection, bool resortOnly);
 
+// The row text of a file entry, mark column first ("*" when marked).
+std::string FileRowText(const TSettings& settings, const FileEntry& file, bool marked);
+
+// The path line names the find dialog's pattern while the list is narrowed to it, so
+// that the operator sees why files are missing.
+bool IsNarrowed(const FileListModel& model, const TSettings& settings);
+
 // Label8 for a row: the parent row's hint, a folder's or a file's details; empty
 // when there is no such row.
 std::string RowDetailText(const FileListModel& model, int row);

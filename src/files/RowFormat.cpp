@@ -82,6 +82,17 @@ std::string FormatSize(std::uint64_t bytes) {
     return std::string(number) + "MB";
 }
 
+std::string GroupThousands(std::int64_t value) {
+    std::string digits = std::to_string(value < 0 ? -value : value);
+    std::string grouped;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped += ',';
+        grouped += digits[i];
+    }
+    return value < 0 ? "-" + grouped : grouped;
+}
+
 std::string FormatPathLine(std::string_view patternText, long long count) {
     // Cut by columns and padded back, so that a double-width character at the cut
     // never moves the count: "ﾌｧｲﾙ数" always starts at column 68.

@@ -38,6 +38,8 @@ std::string FormatRow(const RowFormatOptions& options, std::string_view displayN
 
 // Size for the detail line: "512ﾊﾞｲﾄ", "1.500KB", "2.000MB".
 std::string FormatSize(std::uint64_t bytes);
+// "###,###,##0" of a byte count.
+std::string GroupThousands(std::int64_t value);
 
 // Label7: the pattern text cut or padded to 67 columns, then the count ("????"
 // while a scan runs, that is when count is negative).

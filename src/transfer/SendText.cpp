@@ -82,17 +82,6 @@ LinePlan PlanLine(std::string_view original, const LineRules& rules) {
     return plan;
 }
 
-std::string GroupThousands(int64_t value) {
-    std::string digits = std::to_string(value < 0 ? -value : value);
-    std::string grouped;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            grouped += ',';
-        grouped += digits[i];
-    }
-    return value < 0 ? "-" + grouped : grouped;
-}
-
 std::string RemainingBytesText(int64_t bytes) {
     return "残り " + GroupThousands(bytes) + "ﾊﾞｲﾄ";
 }

@@ -4,6 +4,8 @@
 // job writes the result one character at a time.
 #pragma once
 
+#include "files/RowFormat.h" // GroupThousands
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,8 +33,6 @@ struct LinePlan {
 };
 LinePlan PlanLine(std::string_view line, const LineRules& rules);
 
-// "###,###,##0" of a byte count.
-std::string GroupThousands(int64_t value);
 // Label17: "残り " + bytes + "ﾊﾞｲﾄ(約 " + time + ")" in its three forms.
 std::string RemainingText(int64_t bytes, int64_t seconds);
 // "残り " + bytes + "ﾊﾞｲﾄ", the text before the first estimate and at the end.

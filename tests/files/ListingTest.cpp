@@ -2,7 +2,10 @@
 // and current row are after each kind of listing, and the bad input a folder can hold.
 #include "files/Listing.h"
 #include "files/DirectoryScan.h"
+#include "files/FindPattern.h"
+#include "platform/TextCodec.h"
 #include "settings/Settings.h"
+#include "support/FakeListingView.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -15,26 +18,6 @@
 #include <fstream>
 
 namespace {
-
-struct FakeView : ListingView {
-    std::vector<std::string> scanLines;
-    std::string pathLine, detailLine;
-    int current = -1;
-    int shows = 0, pumps = 0, driveChanges = 0, focuses = 0;
-
-    void ShowScanStart(const std::string& line) override { scanLines.push_back(line); }
-    void ProcessPendingEvents() override { ++pumps; }
-    void ShowRows(const std::string& path, const std::string& detail, int row) override {
-        pathLine = path;
-        detailLine = detail;
-        current = row;
-        ++shows;
-    }
-    int CurrentRow() const override { return current; }
-    int RowsPerColumn() const override { return 20; }
-    void DriveChanged() override { ++driveChanges; }
-    void FocusList() override { ++focuses; }
-};
 
 struct Listing : ::testing::Test {
     TempDir dir;
@@ -409,6 +392,55 @@ TEST(Wildcard, MatchesWithoutRegardToCase) {
     EXPECT_FALSE(MatchesWildcard("O1000.NCX", "*.NC"));
     EXPECT_FALSE(MatchesWildcard("O100.NC", "O1??0.NC"));
     EXPECT_TRUE(MatchesWildcard("a.b.c", "*.c"));
+}
+
+} // namespace
+
+namespace {
+
+// The find dialog's narrowing as an operator meets it: names in both cases, other
+// extensions, the text with and without its "*", then a re-sort and a re-list.
+TEST_F(Listing, FindNarrowsByNameStartWithoutRegardToCaseAndShowsThePattern) {
+    for (const char* name : {"O1.NC", "O100.NC", "o1234.nc", "O2.NC", "O1.TXT", "XO1.NC"})
+        WriteSized(name, 1);
+    settings.Mask = "*.NC";
+    settings.ALLFiles = "N";
+    settings.FileSort = "N";
+    settings.SortMuki = "D";
+    const std::vector<std::string> expected{"O1.NC", "O100.NC", "o1234.nc"};
+    for (const char* text : {"O1", "O1*", "o1"}) {
+        model.searchPattern = FindSearchPattern(settings.DirPath, text, settings.Mask);
+        List(true);
+        std::vector<std::string> names = FileNames();
+        std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+            return AsciiUpper(a) < AsciiUpper(b);
+        });
+        EXPECT_EQ(names, expected) << text;
+        EXPECT_EQ(view.pathLine.substr(0, view.pathLine.find("  ")), " Path=" + model.searchPattern)
+            << text;
+    }
+    EXPECT_TRUE(IsNarrowed(model, settings));
+
+    settings.SortMuki = "U";
+    List(false, true, true); // a re-sort keeps the narrowed entries
+    EXPECT_EQ(model.files.size(), 3u);
+    EXPECT_EQ(model.files.front().name, "o1234.nc");
+
+    List(); // every other listing shows the whole folder again
+    EXPECT_EQ(model.files.size(), 5u);
+    EXPECT_FALSE(IsNarrowed(model, settings));
+    EXPECT_EQ(view.pathLine.substr(0, view.pathLine.find("  ")),
+              " Path=" + settings.DirPath + "/*.NC");
+}
+
+TEST_F(Listing, FindThatMatchesNothingNamesItsPatternOnTheEmptyListing) {
+    WriteSized("O1.NC", 1);
+    settings.Mask = "*.NC";
+    model.searchPattern = FindSearchPattern(settings.DirPath, "Z", settings.Mask);
+    List(true);
+    EXPECT_TRUE(model.files.empty());
+    EXPECT_EQ(view.pathLine.substr(0, view.pathLine.find("  ")),
+              " Path=" + settings.DirPath + "/Z*.NC");
 }
 
 } // namespace

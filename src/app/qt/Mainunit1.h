@@ -38,6 +38,10 @@ class TEditAppForm;
 class TOutAppForm;
 enum class RowRefusal;
 class TBai2Form;
+class TFileInfoForm;
+class TFindForm;
+class TRNameForm;
+class TRNameAForm;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -272,6 +276,14 @@ public:
     // The doubling dialog (MainDoubleAxis.cpp), made at its first use.
     TBai2Form* Bai2Form = nullptr;
     TBai2Form* DoublingForm();
+    // File information, find and rename (app/qt/MainEntryTools.cpp): the dialogs are
+    // made at their first use and live to the end; the wait between two marked files
+    // of a rename goes through renamePause when a test sets it.
+    TFileInfoForm* FileInfoForm();
+    TFindForm* FindForm();
+    TRNameForm* RNameForm();
+    TRNameAForm* RNameAForm();
+    std::function<void(int milliseconds)> renamePause;
 
     // Applies ListColumn: 1 to 4 columns at width 616 (help beside), 5 at 728.
     void ApplyListColumn();

@@ -10,16 +10,7 @@ void TForm1::OpenJoinDialog() {}
 void TForm1::SplitFile() {}
 
 // ---
-void TForm1::FindFiles() {}
-
-// ---
-void TForm1::ShowFileInfo() {}
-
-// ---
 void TForm1::SelectDrive() {}
-
-// ---
-void TForm1::RenameFiles() {}
 
 // ---
 void TForm1::LoadDriveIcons() {}
