@@ -37,6 +37,8 @@ class TAppopenForm;
 class TEditAppForm;
 class TOutAppForm;
 enum class RowRefusal;
+class TDividesForm;
+class TPlusForm;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -268,6 +270,12 @@ public:
     TAppopenForm* AppopenForm = nullptr;
     TEditAppForm* EditAppForm = nullptr;
     TOutAppForm* OutAppForm = nullptr;
+
+    // The split and join dialogs, made at first use (app/qt/MainNcTools.cpp).
+    TDividesForm* SplitForm();
+    TPlusForm* JoinForm();
+    TDividesForm* DividesForm = nullptr;
+    TPlusForm* PlusForm = nullptr;
 
     // Applies ListColumn: 1 to 4 columns at width 616 (help beside), 5 at 728.
     void ApplyListColumn();

@@ -1,0 +1,83 @@
+#include "nctools/qt/HistoryCombo.h"
+
+#include "platform/qt/MessageBox.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+HistoryCombo::HistoryCombo(QComboBox* combo, QString refused, QString refusedText,
+                           std::function<void()> enter)
+    : QObject(combo), combo_(combo), refused_(std::move(refused)),
+      refusedText_(std::move(refusedText)), enter_(std::move(enter)) {
+    combo_->setEditable(true);
+    combo_->setCompleter(nullptr);
+    combo_->setInsertPolicy(QComboBox::NoInsert);
+    combo_->lineEdit()->installEventFilter(this);
+    connect(combo_->lineEdit(), &QLineEdit::textEdited, this, [this] { CheckTypedText(); });
+}
+
+std::vector<std::string> HistoryCombo::Entries() const {
+    std::vector<std::string> entries;
+    for (int i = 0; i < combo_->count(); ++i)
+        entries.push_back(combo_->itemText(i).toStdString());
+    return entries;
+}
+
+void HistoryCombo::SetEntries(const std::vector<std::string>& entries) {
+    const QString text = combo_->currentText();
+    combo_->blockSignals(true);
+    combo_->clear();
+    for (const std::string& entry : entries)
+        combo_->addItem(QString::fromStdString(entry));
+    combo_->setCurrentIndex(-1);
+    combo_->setEditText(text);
+    combo_->blockSignals(false);
+}
+
+std::string HistoryCombo::Text() const {
+    return combo_->currentText().toStdString();
+}
+
+void HistoryCombo::SetText(const std::string& text) {
+    combo_->setEditText(QString::fromStdString(text));
+}
+
+void HistoryCombo::KeyPress(QChar& ch) {
+    if (ch == QChar('\r')) {
+        ch = QChar(0);
+        if (!combo_->currentText().isEmpty() && enter_)
+            enter_();
+        return;
+    }
+    if (refused_.contains(ch)) {
+        ch = QChar(0);
+        ShowRefusal(combo_->window(), refusedText_);
+    }
+}
+
+void HistoryCombo::CheckTypedText() {
+    const QString text = combo_->currentText();
+    QString kept;
+    for (QChar c : text) {
+        if (!refused_.contains(c))
+            kept += c;
+    }
+    if (kept == text)
+        return;
+    combo_->setEditText(kept);
+    ShowRefusal(combo_->window(), refusedText_);
+}
+
+bool HistoryCombo::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != combo_->lineEdit() || event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    QChar ch = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+                   ? QChar('\r')
+                   : (key->text().isEmpty() ? QChar(0) : key->text().at(0));
+    if (ch.isNull() || ch == QChar('\b'))
+        return false;
+    KeyPress(ch);
+    return ch.isNull();
+}
