@@ -35,7 +35,7 @@ bool JoinOutputIsInput(std::string_view dirPath, std::string_view outputName,
 
 JoinResult JoinIntoFile(const std::filesystem::path& outputPath, size_t count,
                         const std::function<const TextDocument&(size_t index)>& load,
-                        const std::function<void(size_t index)>& started) {
+                        const std::function<bool(size_t index)>& started) {
     JoinResult result;
     WholeFileWriter writer;
     if (!writer.Open(outputPath)) {
@@ -43,8 +43,10 @@ JoinResult JoinIntoFile(const std::filesystem::path& outputPath, size_t count,
         return result;
     }
     for (size_t i = 0; i < count; ++i) {
-        if (started)
-            started(i);
+        if (started && !started(i)) {
+            result.cancelled = true;
+            return result;
+        }
         const TextDocument& lines = load(i);
         for (size_t line = 0; line < lines.LineCount(); ++line) {
             if (!writer.Append(lines.Line(line)) || !writer.Append("\r\n")) {

@@ -27,12 +27,14 @@ bool JoinOutputIsInput(std::string_view dirPath, std::string_view outputName,
 
 struct JoinResult {
     bool ok = false;
+    bool cancelled = false; // the earlier file of the output's name is left as it was
     size_t filesJoined = 0;
     std::string error; // "path: reason"
 };
 
 // Joins count inputs into outputPath. load(i) brings input i into the data view and
-// returns its lines; started(i), when given, is told before each input.
+// returns its lines; started(i), when given, is told before each input and stops
+// the join by returning false.
 JoinResult JoinIntoFile(const std::filesystem::path& outputPath, size_t count,
                         const std::function<const TextDocument&(size_t index)>& load,
-                        const std::function<void(size_t index)>& started = {});
+                        const std::function<bool(size_t index)>& started = {});

@@ -70,7 +70,10 @@ TEST(FileJoin, HundredInputsJoinedLineByLine) {
             loaded.push_back(i);
             return docs[i];
         },
-        [&](size_t i) { started.push_back(i); });
+        [&](size_t i) {
+            started.push_back(i);
+            return true;
+        });
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(result.filesJoined, 100u);
     EXPECT_EQ(TempDir::Read(dir / "ALL.NC"), expected);
@@ -78,6 +81,17 @@ TEST(FileJoin, HundredInputsJoinedLineByLine) {
     ASSERT_EQ(started.size(), 100u);
     EXPECT_EQ(started, loaded);
     EXPECT_EQ(started.back(), 99u);
+
+    // Stopped before the third input: the earlier file stays, nothing else is left.
+    const std::string before = TempDir::Read(dir / "ALL.NC");
+    JoinResult stopped = JoinIntoFile(
+        dir / "ALL.NC", docs.size(), [&](size_t i) -> const TextDocument& { return docs[i]; },
+        [](size_t i) { return i < 2; });
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_FALSE(stopped.ok);
+    EXPECT_EQ(stopped.filesJoined, 2u);
+    EXPECT_EQ(TempDir::Read(dir / "ALL.NC"), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
 // Mended: an output that cannot be written is reported by name and leaves neither a

@@ -5,9 +5,9 @@
 #include "files/HistoryList.h"
 #include "files/MakeDirectoryPath.h"
 #include "files/TextDocument.h"
+#include "files/qt/HistoryCombo.h"
 #include "files/qt/TransferDialogs.h"
 #include "nctools/SplitByProgram.h"
-#include "nctools/qt/HistoryCombo.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ScreenSaver.h"
@@ -29,6 +29,8 @@ const QString kRefused = QStringLiteral("\\,;*?<>|.");
 const QString kRefusedText = QStringLiteral("この文字はフォルダー名に使えません。\n\\:,;*?<>|.");
 // The window is repainted at most this often during a split.
 constexpr qint64 kPaintIntervalMs = 40;
+// A program line of a binary file can be a megabyte long; the list shows its start.
+constexpr size_t kShownLineBytes = 4096;
 
 } // namespace
 
@@ -187,10 +189,11 @@ void TDividesForm::RunSplit(const std::string& dest) {
     Button1->setEnabled(false);
     running_ = true;
     SplitCallbacks callbacks;
+    // Events are processed only with the progress, between two lines: the source
+    // line in hand stays valid.
     callbacks.programFound = [this](std::string_view line, int index) {
-        ListBox1->addItem(ShownText(line));
+        ListBox1->addItem(ShownText(line.substr(0, kShownLineBytes)));
         ListBox1->setCurrentRow(index);
-        KeepPainted();
     };
     callbacks.progress = [this](size_t done) {
         ProgressBar1->setValue(static_cast<int>(done));

@@ -3,9 +3,9 @@
 #include "files/CommandLine.h"
 #include "files/HistoryList.h"
 #include "files/TextDocument.h"
+#include "files/qt/HistoryCombo.h"
 #include "files/qt/TransferDialogs.h"
 #include "nctools/FileJoin.h"
-#include "nctools/qt/HistoryCombo.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ScreenSaver.h"
@@ -141,6 +141,7 @@ void TPlusForm::RunJoin(const std::string& outputPath) {
         [this](size_t i) {
             ListBox1->setCurrentRow(static_cast<int>(i));
             QApplication::processEvents();
+            return true;
         });
     running_ = false;
     if (relist)

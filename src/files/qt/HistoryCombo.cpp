@@ -1,4 +1,4 @@
-#include "nctools/qt/HistoryCombo.h"
+#include "files/qt/HistoryCombo.h"
 
 #include "platform/qt/MessageBox.h"
 

@@ -1,4 +1,5 @@
-// The editable history field of the split and join dialogs: no completer of its own
+// The editable history field of the dialogs that keep a history list (Path.lst,
+// NAME.lst): no completer of its own
 // (it fights the change handler), refused characters dropped with a box titled
 // "確認" whether typed or committed by an input method, and Enter reported to the
 // dialog instead of reaching a default button.
