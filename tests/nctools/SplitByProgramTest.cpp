@@ -209,6 +209,51 @@ TEST(SplitByProgram, EveryLineAProgramLine) {
     EXPECT_EQ(files["O3000.NC"], "O3000(X)\r\n%\r\n");
 }
 
+// Whatever the bytes (a binary file, NUL, control characters, names with "/"), the
+// files hold every line that is not a "%" line exactly once, in order, and all of
+// them lie in the destination folder.
+TEST(SplitByProgram, BinaryInputLosesNothingAndStaysInTheFolder) {
+    const char alphabet[] = {'O', ':', 'L', '%', '\n', '\r', '/', '(', '\0', '\xFF', 'a', '.', ' '};
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        std::string bytes;
+        unsigned state = seed;
+        for (int i = 0; i < 20000; ++i) {
+            state = state * 1103515245u + 12345u;
+            bytes.push_back(alphabet[(state >> 16) % sizeof alphabet]);
+        }
+        TextDocument doc;
+        doc.SetText(bytes);
+        std::string expected;
+        bool program = false;
+        for (size_t i = 0; i < doc.LineCount(); ++i) {
+            std::string_view line = doc.Line(i);
+            program = program || (!line.empty() &&
+                                  std::string_view("O:L").find(line[0]) != std::string_view::npos);
+            if (line.empty() || line[0] != '%')
+                expected += std::string(line) + "\r\n";
+        }
+        TempDir dest;
+        SplitResult result = SplitByProgram(doc, dest / "", {}, ".NC");
+        ASSERT_EQ(result.status, program ? SplitStatus::Done : SplitStatus::NoPrograms) << seed;
+        std::string joined;
+        for (const std::string& name : result.files)
+            joined += TempDir::Read(dest / name);
+        EXPECT_EQ(joined, program ? expected : "") << seed;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dest.path()), fs::directory_iterator()),
+                  static_cast<long>(result.files.size()))
+            << seed;
+    }
+    // A program line of a megabyte: a name cut to what the file system takes, the
+    // line itself whole.
+    TextDocument doc;
+    doc.SetText("O" + std::string(1 << 20, '9') + "\nM30\n");
+    TempDir dest;
+    SplitResult result = SplitByProgram(doc, dest.path(), {}, ".NC");
+    ASSERT_EQ(result.files.size(), 1u);
+    EXPECT_LE(result.files[0].size(), 255u);
+    EXPECT_EQ(TempDir::Read(dest / result.files[0]).size(), (1u << 20) + 1 + 2 + 5);
+}
+
 class SplitFaults : public ::testing::Test {
 protected:
     void TearDown() override { SetFileWriteFaultForTest(nullptr); }

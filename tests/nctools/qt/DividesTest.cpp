@@ -101,6 +101,26 @@ TEST_F(DividesFixture, ShowTakesFlagsHistoryAndSource) {
     EXPECT_EQ(form.ComboBox1->currentText().toStdString(), form.DirPath);
 }
 
+TEST_F(DividesFixture, FolderBrowserFillsTheDestination) {
+    form.FormShow();
+    std::vector<QString> titles;
+    QString chosen = "/chosen";
+    form.browseForTest = [&](const QString& title, const QString& start) {
+        titles.push_back(title);
+        EXPECT_EQ(start.toStdString(), form.DirPath);
+        return chosen;
+    };
+    form.ComboBox1->setEditText("");
+    form.Button3Click();
+    EXPECT_EQ(form.ComboBox1->currentText(), "/chosen");
+    EXPECT_TRUE(form.Button1->isEnabled());
+    chosen.clear(); // cancelled: the working directory
+    form.Button3Click();
+    EXPECT_EQ(form.ComboBox1->currentText().toStdString(), form.DirPath);
+    ASSERT_EQ(titles.size(), 2u);
+    EXPECT_EQ(titles[0], QStringLiteral("現ﾃﾞｨﾚｸﾄﾘ ") + QString::fromStdString(form.DirPath));
+}
+
 TEST_F(DividesFixture, DestinationFieldKeys) {
     form.FormShow();
     struct Case {
