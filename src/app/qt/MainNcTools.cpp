@@ -5,8 +5,8 @@
 
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
-#include "nctools/qt/Divides.h"
 #include "files/qt/HistoryCombo.h"
+#include "nctools/qt/Divides.h"
 #include "nctools/qt/Plus.h"
 #include "transfer/TransferLog.h"
 
