@@ -40,7 +40,6 @@ TDividesForm::TDividesForm(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint);
     setFixedSize(312, 318);
     MainMenu1 = new QMenuBar(this);
-    MainMenu1->setGeometry(0, 0, 312, 22);
     QMenu* menu = MainMenu1->addMenu(QStringLiteral("分割ｵﾌﾟｼｮﾝ"));
     op_f = menu->addAction(QStringLiteral("先頭に％付加"));
     op_b = menu->addAction(QStringLiteral("末尾に％付加"));
@@ -49,6 +48,8 @@ TDividesForm::TDividesForm(QWidget* parent) : QDialog(parent) {
         entry->setCheckable(true);
         connect(entry, &QAction::triggered, this, [this, entry] { OptionClick(entry); });
     }
+    // As high as the font needs: a lower bar hides its one menu behind the "»" button.
+    MainMenu1->setGeometry(0, 0, 312, MainMenu1->sizeHint().height());
     Label1 = new QLabel(this);
     Label1->setGeometry(8, 28, 296, 16);
     ListBox1 = new QListWidget(this);
