@@ -178,9 +178,18 @@ void TDividesForm::Button1Click() {
         RunSplit(dest);
 }
 
+void TDividesForm::ShowFound() {
+    if (found_.isEmpty())
+        return;
+    ListBox1->addItems(found_);
+    found_.clear();
+    ListBox1->setCurrentRow(ListBox1->count() - 1);
+}
+
 void TDividesForm::KeepPainted() {
     if (painted_.isValid() && painted_.elapsed() < kPaintIntervalMs)
         return;
+    ShowFound();
     QApplication::processEvents();
     painted_.restart();
 }
@@ -191,10 +200,10 @@ void TDividesForm::RunSplit(const std::string& dest) {
     running_ = true;
     SplitCallbacks callbacks;
     // Events are processed only with the progress, between two lines: the source
-    // line in hand stays valid.
-    callbacks.programFound = [this](std::string_view line, int index) {
-        ListBox1->addItem(ShownText(line.substr(0, kShownLineBytes)));
-        ListBox1->setCurrentRow(index);
+    // line in hand stays valid. The lines found reach the list when it is painted,
+    // since selecting each one in a list of many thousands costs more than its file.
+    callbacks.programFound = [this](std::string_view line, int) {
+        found_.append(ShownText(line.substr(0, kShownLineBytes)));
     };
     callbacks.progress = [this](size_t done) {
         ProgressBar1->setValue(static_cast<int>(done));
@@ -204,6 +213,7 @@ void TDividesForm::RunSplit(const std::string& dest) {
     const SplitResult result = SplitByProgram(Source ? *Source : kEmpty, dest, options_,
                                               MaskExtension(Mask), callbacks, SourcePath);
     running_ = false;
+    ShowFound();
     switch (result.status) {
     case SplitStatus::NoPrograms:
         ShowNothingToDo(this, QStringLiteral("プログラム番号が見つかりませんでした。。"));

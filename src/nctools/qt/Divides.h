@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QStringList>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -77,6 +78,7 @@ private:
     std::string PrepareDestination(const std::string& typed);
     void RunSplit(const std::string& dest);
     void KeepPainted();
+    void ShowFound();
     void ShowChecks();
 
     HistoryCombo* history_ = nullptr;
@@ -84,4 +86,5 @@ private:
     bool running_ = false;
     bool closeAfterRun_ = false;
     QElapsedTimer painted_;
+    QStringList found_; // program lines not yet in ListBox1
 };
