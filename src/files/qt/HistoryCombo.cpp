@@ -1,6 +1,8 @@
 #include "files/qt/HistoryCombo.h"
 
+#include "files/qt/TransferDialogs.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/PathField.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -15,32 +17,36 @@ HistoryCombo::HistoryCombo(QComboBox* combo, QString refused, QString refusedTex
     combo_->setInsertPolicy(QComboBox::NoInsert);
     combo_->lineEdit()->installEventFilter(this);
     connect(combo_->lineEdit(), &QLineEdit::textEdited, this, [this] { CheckTypedText(); });
+    // An entry chosen from the list goes back with its own bytes.
+    connect(combo_, &QComboBox::activated, this, [this](int index) {
+        ShowPathInField(combo_->lineEdit(), combo_->itemData(index).toByteArray().toStdString());
+    });
 }
 
 std::vector<std::string> HistoryCombo::Entries() const {
     std::vector<std::string> entries;
     for (int i = 0; i < combo_->count(); ++i)
-        entries.push_back(combo_->itemText(i).toStdString());
+        entries.push_back(combo_->itemData(i).toByteArray().toStdString());
     return entries;
 }
 
 void HistoryCombo::SetEntries(const std::vector<std::string>& entries) {
-    const QString text = combo_->currentText();
+    const std::string text = Text();
     combo_->blockSignals(true);
     combo_->clear();
     for (const std::string& entry : entries)
-        combo_->addItem(QString::fromStdString(entry));
+        combo_->addItem(ShownText(entry), QByteArray::fromStdString(entry));
     combo_->setCurrentIndex(-1);
-    combo_->setEditText(text);
+    ShowPathInField(combo_->lineEdit(), text);
     combo_->blockSignals(false);
 }
 
 std::string HistoryCombo::Text() const {
-    return combo_->currentText().toStdString();
+    return PathInField(combo_->lineEdit());
 }
 
 void HistoryCombo::SetText(const std::string& text) {
-    combo_->setEditText(QString::fromStdString(text));
+    ShowPathInField(combo_->lineEdit(), text);
 }
 
 void HistoryCombo::KeyPress(QChar& ch) {

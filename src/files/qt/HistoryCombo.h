@@ -18,7 +18,7 @@ public:
     HistoryCombo(QComboBox* combo, QString refused, QString refusedText,
                  std::function<void()> enter);
 
-    // The list entries as the combo box holds them, and a new list keeping the text.
+    // The list entries (bytes), and a new list keeping the text.
     std::vector<std::string> Entries() const;
     void SetEntries(const std::vector<std::string>& entries);
     std::string Text() const;

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
@@ -95,7 +96,7 @@ void TDividesForm::FormShow() {
         move(r.left() + r.width() / 2 - width() / 2, r.top() + r.height() / 2 - height() / 2);
     }
     std::vector<std::string> entries;
-    const bool listed = LoadHistory(historyFile, entries);
+    const bool listed = LoadHistory(historyFile, entries, HistoryKind::Paths);
     history_->SetEntries(listed ? entries : std::vector<std::string>{});
     history_->SetText(listed && !entries.empty() ? entries.front() : DirPath);
     Label1->setText(ShownText(SourceName));
@@ -123,11 +124,11 @@ void TDividesForm::ComboBox1Change() {
 }
 
 void TDividesForm::Button3Click() {
-    const QString start = QString::fromStdString(DirPath);
-    const QString title = QStringLiteral("現ﾃﾞｨﾚｸﾄﾘ ") + start;
+    const QString start = QFile::decodeName(QByteArray::fromStdString(DirPath));
+    const QString title = QStringLiteral("現ﾃﾞｨﾚｸﾄﾘ ") + ShownText(DirPath);
     const QString chosen = browseForTest ? browseForTest(title, start)
                                          : QFileDialog::getExistingDirectory(this, title, start);
-    ComboBox1->setEditText(chosen.isEmpty() ? start : chosen);
+    history_->SetText(chosen.isEmpty() ? DirPath : QFile::encodeName(chosen).toStdString());
     ComboBox1Change();
     ComboBox1->setFocus();
 }
@@ -138,13 +139,12 @@ std::string TDividesForm::PrepareDestination(const std::string& typed) {
     std::error_code ec;
     if (dest == "/" || std::filesystem::is_directory(dest, ec))
         return dest;
-    const int answer =
-        ShowBox(this, {BoxIcon::Exclamation,
-                       BoxButtons::YesNo,
-                       QStringLiteral("警告"),
-                       QStringLiteral("ディレクトリが見つかりません。ディレクトリを作成しますか？"),
-                       {},
-                       frameGeometry().topLeft() + QPoint(50, 50)});
+    const int answer = ShowBoxAtCorner(
+        this, {BoxIcon::Exclamation,
+               BoxButtons::YesNo,
+               QStringLiteral("警告"),
+               QStringLiteral("ディレクトリが見つかりません。ディレクトリを作成しますか？"),
+               {}});
     if (answer != kAnswerYes) {
         const std::vector<std::string> entries = history_->Entries();
         history_->SetText(entries.empty() ? std::string() : entries.front());

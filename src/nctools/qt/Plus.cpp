@@ -108,13 +108,13 @@ void TPlusForm::Button1Click() {
     history_->SetEntries(entries);
     std::error_code ec;
     if (std::filesystem::exists(outputPath, ec)) {
-        const int answer = ShowBox(this, {BoxIcon::Exclamation,
-                                          BoxButtons::YesNo,
-                                          QStringLiteral("警告"),
-                                          QStringLiteral("すでに") + ShownText(outputPath) +
-                                              QStringLiteral("が有ります。\n上書きしますか？"),
-                                          {},
-                                          frameGeometry().topLeft() + QPoint(50, 50)});
+        const int answer =
+            ShowBoxAtCorner(this, {BoxIcon::Exclamation,
+                                   BoxButtons::YesNo,
+                                   QStringLiteral("警告"),
+                                   QStringLiteral("すでに") + ShownText(outputPath) +
+                                       QStringLiteral("が有ります。\n上書きしますか？"),
+                                   {}});
         if (answer != kAnswerYes) {
             ComboBox1->setFocus();
             return;

@@ -183,6 +183,21 @@ TEST_F(DividesFixture, MissingFolderNoKeepsTheDialogYesCreatesIt) {
     EXPECT_EQ(TempDir::Read(dir / "Path.lst"), target + "\r\n/earlier\r\n");
 }
 
+// Path.lst is shared with the copy and move dialog: a Shift-JIS folder written by
+// the Windows build is found by its own bytes.
+TEST_F(DividesFixture, ShiftJisDestinationFromTheHistoryKeepsItsBytes) {
+    const std::string folder = (dir / "\x83\x66\x81\x5B\x83\x5E").string(); // "データ"
+    fs::create_directory(folder);
+    dir.Write("Path.lst", folder + "\r\n");
+    form.FormShow();
+    form.Button1Click();
+    ASSERT_EQ(boxes.size(), 1u); // the completion, no question
+    EXPECT_EQ(boxes[0].caption, "完了");
+    EXPECT_TRUE(fs::exists(fs::path(folder) / "O0001.NC"));
+    form.done(QDialog::Accepted);
+    EXPECT_EQ(TempDir::Read(dir / "Path.lst"), folder + "\r\n");
+}
+
 TEST_F(DividesFixture, NoProgramLineClosesWithTheNotice) {
     source.SetText("%\nG00 X1.\nM30\n%\n");
     form.FormShow();
