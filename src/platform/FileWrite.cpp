@@ -115,3 +115,93 @@ bool AppendToFile(const std::filesystem::path& path, std::string_view bytes, std
     ::close(fd);
     return ok ? true : Fail(error, path, err ? err : EIO);
 }
+
+namespace {
+
+constexpr size_t kBlockBytes = 1u << 20;
+
+} // namespace
+
+bool WholeFileWriter::Open(const std::filesystem::path& path) {
+    Discard();
+    path_ = path;
+    error_.clear();
+    if (Fault()) {
+        if (int err = Fault()(path))
+            return Fail(err);
+    }
+    // O_EXCL: a file the operator keeps under the temporary name is never touched.
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        temp_ = path;
+        temp_ += ".part" + std::to_string(::getpid()) + "_" + std::to_string(attempt);
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd_ < 0) {
+        temp_.clear();
+        return Fail(errno);
+    }
+    block_.clear();
+    block_.reserve(kBlockBytes);
+    return true;
+}
+
+bool WholeFileWriter::Append(std::string_view bytes) {
+    if (fd_ < 0)
+        return false;
+    if (block_.size() + bytes.size() > kBlockBytes && !Flush())
+        return false;
+    if (bytes.size() >= kBlockBytes) {
+        if (!WriteAll(fd_, bytes))
+            return Fail(errno ? errno : EIO);
+        return true;
+    }
+    block_.append(bytes);
+    return true;
+}
+
+bool WholeFileWriter::Flush() {
+    if (block_.empty())
+        return true;
+    if (!WriteAll(fd_, block_))
+        return Fail(errno ? errno : EIO);
+    block_.clear();
+    return true;
+}
+
+bool WholeFileWriter::Commit() {
+    if (fd_ < 0)
+        return false;
+    if (!Flush())
+        return false;
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 || ::rename(temp_.c_str(), path_.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        return Fail(err ? err : EIO);
+    }
+    temp_.clear();
+    return true;
+}
+
+void WholeFileWriter::Discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temp_.empty()) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+    }
+    block_.clear();
+}
+
+bool WholeFileWriter::Fail(int err) {
+    if (error_.empty())
+        ::Fail(&error_, path_, err);
+    Discard();
+    return false;
+}

@@ -43,6 +43,42 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
 bool AppendToFile(const std::filesystem::path& path, std::string_view bytes,
                   std::string* error = nullptr);
 
+// A file written in large blocks that appears whole or not at all: the bytes go to
+// a new temporary file beside the target and replace the target only at Commit,
+// so a failed write (no permission, disk full) leaves no half-written file and an
+// earlier file of that name untouched. Nothing is synced: these are output files
+// that the operator can make again, and a sync per file would slow a split of a
+// thousand programs to a crawl.
+class WholeFileWriter {
+public:
+    WholeFileWriter() = default;
+    ~WholeFileWriter() { Discard(); }
+    WholeFileWriter(const WholeFileWriter&) = delete;
+    WholeFileWriter& operator=(const WholeFileWriter&) = delete;
+
+    // Starts the file of path (any file not yet committed is discarded first).
+    bool Open(const std::filesystem::path& path);
+    // Buffers bytes; false once a write has failed (the error is kept).
+    bool Append(std::string_view bytes);
+    // Puts the file in place of path; false when any step failed.
+    bool Commit();
+    // Drops the file being written; the target is left as it was.
+    void Discard();
+    bool IsOpen() const { return fd_ >= 0; }
+    // "path: reason" of the first failure since Open.
+    const std::string& Error() const { return error_; }
+
+private:
+    bool Flush();
+    bool Fail(int err);
+
+    int fd_ = -1;
+    std::filesystem::path path_;
+    std::filesystem::path temp_;
+    std::string block_;
+    std::string error_;
+};
+
 // Test seam: when set, called before each write (each piece of an AtomicFileWriter
 // too); a non-zero errno fails the write.
 using FileWriteFault = std::function<int(const std::filesystem::path&)>;

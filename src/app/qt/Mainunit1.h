@@ -42,6 +42,8 @@ class TFileInfoForm;
 class TFindForm;
 class TRNameForm;
 class TRNameAForm;
+class TDividesForm;
+class TPlusForm;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -284,6 +286,12 @@ public:
     TRNameForm* RNameForm();
     TRNameAForm* RNameAForm();
     std::function<void(int milliseconds)> renamePause;
+
+    // The split and join dialogs, made at first use (app/qt/MainNcTools.cpp).
+    TDividesForm* SplitForm();
+    TPlusForm* JoinForm();
+    TDividesForm* DividesForm = nullptr;
+    TPlusForm* PlusForm = nullptr;
 
     // Applies ListColumn: 1 to 4 columns at width 616 (help beside), 5 at 728.
     void ApplyListColumn();

@@ -4,12 +4,6 @@
 #include "app/qt/Mainunit1.h"
 
 // ---
-void TForm1::OpenJoinDialog() {}
-
-// ---
-void TForm1::SplitFile() {}
-
-// ---
 void TForm1::SelectDrive() {}
 
 // ---

@@ -1,7 +1,12 @@
 #include "files/qt/HistoryCombo.h"
 
+#include "files/qt/TransferDialogs.h"
+#include "platform/qt/MessageBox.h"
+#include "platform/qt/PathField.h"
+
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 void MakeHistoryCombo(QComboBox* combo) {
     combo->setEditable(true);
@@ -44,4 +49,72 @@ bool DropRefusedCharacters(QComboBox* combo, const QString& refused) {
         return false;
     combo->setEditText(kept);
     return true;
+}
+
+HistoryCombo::HistoryCombo(QComboBox* combo, QString refused, QString refusedText,
+                           std::function<void()> enter)
+    : QObject(combo), combo_(combo), refused_(std::move(refused)),
+      refusedText_(std::move(refusedText)), enter_(std::move(enter)) {
+    MakeHistoryCombo(combo_);
+    combo_->lineEdit()->installEventFilter(this);
+    connect(combo_->lineEdit(), &QLineEdit::textEdited, this, [this] { CheckTypedText(); });
+    // An entry chosen from the list goes back with its own bytes.
+    connect(combo_, &QComboBox::activated, this, [this](int index) {
+        ShowPathInField(combo_->lineEdit(), combo_->itemData(index).toByteArray().toStdString());
+    });
+}
+
+std::vector<std::string> HistoryCombo::Entries() const {
+    std::vector<std::string> entries;
+    for (int i = 0; i < combo_->count(); ++i)
+        entries.push_back(combo_->itemData(i).toByteArray().toStdString());
+    return entries;
+}
+
+void HistoryCombo::SetEntries(const std::vector<std::string>& entries) {
+    const std::string text = Text();
+    combo_->blockSignals(true);
+    combo_->clear();
+    for (const std::string& entry : entries)
+        combo_->addItem(ShownText(entry), QByteArray::fromStdString(entry));
+    combo_->setCurrentIndex(-1);
+    ShowPathInField(combo_->lineEdit(), text);
+    combo_->blockSignals(false);
+}
+
+std::string HistoryCombo::Text() const {
+    return PathInField(combo_->lineEdit());
+}
+
+void HistoryCombo::SetText(const std::string& text) {
+    ShowPathInField(combo_->lineEdit(), text);
+}
+
+void HistoryCombo::KeyPress(QChar& ch) {
+    if (ch == QChar('\r')) {
+        ch = QChar(0);
+        if (!combo_->currentText().isEmpty() && enter_)
+            enter_();
+        return;
+    }
+    if (refused_.contains(ch)) {
+        ch = QChar(0);
+        ShowRefusal(combo_->window(), refusedText_);
+    }
+}
+
+void HistoryCombo::CheckTypedText() {
+    if (DropRefusedCharacters(combo_, refused_))
+        ShowRefusal(combo_->window(), refusedText_);
+}
+
+bool HistoryCombo::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != combo_->lineEdit() || event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    QChar ch = TypedCharacter(key);
+    if (ch.isNull() || ch == QChar('\b'))
+        return false;
+    KeyPress(ch);
+    return ch.isNull();
 }

@@ -1,0 +1,62 @@
+#include "nctools/FileJoin.h"
+
+#include "files/TextDocument.h"
+#include "platform/FileWrite.h"
+#include "transfer/TransferLog.h"
+
+#include <algorithm>
+#include <system_error>
+
+std::string JoinOutputName(std::string_view typed, std::string_view extension) {
+    std::string name(typed);
+    if (extension.empty() || typed.find(extension) == std::string_view::npos)
+        name += extension;
+    return name;
+}
+
+std::string JoinOutputPath(std::string_view dirPath, std::string_view outputName) {
+    std::string name(outputName);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return JoinDirPath(dirPath, name);
+}
+
+bool JoinOutputIsInput(std::string_view dirPath, std::string_view outputName,
+                       const std::vector<std::string>& inputs) {
+    const std::filesystem::path output = JoinOutputPath(dirPath, outputName);
+    for (const std::string& input : inputs) {
+        if (input == outputName)
+            return true;
+        std::error_code ec;
+        if (std::filesystem::equivalent(output, JoinDirPath(dirPath, input), ec))
+            return true;
+    }
+    return false;
+}
+
+JoinResult JoinIntoFile(const std::filesystem::path& outputPath, size_t count,
+                        const std::function<const TextDocument&(size_t index)>& load,
+                        const std::function<bool(size_t index)>& started) {
+    JoinResult result;
+    WholeFileWriter writer;
+    if (!writer.Open(outputPath)) {
+        result.error = writer.Error();
+        return result;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        if (started && !started(i)) {
+            result.cancelled = true;
+            return result;
+        }
+        const TextDocument& lines = load(i);
+        for (size_t line = 0; line < lines.LineCount(); ++line) {
+            if (!writer.Append(lines.Line(line)) || !writer.Append("\r\n")) {
+                result.error = writer.Error();
+                return result;
+            }
+        }
+        ++result.filesJoined;
+    }
+    result.ok = writer.Commit();
+    result.error = writer.Error();
+    return result;
+}
