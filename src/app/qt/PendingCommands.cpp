@@ -31,19 +31,7 @@ void TForm1::DoubleAxis() {}
 void TForm1::ShowFileInfo() {}
 
 // ---
-void TForm1::SelectDrive() {}
-
-// ---
 void TForm1::RenameFiles() {}
 
 // ---
 void TForm1::OpenAppList() {}
-
-// ---
-void TForm1::LoadDriveIcons() {}
-
-// ---
-void TForm1::StartFolderWatch() {}
-
-// ---
-void TForm1::AcceptDroppedFiles() {}
