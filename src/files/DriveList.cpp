@@ -102,7 +102,10 @@ std::vector<DriveItem> ListDrives(const std::vector<MountEntry>& mounts, const V
         DriveKind kind;
         if (!KindOf(mount, probe, kind))
             continue;
-        if (!root && probe.isFolder && !probe.isFolder(mount.mountPoint))
+        // A floppy or stick whose medium is gone keeps its item: choosing it asks
+        // for the medium.
+        const bool medium = kind == DriveKind::Floppy || kind == DriveKind::Removable;
+        if (!root && !medium && probe.isFolder && !probe.isFolder(mount.mountPoint))
             continue;
         items.push_back({mount.mountPoint, mount.source, kind});
     }
