@@ -65,10 +65,8 @@ void FolderWatch::Follow(const std::string& folder) {
 
 std::uint64_t FolderWatch::OwnListingStarts() {
     std::lock_guard lock(mutex_);
-    if (watching_ && Drain().ended) {
-        endSeen_ = true;
-        Wake();
-    }
+    if (watching_ && Drain().ended)
+        Wake(); // the thread ends or moves on
     return ++epoch_;
 }
 
@@ -109,6 +107,10 @@ FolderWatch::Read FolderWatch::Drain() {
         for (ssize_t at = 0; at < n;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_Q_OVERFLOW) {
+                result.changed = true; // changes were lost: list to be sure
+                continue;
+            }
             if (event->wd != wd_)
                 continue; // an earlier folder of this watch
             if (event->mask & kEndEvents)
@@ -121,6 +123,7 @@ FolderWatch::Read FolderWatch::Drain() {
         ::inotify_rm_watch(inotify_, wd_);
         wd_ = -1;
         watched_.clear();
+        endSeen_ = true;
     }
     return result;
 }
@@ -141,8 +144,14 @@ void FolderWatch::Run() {
             if (stop_)
                 break;
             Read read = Drain();
-            if (read.ended || endSeen_)
-                break;
+            // The folder's watch ended: the watch goes on only where the working
+            // directory of this moment can be watched (it moved on, or the folder
+            // stands there again); a folder that is gone ends it.
+            if (endSeen_) {
+                endSeen_ = false;
+                if (!Arm())
+                    break;
+            }
             changed = read.changed;
             epoch = epoch_;
             // The next request is made for the folder of this moment.

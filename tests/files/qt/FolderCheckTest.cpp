@@ -115,6 +115,13 @@ TEST_F(Watch, FollowsTheWorkingDirectoryAtOnce) {
     dir.Write("OLD.NC", "x");
     Settle(100);
     EXPECT_EQ(listings, 0) << "the folder left behind is no longer watched";
+    // Back, and the folder left is removed at once: the watch still goes over.
+    check->Follow(dir.path().string());
+    fs::remove_all(other.path());
+    fs::create_directory(other.path());
+    check->Follow(other.path().string());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return check->Watched() == other.path().string(); }, 2000));
+    EXPECT_TRUE(check->Watching());
     other.Write("NEW.NC", "x");
     EXPECT_TRUE(ListedOnce());
 }
