@@ -4,6 +4,8 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
@@ -13,7 +15,44 @@ namespace {
 constexpr std::uint32_t kNameEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 constexpr std::uint32_t kEndEvents = IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED;
 
+// inotify sees only the changes made on this machine; on a network share another
+// PC writes as well, so the folder's own time is compared this often, too.
+constexpr int kRemotePollMs = 2000;
+
+bool OnNetworkShare(const std::string& folder) {
+    if (g_folderWatchPollsForTest)
+        return true;
+    struct statfs fs {};
+    if (::statfs(folder.c_str(), &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x6969:     // NFS
+    case 0x517B:     // SMB
+    case 0xFF534D42: // CIFS
+    case 0xFE534D42: // SMB2
+    case 0x65735546: // FUSE (sshfs and the like)
+    case 0x01021997: // 9P
+    case 0x00C36400: // Ceph
+    case 0x5346414F: // AFS
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The folder's modification and change times: a name added, removed or renamed
+// moves them. Zero when the folder cannot be read.
+std::pair<std::int64_t, std::int64_t> FolderStamp(const std::string& folder) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0)
+        return {0, 0};
+    return {st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
+            st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
+}
+
 } // namespace
+
+bool g_folderWatchPollsForTest = false;
 
 FolderWatch::FolderWatch(Notify onChange) : onChange_(std::move(onChange)) {}
 
@@ -67,6 +106,8 @@ std::uint64_t FolderWatch::OwnListingStarts() {
     std::lock_guard lock(mutex_);
     if (watching_ && Drain().ended)
         Wake(); // the thread ends or moves on
+    if (remote_)
+        stamp_ = FolderStamp(watched_);
     return ++epoch_;
 }
 
@@ -92,6 +133,9 @@ bool FolderWatch::Arm() {
         ::inotify_rm_watch(inotify_, wd_); // its IN_IGNORED is told apart by descriptor
     wd_ = ::inotify_add_watch(inotify_, wanted_.c_str(), kNameEvents | kEndEvents | IN_ONLYDIR);
     watched_ = wd_ >= 0 ? wanted_ : std::string();
+    remote_ = wd_ >= 0 && OnNetworkShare(watched_);
+    if (remote_)
+        stamp_ = FolderStamp(watched_);
     return wd_ >= 0;
 }
 
@@ -130,8 +174,14 @@ FolderWatch::Read FolderWatch::Drain() {
 
 void FolderWatch::Run() {
     for (;;) {
+        int timeout = -1;
+        {
+            std::lock_guard lock(mutex_);
+            if (remote_)
+                timeout = kRemotePollMs;
+        }
         pollfd fds[2] = {{inotify_, POLLIN, 0}, {wake_, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+        if (::poll(fds, 2, timeout) < 0 && errno != EINTR)
             break;
         std::uint64_t epoch = 0;
         bool changed = false;
@@ -153,6 +203,13 @@ void FolderWatch::Run() {
                     break;
             }
             changed = read.changed;
+            if (remote_) {
+                const auto stamp = FolderStamp(watched_);
+                if (stamp == std::pair<std::int64_t, std::int64_t>{})
+                    break; // removed from another machine: the watch ends
+                changed = changed || stamp != stamp_;
+                stamp_ = stamp;
+            }
             epoch = epoch_;
             // The next request is made for the folder of this moment.
             if (wanted_ != watched_ && !Arm())

@@ -1,9 +1,10 @@
 // FolderWatch: a thread that waits for file names to appear, vanish or change in one
-// folder (inotify) and reports each burst it reads through a callback, from its own
-// thread. The folder is handed over by the user-interface thread (Follow) under a
-// lock; the thread never reads the settings. The watch ends by itself when its
-// folder is removed, moved away or unmounted, and the destructor stops and joins the
-// thread, so it never outlives its owner.
+// folder (inotify; on a network share also the folder's times every two seconds,
+// since inotify misses what other machines write) and reports each burst it reads
+// through a callback, from its own thread. The folder is handed over by the
+// user-interface thread (Follow) under a lock; the thread never reads the settings.
+// The watch ends by itself when its folder is removed, moved away or unmounted, and
+// the destructor stops and joins the thread, so it never outlives its owner.
 #pragma once
 
 #include <atomic>
@@ -12,6 +13,11 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
+
+// Test seam: every folder counts as a network share, whose changes from other
+// machines are found by comparing the folder's times.
+extern bool g_folderWatchPollsForTest;
 
 class FolderWatch {
 public:
@@ -61,5 +67,7 @@ private:
     std::uint64_t epoch_ = 0;
     bool stop_ = false;
     bool endSeen_ = false;
+    bool remote_ = false;                           // a network share: polled as well
+    std::pair<std::int64_t, std::int64_t> stamp_{}; // its times at the last look
     std::atomic<bool> watching_{false};
 };

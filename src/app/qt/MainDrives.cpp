@@ -21,6 +21,7 @@ void TForm1::LoadDriveIcons() {
 void TForm1::BuildDriveMenu() {
     if (!PopupMenu2) {
         PopupMenu2 = new QMenu(this);
+        PopupMenu2->setFont(GothicFont());
         connect(PopupMenu2, &QMenu::triggered, this, &TForm1::SelectDriveItem);
     }
     FillDriveMenu(PopupMenu2, ListDrives(ParseMounts(ReadProcMounts()), SystemVolumeProbe()),

@@ -8,7 +8,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -158,6 +160,25 @@ TEST_F(Watch, GoesWithItsOwnerWhileChangesArrive) {
         listings = 0;
         Settle(50);
         EXPECT_EQ(listings, 0);
+    }
+}
+
+TEST_F(Watch, OnANetworkShareTheFolderTimesAreComparedToo) {
+    // What another machine writes on a share raises no inotify event here; a new
+    // time on the folder stands in for it (inotify reports only IN_ATTRIB).
+    for (bool share : {false, true}) {
+        g_folderWatchPollsForTest = share;
+        Start(50);
+        listings = 0;
+        const timespec times[2] = {{1000000 + share, 0}, {1000000 + share, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, dir.path().c_str(), times, 0), 0);
+        if (share) {
+            EXPECT_TRUE(ListedOnce());
+        } else {
+            Settle(100); // inotify alone: a time is no change of names
+            EXPECT_EQ(listings, 0);
+        }
+        g_folderWatchPollsForTest = false;
     }
 }
 
