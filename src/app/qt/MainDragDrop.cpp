@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
