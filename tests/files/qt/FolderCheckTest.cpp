@@ -8,9 +8,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -89,6 +91,12 @@ TEST_F(Watch, TheProgramsOwnListingTakesTheChangeItMade) {
     // Also when the watch had already seen the change and its timer ran.
     dir.Write("RECV.NC", "y");
     ASSERT_TRUE(QTest::qWaitFor([&] { return check->ChangePending(); }, 2000));
+    check->OwnListingStarts();
+    Settle(200);
+    EXPECT_EQ(listings, 0);
+    // And when the watch had read it but its word had not reached this thread yet.
+    dir.Write("SPLIT.NC", "s");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // no events processed
     check->OwnListingStarts();
     Settle(200);
     EXPECT_EQ(listings, 0);
