@@ -57,6 +57,13 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
     return path;
 }
 
+std::string ParentPath(std::string_view path) {
+    size_t slash = path.rfind('/');
+    if (slash == 0 || slash == std::string_view::npos)
+        return "/";
+    return std::string(path.substr(0, slash));
+}
+
 namespace {
 
 struct DirCloser {

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -49,8 +50,10 @@ MountEntry MountOf(const std::string& path, const std::string& mountsText) {
     return best;
 }
 
+std::string g_mountsFileForTest;
+
 std::string ReadProcMounts() {
-    std::ifstream in("/proc/self/mounts");
+    std::ifstream in(g_mountsFileForTest.empty() ? "/proc/self/mounts" : g_mountsFileForTest);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -83,4 +86,55 @@ bool FloppyCheckApplies(const std::string& dirPath, const std::string& mountsTex
     if (::stat(dirPath.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
     return !FolderReads(dirPath);
+}
+
+std::vector<MountEntry> ParseMounts(const std::string& mountsText) {
+    std::vector<MountEntry> mounts;
+    std::istringstream lines(mountsText);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        MountEntry entry;
+        if (!(fields >> entry.source >> entry.mountPoint >> entry.type))
+            continue;
+        entry.source = Unescape(entry.source);
+        entry.mountPoint = Unescape(entry.mountPoint);
+        mounts.push_back(std::move(entry));
+    }
+    return mounts;
+}
+
+namespace {
+
+bool ReadsOne(const std::string& file) {
+    std::ifstream in(file);
+    char c = '0';
+    return in >> c && c == '1';
+}
+
+} // namespace
+
+bool BlockDeviceRemovable(const std::string& source, const std::string& sysRoot) {
+    if (source.rfind("/dev/", 0) != 0)
+        return false;
+    // /dev/disk/by-label/... and the like are links to the device node.
+    std::error_code ec;
+    std::filesystem::path device = std::filesystem::canonical(source, ec);
+    const std::string name = (ec ? std::filesystem::path(source) : device).filename().string();
+    if (name.empty())
+        return false;
+    const std::string block = sysRoot + "/class/block/" + name;
+    if (ReadsOne(block + "/removable"))
+        return true;
+    // A partition has no flag of its own: its disk is the folder above it.
+    std::filesystem::path real = std::filesystem::canonical(block, ec);
+    return !ec && ReadsOne((real.parent_path() / "removable").string());
+}
+
+bool FolderReadable(const std::string& path) {
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir)
+        return false;
+    ::closedir(dir);
+    return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct MountEntry {
     std::string source;     // e.g. /dev/fd0, /dev/sdb1, tmpfs
@@ -14,9 +15,22 @@ struct MountEntry {
 // in the format of /proc/self/mounts.
 MountEntry MountOf(const std::string& path, const std::string& mountsText);
 std::string ReadProcMounts();
+// Test seam: when set, ReadProcMounts reads this file instead of /proc/self/mounts.
+extern std::string g_mountsFileForTest;
 
 // A working directory that asks for the floppy question: a floppy device whose
 // volume cannot be read, or an existing folder that cannot be read (a removed medium).
 bool FloppyCheckApplies(const std::string& dirPath);
 // The same against mountsText in the format of /proc/self/mounts.
 bool FloppyCheckApplies(const std::string& dirPath, const std::string& mountsText);
+
+// Every entry of mountsText (format of /proc/self/mounts) in mount order, octal
+// escapes of blanks and tabs undone.
+std::vector<MountEntry> ParseMounts(const std::string& mountsText);
+// True when the block device behind source ("/dev/sdb1") reports itself removable
+// in sysfs (its own "removable" or that of the disk it is a partition of). sysRoot
+// is "/sys" except in tests.
+bool BlockDeviceRemovable(const std::string& source, const std::string& sysRoot = "/sys");
+// True when the folder can be opened for reading (a floppy or stick that is gone
+// cannot).
+bool FolderReadable(const std::string& path);

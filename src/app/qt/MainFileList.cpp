@@ -8,6 +8,7 @@
 #include "files/FileSort.h"
 #include "files/Listing.h"
 #include "files/qt/FileListBox.h"
+#include "files/qt/FolderCheck.h"
 #include "files/qt/WidgetListingView.h"
 #include "platform/TextCodec.h"
 
@@ -145,8 +146,15 @@ void TForm1::BindFileList() {
 }
 
 void TForm1::ListDirectory(bool keepPattern, bool keepSelection, bool resortOnly) {
+    // This listing reads every change made so far (the program's own copy or
+    // reception among them): the folder watch drops what it had queued.
+    const bool lists = !resortOnly && !FileList.listingRunning && !FileList.renameRunning;
+    if (FolderCheck && lists)
+        FolderCheck->OwnListingStarts();
     WidgetListingView view(ListBox1, Label7, Label8, [this] { StartFolderWatch(); });
     ::ListDirectory(FileList, Settings, view, keepPattern, keepSelection, resortOnly);
+    if (FolderCheck && lists)
+        FolderCheck->Follow(Settings.DirPath);
 }
 
 void TForm1::ClearFileEntries() {

@@ -9,7 +9,10 @@
 #include "settings/Settings.h"
 
 #include <QColor>
+#include <QIcon>
+#include <QList>
 #include <QRect>
+#include <QUrl>
 #include <QWidget>
 
 #include <array>
@@ -18,16 +21,19 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 class QProgressBar;
 class QTimer;
 class TStatusPanels;
 class DataView;
 class FileListBox;
 class TCommSettingsPanel;
+class TFolderCheck;
 class TOptionForm;
 class TPlusCopyForm;
 class QAction;
@@ -292,6 +298,23 @@ public:
     TPlusForm* JoinForm();
     TDividesForm* DividesForm = nullptr;
     TPlusForm* PlusForm = nullptr;
+    // --- Drive menu, folder watch, drag and drop (MainDrives.cpp, MainDragDrop.cpp).
+    // Rebuilds PopupMenu2 from the mounted volumes.
+    void BuildDriveMenu();
+    void SelectDriveItem(QAction* item);
+    // Accepts or refuses a drag of rows at a point of the list (and shows Label3).
+    bool ListBox1DragOver(int x, int y);
+    void ListBox1DragDrop(int x, int y);
+    // Files dropped from the desktop's file manager.
+    void DropFromShell(const QList<QUrl>& urls);
+    // Moves or copies a list of full paths (TransferFiles without the ";" list, so
+    // a name holding ";" stays one name).
+    bool TransferPathList(const std::vector<std::string>& sources, const std::string& destDir);
+    // A command runs: the folder watch's listing waits for its end.
+    bool CommandRunning() const;
+    QMenu* PopupMenu2 = nullptr;
+    std::vector<QIcon> ImageList1;
+    TFolderCheck* FolderCheck = nullptr;
 
     // Applies ListColumn: 1 to 4 columns at width 616 (help beside), 5 at 728.
     void ApplyListColumn();

@@ -2,8 +2,12 @@
 
 #include "files/FileListModel.h"
 
+#include <QApplication>
+#include <QDrag>
+#include <QDragEnterEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -265,6 +269,8 @@ void FileListBox::keyReleaseEvent(QKeyEvent* event) {
 void FileListBox::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     int row = RowAt(event->position().toPoint());
+    pressAt_ = event->position().toPoint();
+    pressRow_ = event->button() == Qt::LeftButton ? row : -1;
     if (event->button() == Qt::LeftButton && row >= 0)
         SetItemIndex(row);
     if (onMouseDown)
@@ -302,4 +308,118 @@ void FileListBox::focusOutEvent(QFocusEvent* event) {
 bool FileListBox::focusNextPrevChild(bool) {
     // Tab belongs to the list, as in the browsing mode nothing else takes the focus.
     return false;
+}
+
+// --- Drag and drop.
+
+const char* const FileListBox::kRowDragFormat = "application/x-dravik-list-rows";
+
+void FileListBox::EnableDragAndDrop(const QPixmap& single, const QPixmap& marked) {
+    dragSingle_ = single;
+    dragMarked_ = marked;
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+}
+
+QMimeData* FileListBox::RowDragData() {
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(kRowDragFormat),
+                  QByteArray::number(QCoreApplication::applicationPid()));
+    return data;
+}
+
+bool FileListBox::IsRowDrag(const QMimeData* data) {
+    return data && data->data(QString::fromLatin1(kRowDragFormat)) ==
+                       QByteArray::number(QCoreApplication::applicationPid());
+}
+
+void FileListBox::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton) || pressRow_ < 0 || dragging_ || !acceptDrops() ||
+        (event->position().toPoint() - pressAt_).manhattanLength() <
+            QApplication::startDragDistance()) {
+        event->accept();
+        return;
+    }
+    StartRowDrag();
+    event->accept();
+}
+
+void FileListBox::StartRowDrag() {
+    pressRow_ = -1;
+    dragging_ = true;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(RowDragData());
+    const bool marked = model_ && model_->marks.Count() > 0;
+    const QPixmap& cursor = marked ? dragMarked_ : dragSingle_;
+    if (!cursor.isNull())
+        drag->setDragCursor(cursor, Qt::MoveAction);
+    drag->exec(Qt::MoveAction);
+    dragging_ = false;
+    if (onDragLeave)
+        onDragLeave();
+}
+
+void FileListBox::dragEnterEvent(QDragEnterEvent* event) {
+    if (IsRowDrag(event->mimeData()) || event->mimeData()->hasUrls())
+        event->accept(); // the position is judged by the move events that follow
+    else
+        event->ignore();
+}
+
+void FileListBox::dragMoveEvent(QDragMoveEvent* event) {
+    if (IsRowDrag(event->mimeData())) {
+        if (onDragOver && onDragOver(event->position().toPoint())) {
+            event->setDropAction(Qt::MoveAction);
+            event->accept();
+        } else {
+            event->ignore();
+        }
+        return;
+    }
+    if (event->mimeData()->hasUrls()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+void FileListBox::dragLeaveEvent(QDragLeaveEvent* event) {
+    if (onDragLeave)
+        onDragLeave();
+    event->accept();
+}
+
+void FileListBox::dropEvent(QDropEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (IsRowDrag(event->mimeData())) {
+        // The position is judged again: a drop may come without a move before it.
+        if (!onDragOver || !onDragOver(at)) {
+            event->ignore();
+            if (onDragLeave)
+                onDragLeave();
+            return;
+        }
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+        // The move asks and reports in boxes: it runs once the drag is over, not
+        // inside the drag's own event loop (nor the file manager's).
+        QMetaObject::invokeMethod(
+            this,
+            [this, at] {
+                if (onDragDrop)
+                    onDragDrop(at);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    if (event->mimeData()->hasUrls() && onDropUrls) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        QMetaObject::invokeMethod(
+            this, [this, urls = event->mimeData()->urls()] { onDropUrls(urls); },
+            Qt::QueuedConnection);
+        return;
+    }
+    event->ignore();
 }

@@ -8,6 +8,9 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QList>
+#include <QPixmap>
+#include <QUrl>
 
 #include <functional>
 
@@ -81,4 +84,40 @@ private:
     int columns_ = 2;
     int current_ = -1;
     QFont font_;
+
+    // --- Drag and drop: a row dragged inside the list (automatic drag: press and
+    // move), and files dropped from the desktop's file manager.
+public:
+    // The format of a drag of rows inside the list: the process id, so that only
+    // this list takes it.
+    static const char* const kRowDragFormat;
+    // Takes drops from now on; the cursor images of a drag of one entry and of the
+    // marked files.
+    void EnableDragAndDrop(const QPixmap& single, const QPixmap& marked);
+    // Whether a drag of rows may be dropped at a point of the drawing area (the
+    // hook also shows the destination); the drop itself.
+    std::function<bool(const QPoint& at)> onDragOver;
+    std::function<void(const QPoint& at)> onDragDrop;
+    // A drag of rows left the list or ended without a drop.
+    std::function<void()> onDragLeave;
+    // Files dropped from the desktop (text/uri-list).
+    std::function<void(const QList<QUrl>& urls)> onDropUrls;
+    // The mime data of a drag of rows, as the list starts it.
+    static class QMimeData* RowDragData();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    static bool IsRowDrag(const class QMimeData* data);
+    void StartRowDrag();
+    QPoint pressAt_;
+    int pressRow_ = -1;
+    bool dragging_ = false;
+    QPixmap dragSingle_;
+    QPixmap dragMarked_;
 };

@@ -164,9 +164,13 @@ void TForm1::DeleteFiles() {
 }
 
 bool TForm1::TransferFiles(const std::string& sources, const std::string& destDir) {
+    return TransferPathList(SplitSourceList(sources), destDir);
+}
+
+bool TForm1::TransferPathList(const std::vector<std::string>& sources, const std::string& destDir) {
     const bool copy = CopyFlag == 1;
     QApplication::processEvents();
-    TransferOutcome outcome = TransferWithDialogs(this, SplitSourceList(sources), destDir, copy);
+    TransferOutcome outcome = TransferWithDialogs(this, sources, destDir, copy);
     if (outcome.cancelled)
         return false;
     if (!copy)
