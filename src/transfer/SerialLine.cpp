@@ -299,7 +299,10 @@ bool SerialLine::Configure(int lineMode) {
     bool driverFlow = lineMode == 2 || lineMode == 4;
     // Without the driver's XON/XOFF, DC1 and DC3 reach the program (the handshake of WriteByte).
     dcb.fInX = driverFlow;
-    dcb.fOutX = driverFlow;
+    // The receive line never lets the driver stop its output on a received byte:
+    // that driver swallows the stop character, and 0x13 is the EIA digit 3. It
+    // still holds the far end with its own XOFF while the input queue is full.
+    dcb.fOutX = lineMode == 2;
     if (!driverFlow) {
         dcb.fOutxCtsFlow = false;
     }

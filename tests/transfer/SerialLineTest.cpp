@@ -70,12 +70,13 @@ TEST_F(SerialLineTest, ModeTablesReachTheDriver) {
         int baud, bits;
         Parity parity;
         bool driverFlow;
+        bool driverStopsOutput; // never on the receive line: it would swallow EIA "3"
         int xonLim, xoffLim, readMs, writeMs;
     } cases[] = {
-        {1, "COM3", 9600, 8, Parity::None, false, 0, 2, 10, 0},
-        {2, "COM3", 9600, 8, Parity::None, true, 0, 2, 1000, 1000},
-        {3, "COM4", 4800, 7, Parity::Even, false, 0, 2, 10, 0},
-        {4, "COM4", 4800, 7, Parity::Even, true, 1024, 3072, 1000, 1000},
+        {1, "COM3", 9600, 8, Parity::None, false, false, 0, 2, 10, 0},
+        {2, "COM3", 9600, 8, Parity::None, true, true, 0, 2, 1000, 1000},
+        {3, "COM4", 4800, 7, Parity::Even, false, false, 0, 2, 10, 0},
+        {4, "COM4", 4800, 7, Parity::Even, true, false, 1024, 3072, 1000, 1000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
@@ -90,7 +91,7 @@ TEST_F(SerialLineTest, ModeTablesReachTheDriver) {
         EXPECT_EQ(d.parity, c.parity);
         EXPECT_EQ(d.stopBits, c.mode <= 2 ? StopBits::Two : StopBits::One);
         EXPECT_FALSE(d.fParity);
-        EXPECT_EQ(d.fOutX, c.driverFlow);
+        EXPECT_EQ(d.fOutX, c.driverStopsOutput);
         EXPECT_EQ(d.fInX, c.driverFlow);
         EXPECT_EQ(d.fOutxCtsFlow, c.driverFlow);
         EXPECT_TRUE(d.fNull);
