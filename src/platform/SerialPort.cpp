@@ -209,7 +209,8 @@ public:
         return true;
     }
 
-    ReadResult ReadFile(unsigned char& byte, bool wait) override {
+    ReadResult ReadFile(unsigned char* buffer, size_t size, size_t& count, bool wait) override {
+        count = 0;
         pollfd p{fd_, POLLIN, 0};
         int ready = CallPoll(&p, 1, wait ? timeouts_.ReadTotalTimeoutConstant : 0);
         if (ready < 0) {
@@ -219,8 +220,9 @@ public:
         if (ready == 0) {
             return ReadResult::Nothing;
         }
-        ssize_t n = CallRead(fd_, &byte, 1);
-        if (n == 1) {
+        ssize_t n = CallRead(fd_, buffer, size);
+        if (n > 0) {
+            count = static_cast<size_t>(n);
             return ReadResult::Byte;
         }
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {

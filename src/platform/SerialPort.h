@@ -4,6 +4,7 @@
 // ioctls; tests substitute their own SerialPort where modem lines must move.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -64,8 +65,11 @@ public:
     virtual bool GetCommModemStatus(unsigned& bits) = 0;
     // The number of bytes waiting in the driver's output queue.
     virtual bool ClearCommError(int& outputQueue) = 0;
-    // One byte within the read total timeout; wait = false takes only what has arrived.
-    virtual ReadResult ReadFile(unsigned char& byte, bool wait = true) = 0;
+    // What has arrived, at most size bytes, in one read: count tells how many.
+    // With wait it waits up to the read total timeout for the first byte;
+    // without, it takes only what is there.
+    virtual ReadResult ReadFile(unsigned char* buffer, size_t size, size_t& count,
+                                bool wait = true) = 0;
     // One byte. With a write total timeout the byte may wait that long for room;
     // without one the call never blocks and reports WouldBlock instead.
     virtual WriteResult WriteFile(unsigned char byte) = 0;

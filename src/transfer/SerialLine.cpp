@@ -29,6 +29,7 @@ SerialLine::~SerialLine() {
 }
 
 void SerialLine::CloseLine() {
+    ForgetInput();
     if (handle) {
         // Whatever is still queued would make the close wait for a stopped line.
         handle->DiscardOutput();
@@ -78,39 +79,70 @@ void SerialLine::ShowLineState(unsigned bits) {
 }
 
 bool SerialLine::UpdateLamps(unsigned* bits) {
-    unsigned lines = 0;
-    if (!handle || !handle->GetCommModemStatus(lines)) {
+    if (!handle) {
         return false;
     }
-    lastModemBits_ = lines;
-    ShowLineState(lines);
-    if (bits != nullptr) {
-        *bits = lines;
+    // A receive loop asks after every byte; the lines cannot change that fast
+    // for anything the program does with them.
+    std::int64_t now = host_.NowMs();
+    if (!streaming_ || now - modemReadMs_ >= kModemPollMs) {
+        unsigned lines = 0;
+        modemReadable_ = handle->GetCommModemStatus(lines);
+        streaming_ = false;
+        modemReadMs_ = now;
+        if (modemReadable_) {
+            lastModemBits_ = lines;
+            ShowLineState(lines);
+        }
     }
-    return true;
+    if (modemReadable_ && bits != nullptr) {
+        *bits = lastModemBits_;
+    }
+    return modemReadable_;
 }
 
 unsigned char SerialLine::ReadByte() {
     return ReadLineByte(true);
 }
 
-unsigned char SerialLine::ReadLineByte(bool wait) {
-    if (!handle) {
-        return 0;
+void SerialLine::ForgetInput() {
+    inputNext_ = inputEnd_ = 0;
+    streaming_ = false;
+}
+
+// One read of the device into the input buffer; false when it brought nothing.
+bool SerialLine::FillInput(bool wait) {
+    size_t count = 0;
+    ReadResult result = handle->ReadFile(input_.data(), input_.size(), count, wait);
+    inputNext_ = 0;
+    inputEnd_ = result == ReadResult::Byte ? count : 0;
+    if (inputEnd_ > 0) {
+        return true;
     }
-    unsigned char b = 0;
-    ReadResult result = handle->ReadFile(b, wait);
+    streaming_ = false; // the line is idle: a modem read costs the reception nothing now
     if (result == ReadResult::Failed) {
         NoteFailure();
         // A failing device answers at once; pausing keeps a polling loop off the CPU.
         if (wait) {
             host_.Sleep(kHandshakeReadMs);
         }
+    }
+    return false;
+}
+
+// Notes every byte that one read delivered, so that a DC3 behind a DC1 counts.
+void SerialLine::TakeWhatArrived(bool wait) {
+    do {
+        ReadLineByte(wait);
+    } while (inputNext_ < inputEnd_);
+}
+
+unsigned char SerialLine::ReadLineByte(bool wait) {
+    if (!handle || (inputNext_ == inputEnd_ && !FillInput(wait))) {
         return 0;
     }
-    if (result != ReadResult::Byte) {
-        return 0;
-    }
+    unsigned char b = input_[inputNext_++];
+    streaming_ = true;
     if (b == kDc1) {
         xon = true;
         return kDc1;
@@ -138,7 +170,7 @@ bool SerialLine::Handshake() {
             StopByKey();
             return false;
         }
-        ReadLineByte(!xon);
+        TakeWhatArrived(!xon);
         host_.ProcessEvents();
         if (AbortKeyDown(AbortStage::Pressed)) {
             StopByKey();

@@ -40,8 +40,8 @@ public:
     bool PurgeComm() override { return port_->PurgeComm(); }
     bool GetCommModemStatus(unsigned& bits) override { return port_->GetCommModemStatus(bits); }
     bool ClearCommError(int& queued) override { return port_->ClearCommError(queued); }
-    ReadResult ReadFile(unsigned char& byte, bool wait) override {
-        return port_->ReadFile(byte, wait);
+    ReadResult ReadFile(unsigned char* buffer, size_t size, size_t& count, bool wait) override {
+        return port_->ReadFile(buffer, size, count, wait);
     }
     WriteResult WriteFile(unsigned char byte) override {
         WriteResult result = port_->WriteFile(byte);

@@ -3,6 +3,7 @@
 #include "platform/SerialDevices.h"
 #include "settings/Settings.h"
 #include "support/FakeTransferHost.h"
+#include "support/IsoBytes.h"
 #include "support/PseudoTerminal.h"
 #include "support/RecordingSerialSystem.h"
 #include "support/TempDir.h"
@@ -171,6 +172,34 @@ TEST_F(SerialLinePtyTest, ReadTimeoutsHandedToPoll) {
     line.WriteByte('B');
     EXPECT_EQ(sys.TimeoutsFor(POLLIN), (std::vector<int>{10, 10, 10}));
     EXPECT_EQ(pty.Receive(1), "A");
+}
+
+// A reception asks the system for what has arrived, not for each byte: reading
+// 3000 bytes with the modem lines looked at after every one takes a handful
+// of calls (each burst of the far end one poll and one read).
+TEST_F(SerialLinePtyTest, ReceivingTakesFewSystemCalls) {
+    settings.Speed2 = "19200,8,N,1";
+    OpenSending(4);
+    std::string tape;
+    for (int i = 0; tape.size() < 3000; ++i) {
+        tape += "N" + std::to_string(i) + "G1X1.\n";
+    }
+    tape.resize(3000);
+    sys.realWaitCapMs = 2000;
+    ASSERT_TRUE(pty.Send(Iso(tape)));
+    sys.polls.clear();
+    sys.readCalls = sys.ioctlCalls = 0;
+    std::string got;
+    while (got.size() < tape.size()) {
+        unsigned char c = line.ReadByte();
+        ASSERT_NE(c, 0) << "after " << got.size() << " bytes";
+        got.push_back(static_cast<char>(c));
+        line.UpdateLamps();
+    }
+    EXPECT_EQ(got, tape);
+    const size_t calls = sys.polls.size() + size_t(sys.readCalls) + size_t(sys.ioctlCalls);
+    EXPECT_LE(calls, 40u) << sys.polls.size() << " polls, " << sys.readCalls << " reads, "
+                          << sys.ioctlCalls << " ioctls";
 }
 
 TEST_F(SerialLinePtyTest, SecondExclusiveOpenIsRefused) {

@@ -495,6 +495,90 @@ TEST_F(SerialLineTest, ReadByteDecidesTheCodeOnTheFirstDataByte) {
     EXPECT_EQ(line.receiveCode, kIsoCode);
 }
 
+// Bytes read from the device in chunks are handed out exactly as if each had
+// been read on its own: same characters, same DC1/DC3 state, same code decision.
+TEST_F(SerialLineTest, ChunkedReadsHandOutWhatSingleReadsWould) {
+    const Bytes stream = {0x00, 0x0B, 0x80, 0x46, 0x01, 0x13, 0x93, 0x02, 0x11, 0x00,
+                          0x20, 0x13, 0x80, 0x12, 0x14, 0x3C, 0x07, 0x93, 0x08, 0x80};
+    auto readAll = [&](size_t chunk) {
+        std::vector<std::pair<int, bool>> got; // character and xon after it
+        EXPECT_TRUE(line.OpenLine(4));
+        line.receiveCode = kUndecidedCode;
+        line.xon = true;
+        port.readChunk = chunk;
+        port.readWaits.clear();
+        port.input.assign(stream.begin(), stream.end());
+        while (!port.input.empty() || got.size() < stream.size()) {
+            unsigned char c = line.ReadByte();
+            got.emplace_back(c, line.xon);
+            if (got.size() > 2 * stream.size()) {
+                break;
+            }
+        }
+        EXPECT_EQ(port.readWaits.size(), (stream.size() + chunk - 1) / chunk) << chunk;
+        return got;
+    };
+    const auto reference = readAll(1);
+    ASSERT_EQ(reference.size(), stream.size());
+    EXPECT_EQ(line.receiveCode, kEiaCode);
+    for (size_t chunk : {2u, 3u, 7u, 20u, 4096u}) {
+        SCOPED_TRACE(chunk);
+        EXPECT_EQ(readAll(chunk), reference);
+        EXPECT_EQ(line.receiveCode, kEiaCode);
+    }
+    // A closed line forgets what it had read and not handed out.
+    port.readChunk = 64;
+    port.input = {0xB1, 0xB2};
+    line.receiveCode = kIsoCode;
+    EXPECT_EQ(line.ReadByte(), '1');
+    ASSERT_TRUE(line.OpenLine(4));
+    line.receiveCode = kIsoCode;
+    EXPECT_EQ(line.ReadByte(), 0);
+}
+
+// The receive loop asks for the modem lines after every byte; while bytes keep
+// coming the device is asked at most every kModemPollMs, and at once again when
+// a read has found the line idle.
+TEST_F(SerialLineTest, ModemLinesAreReadEveryFewMillisecondsWhileBytesStream) {
+    port.modemBits = kModemCts | kModemDsr;
+    ASSERT_TRUE(line.OpenLine(4));
+    line.receiveCode = kIsoCode;
+    port.readChunk = 64;
+    port.input.assign(200, 0xB1);
+    port.modemQueries = 0;
+    unsigned bits = 0;
+    auto receive = [&](int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            line.ReadByte();
+            EXPECT_TRUE(line.UpdateLamps(&bits));
+        }
+    };
+    struct Step {
+        int advanceMs;
+        int bytes;
+        unsigned lines; // the device's lines during the step
+        unsigned seen;  // what the last UpdateLamps of the step reported
+        int queries;    // device queries so far
+    } steps[] = {
+        {0, 100, kModemCts, kModemCts | kModemDsr, 0}, // the opening's read still holds
+        {kModemPollMs - 1, 50, kModemCts, kModemCts | kModemDsr, 0},
+        {1, 1, kModemCts, kModemCts, 1},
+        {0, 49, 0, kModemCts, 1},
+        {0, 1, 0, 0, 2}, // the input has run dry: the line is idle
+        {0, 1, kModemDsr, kModemDsr, 3},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.queries);
+        host.now += step.advanceMs;
+        port.modemBits = step.lines;
+        receive(step.bytes);
+        EXPECT_EQ(bits, step.seen);
+        EXPECT_EQ(port.modemQueries, step.queries);
+    }
+    EXPECT_EQ(host.dsrLamp, true);
+    EXPECT_EQ(host.ctsLamp, false);
+}
+
 TEST_F(SerialLineTest, BadLineModeAndClosedLine) {
     EXPECT_FALSE(line.OpenLine(0));
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"通信エラー!!"});
