@@ -191,25 +191,33 @@ bool SerialLine::Handshake() {
     }
 }
 
-// Waits until at most kOutputQueueBound bytes are queued. False when stopped.
-bool SerialLine::WaitForQueueRoom() {
+// Waits until at most kOutputQueueBound bytes are queued and fewer than
+// kBytesInFlightBound are on their way. In mode 1 it watches the far end while
+// it waits, so that a DC3 holds back the very byte that was waiting.
+SerialLine::Room SerialLine::WaitForRoom() {
     for (;;) {
         int queued = 0;
         if (!handle->ClearCommError(queued)) {
             NoteFailure();
             if (lineLost) {
-                return false;
+                return Room::Stopped;
             }
             queued = 0;
         }
-        if (queued <= kOutputQueueBound) {
-            return true;
+        if (queued <= kOutputQueueBound && handle->BytesInFlight() < kBytesInFlightBound) {
+            return Room::Ready;
         }
         // A line held by CTS or a driver XOFF never drains: the stop keys must work here too.
         if (StopKeyAfterEvents()) {
-            return false;
+            return Room::Stopped;
         }
         host_.Sleep(1);
+        if (mode == 1 && xon) {
+            TakeWhatArrived(false);
+            if (!xon) {
+                return Room::FarEndPaused;
+            }
+        }
     }
 }
 
@@ -241,15 +249,22 @@ void SerialLine::WriteByte(unsigned char ch) {
     if (!b || !handle) {
         return;
     }
-    if (mode == 1 && bytesSincePoll >= kPollInterval) {
-        if (!Handshake()) {
+    for (;;) {
+        if (mode == 1 && bytesSincePoll >= kPollInterval) {
+            if (!Handshake()) {
+                return;
+            }
+        } else if (StopKeyAfterEvents()) {
             return;
         }
-    } else if (StopKeyAfterEvents()) {
-        return;
-    }
-    if (!WaitForQueueRoom()) {
-        return;
+        Room room = WaitForRoom();
+        if (room == Room::Stopped) {
+            return;
+        }
+        if (room == Room::Ready) {
+            break;
+        }
+        bytesSincePoll = kPollInterval; // the far end said stop: wait for its DC1 now
     }
     unsigned bits = 0;
     if (handle->GetCommModemStatus(bits)) {

@@ -22,6 +22,11 @@ enum class AbortStage { Held, Pressed };
 // Bytes allowed in the driver's output queue before WriteByte waits: it
 // limits what is already on its way when the far end sends DC3.
 inline constexpr int kOutputQueueBound = 258;
+// Bytes allowed on their way by the line's own rate (SerialPort::BytesInFlight)
+// before WriteByte waits. The queue count never sees the UART's or a USB
+// adapter's FIFO, and a pseudo-terminal's is always 0: this pacing keeps what
+// reaches a controller after its DC3 to about 16 bytes on any line.
+inline constexpr int kBytesInFlightBound = 14;
 // Closing a line discards what is still queued: after a last control byte (DC1,
 // DC4) the line stays open this long, ten character times at 1200 baud.
 inline constexpr int kLastByteLeaveMs = 100;
@@ -83,7 +88,8 @@ private:
     bool FillInput(bool wait);
     void ForgetInput();
     bool Handshake();
-    bool WaitForQueueRoom();
+    enum class Room { Ready, Stopped, FarEndPaused };
+    Room WaitForRoom();
     void WriteWithRoom(unsigned char b);
     void StopByKey();
     bool StopKeyAfterEvents();

@@ -27,6 +27,8 @@ struct FakePortState {
     int outputQueue = 0;
     std::deque<int> outputQueueSequence; // counts handed out first, one per query
     int queueQueries = 0;
+    int inFlight = 0;                 // BytesInFlight: bytes on their way by the line's rate
+    std::deque<int> inFlightSequence; // counts handed out first, one per query
     std::deque<unsigned char> input;
     size_t readChunk = 1;        // input bytes one read hands out at most
     std::vector<bool> readWaits; // the wait argument of every read
@@ -92,6 +94,14 @@ public:
             outputQueue = s_->outputQueue;
         }
         return true;
+    }
+    int BytesInFlight() override {
+        if (s_->inFlightSequence.empty()) {
+            return s_->inFlight;
+        }
+        int count = s_->inFlightSequence.front();
+        s_->inFlightSequence.pop_front();
+        return count;
     }
     ReadResult ReadFile(unsigned char* buffer, size_t size, size_t& count, bool wait) override {
         s_->readWaits.push_back(wait);

@@ -202,6 +202,35 @@ TEST_F(SerialLinePtyTest, ReceivingTakesFewSystemCalls) {
                           << sys.ioctlCalls << " ioctls";
 }
 
+// A pseudo-terminal's queue count is always 0: the port itself counts what the
+// line's rate cannot have sent yet, and WriteByte keeps that within its bound.
+TEST_F(SerialLinePtyTest, PortCountsWhatTheLineRateHasNotSentYet) {
+    settings.Speed1 = "1200,8,N,2"; // 9.2 ms a character
+    OpenSending();
+    EXPECT_EQ(line.handle->BytesInFlight(), 0);
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(line.handle->WriteFile('A'), WriteResult::Written);
+    }
+    const int inFlight = line.handle->BytesInFlight();
+    EXPECT_GE(inFlight, 1) << "unless this thread stood still for 37 ms";
+    EXPECT_LE(inFlight, 5);
+    int queued = -1;
+    ASSERT_TRUE(line.handle->ClearCommError(queued));
+    EXPECT_EQ(queued, 0);
+    EXPECT_EQ(pty.Receive(5), "AAAAA");
+    line.handle->DiscardOutput();
+    EXPECT_EQ(line.handle->BytesInFlight(), 0);
+
+    settings.Speed1 = "4800,8,N,1";
+    OpenSending();
+    for (int i = 0; i < 20; ++i) {
+        line.WriteByte('B');
+        EXPECT_LE(line.handle->BytesInFlight(), kBytesInFlightBound);
+    }
+    EXPECT_FALSE(host.sleeps.empty()) << "the writes waited for the line";
+    EXPECT_EQ(pty.Receive(20), std::string(20, 'B'));
+}
+
 TEST_F(SerialLinePtyTest, SecondExclusiveOpenIsRefused) {
     OpenSending();
     FakeTransferHost otherHost;

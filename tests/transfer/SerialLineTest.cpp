@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -418,6 +420,76 @@ TEST_F(SerialLineTest, OutputQueueBoundWaitsWithoutSpinning) {
     // Four waits, each with the messages processed and a sleep of 1 ms.
     EXPECT_EQ(host.sleeps, std::vector<int>(4, 1));
     EXPECT_GE(host.events, 4);
+}
+
+// Where the queue count says nothing (a pseudo-terminal, a USB adapter's own
+// FIFO), the line's own rate bounds what is on its way: a byte waits while
+// kBytesInFlightBound are.
+TEST_F(SerialLineTest, BytesInFlightByTheLineRateAreBoundedLikeTheQueue) {
+    struct Case {
+        std::deque<int> queued;
+        std::deque<int> inFlight;
+        int sleeps;
+    } cases[] = {
+        {{}, {kBytesInFlightBound - 1}, 0},
+        {{}, {kBytesInFlightBound, kBytesInFlightBound + 3, kBytesInFlightBound - 1}, 2},
+        {{300, 0, 0}, {kBytesInFlightBound, 0}, 2}, // both bounds hold before the byte goes
+    };
+    OpenSending();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sleeps);
+        port.written.clear();
+        host.sleeps.clear();
+        port.outputQueueSequence = c.queued;
+        port.inFlightSequence = c.inFlight;
+        line.WriteByte('A');
+        EXPECT_EQ(port.written.size(), 1u);
+        EXPECT_EQ(host.sleeps, std::vector<int>(size_t(c.sleeps), 1));
+        EXPECT_TRUE(port.inFlightSequence.empty());
+    }
+}
+
+// A DC3 that arrives while a byte waits for the line holds that byte back: the
+// far end gets nothing more until its DC1, not ten bytes more.
+TEST_F(SerialLineTest, Dc3DuringThePacingWaitHoldsTheWaitingByte) {
+    OpenSending();
+    Send("012");
+    port.written.clear();
+    port.inFlight = kBytesInFlightBound;
+    int sleepsAtDc3 = 0;
+    host.events = 0;
+    host.onEvents = [&](FakeTransferHost& h) {
+        h.pressed = h.events > 1000; // a test gone wrong stops instead of hanging
+        if (h.events == 3) {
+            port.input.push_back(0x93);
+            sleepsAtDc3 = int(h.sleeps.size());
+        }
+        if (!line.xon && h.events == 40) {
+            port.inFlight = 0; // the line has drained meanwhile
+            port.input.push_back(0x11);
+        }
+    };
+    line.WriteByte('A');
+    EXPECT_EQ(port.written, Bytes{0x41});
+    EXPECT_TRUE(line.xon);
+    EXPECT_FALSE(line.abortRequested);
+    // Only the waits before the DC3 was read were the pacing's; then the
+    // handshake waited for DC1 with its 10 ms reads.
+    EXPECT_LE(host.sleeps.size(), size_t(sleepsAtDc3) + 1);
+    EXPECT_GE(std::count(port.readWaits.begin(), port.readWaits.end(), true), 30);
+    EXPECT_EQ(line.bytesSincePoll, 1);
+
+    // The receive line's DC4 waits for the line too, but leaves its input alone.
+    host.onEvents = nullptr;
+    ASSERT_TRUE(line.OpenLine(4));
+    port.readWaits.clear();
+    port.input = {0xB1};
+    port.inFlightSequence = {kBytesInFlightBound, kBytesInFlightBound};
+    port.written.clear();
+    line.WriteByte(0x14);
+    EXPECT_EQ(port.written, Bytes{0x14});
+    EXPECT_TRUE(port.readWaits.empty());
+    EXPECT_EQ(port.input.size(), 1u);
 }
 
 TEST_F(SerialLineTest, QueueThatNeverDrainsCanBeStopped) {
