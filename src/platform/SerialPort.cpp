@@ -1,5 +1,6 @@
 #include "platform/SerialPort.h"
 
+#include "platform/LineRate.h"
 #include "platform/SerialSystem.h"
 
 // termios2 (for rates without a B constant, 14400) comes from the kernel's
@@ -96,6 +97,39 @@ int ByteSizeFromFlag(unsigned flag) {
     }
 }
 
+} // namespace
+
+int ApplyLineParameters(int fd, const Dcb& dcb) {
+    if (dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.BaudRate <= 0) {
+        return EINVAL;
+    }
+    termios2 t{};
+    if (CallIoctl(fd, TCGETS2, &t) != 0) {
+        return errno;
+    }
+    MakeRaw(t);
+    SetBaud(t, dcb.BaudRate);
+    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+    t.c_cflag |= ByteSizeFlag(dcb.ByteSize);
+    if (dcb.parity != Parity::None) {
+        t.c_cflag |= PARENB | (dcb.parity == Parity::Odd ? PARODD : 0);
+    }
+    // There is no 1.5 stop bits on this platform: the longer setting is safe for a receiver.
+    if (dcb.stopBits != StopBits::One) {
+        t.c_cflag |= CSTOPB;
+    }
+    if (dcb.fOutxCtsFlow) {
+        t.c_cflag |= CRTSCTS;
+    }
+    t.c_iflag &= ~(INPCK | IXON | IXOFF);
+    t.c_iflag |= (dcb.fParity ? INPCK : 0) | (dcb.fOutX ? IXON : 0) | (dcb.fInX ? IXOFF : 0);
+    t.c_cc[VSTART] = dcb.XonChar;
+    t.c_cc[VSTOP] = dcb.XoffChar;
+    return CallIoctl(fd, TCSETS2, &t) == 0 ? 0 : errno;
+}
+
+namespace {
+
 class PosixSerialPort final : public SerialPort {
 public:
     explicit PosixSerialPort(int fd) : fd_(fd) {}
@@ -124,35 +158,11 @@ public:
     }
 
     bool SetCommState(const Dcb& dcb) override {
-        if (dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.BaudRate <= 0) {
-            lastError_ = EINVAL;
+        if (int error = ApplyLineParameters(fd_, dcb); error != 0) {
+            lastError_ = error;
             return false;
         }
-        termios2 t{};
-        if (!Ioctl(TCGETS2, &t)) {
-            return false;
-        }
-        MakeRaw(t);
-        SetBaud(t, dcb.BaudRate);
-        t.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
-        t.c_cflag |= ByteSizeFlag(dcb.ByteSize);
-        if (dcb.parity != Parity::None) {
-            t.c_cflag |= PARENB | (dcb.parity == Parity::Odd ? PARODD : 0);
-        }
-        // There is no 1.5 stop bits on this platform: the longer setting is safe for a receiver.
-        if (dcb.stopBits != StopBits::One) {
-            t.c_cflag |= CSTOPB;
-        }
-        if (dcb.fOutxCtsFlow) {
-            t.c_cflag |= CRTSCTS;
-        }
-        t.c_iflag &= ~(INPCK | IXON | IXOFF);
-        t.c_iflag |= (dcb.fParity ? INPCK : 0) | (dcb.fOutX ? IXON : 0) | (dcb.fInX ? IXOFF : 0);
-        t.c_cc[VSTART] = dcb.XonChar;
-        t.c_cc[VSTOP] = dcb.XoffChar;
-        if (!Ioctl(TCSETS2, &t)) {
-            return false;
-        }
+        unsent_.SetCharacterTime(CharacterTime(dcb));
         int lines = (dcb.fDtrControl == LineControl::Enable ? TIOCM_DTR : 0) |
                     (dcb.fRtsControl == LineControl::Enable ? TIOCM_RTS : 0);
         // A line without modem control (a pseudo-terminal) has nothing to hold on.
@@ -185,6 +195,7 @@ public:
         if (!Ioctl(TCFLSH, IoctlValue(TCIOFLUSH))) {
             return false;
         }
+        unsent_.Clear();
         // Output stopped by an XOFF of an earlier transfer would stay stopped.
         CallIoctl(fd_, TCXONC, IoctlValue(TCOON));
         return true;
@@ -209,7 +220,10 @@ public:
         return true;
     }
 
-    ReadResult ReadFile(unsigned char& byte, bool wait) override {
+    int BytesInFlight() override { return unsent_.Count(UnsentBytes::Clock::now()); }
+
+    ReadResult ReadFile(unsigned char* buffer, size_t size, size_t& count, bool wait) override {
+        count = 0;
         pollfd p{fd_, POLLIN, 0};
         int ready = CallPoll(&p, 1, wait ? timeouts_.ReadTotalTimeoutConstant : 0);
         if (ready < 0) {
@@ -219,8 +233,9 @@ public:
         if (ready == 0) {
             return ReadResult::Nothing;
         }
-        ssize_t n = CallRead(fd_, &byte, 1);
-        if (n == 1) {
+        ssize_t n = CallRead(fd_, buffer, size);
+        if (n > 0) {
+            count = static_cast<size_t>(n);
             return ReadResult::Byte;
         }
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
@@ -239,6 +254,7 @@ public:
             n = CallWrite(fd_, &byte, 1);
         }
         if (n == 1) {
+            unsent_.Written(UnsentBytes::Clock::now());
             return WriteResult::Written;
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
@@ -258,7 +274,10 @@ public:
         return ready > 0 && (p.revents & POLLOUT) != 0;
     }
 
-    void DiscardOutput() override { CallIoctl(fd_, TCFLSH, IoctlValue(TCOFLUSH)); }
+    void DiscardOutput() override {
+        CallIoctl(fd_, TCFLSH, IoctlValue(TCOFLUSH));
+        unsent_.Clear();
+    }
 
     int LastError() const override { return lastError_; }
 
@@ -274,6 +293,7 @@ private:
     int fd_;
     int lastError_ = 0;
     CommTimeouts timeouts_;
+    UnsentBytes unsent_;
 };
 
 bool InGroup(gid_t gid) {

@@ -4,6 +4,7 @@
 // ioctls; tests substitute their own SerialPort where modem lines must move.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -64,8 +65,15 @@ public:
     virtual bool GetCommModemStatus(unsigned& bits) = 0;
     // The number of bytes waiting in the driver's output queue.
     virtual bool ClearCommError(int& outputQueue) = 0;
-    // One byte within the read total timeout; wait = false takes only what has arrived.
-    virtual ReadResult ReadFile(unsigned char& byte, bool wait = true) = 0;
+    // Written bytes that, at the line's own rate, cannot have left yet: what
+    // the queue count misses (the UART's or a USB adapter's FIFO, everything
+    // on a pseudo-terminal). A port whose queue count is complete answers 0.
+    virtual int BytesInFlight() { return 0; }
+    // What has arrived, at most size bytes, in one read: count tells how many.
+    // With wait it waits up to the read total timeout for the first byte;
+    // without, it takes only what is there.
+    virtual ReadResult ReadFile(unsigned char* buffer, size_t size, size_t& count,
+                                bool wait = true) = 0;
     // One byte. With a write total timeout the byte may wait that long for room;
     // without one the call never blocks and reports WouldBlock instead.
     virtual WriteResult WriteFile(unsigned char byte) = 0;
@@ -77,11 +85,42 @@ public:
     virtual int LastError() const = 0;
 };
 
+// A port that hands every call to another: the base of ports that watch or
+// change a few calls of a real one (tests, benchmarks).
+class ForwardingSerialPort : public SerialPort {
+public:
+    explicit ForwardingSerialPort(std::unique_ptr<SerialPort> port) : port_(std::move(port)) {}
+
+    bool GetCommState(Dcb& dcb) override { return port_->GetCommState(dcb); }
+    bool SetCommState(const Dcb& dcb) override { return port_->SetCommState(dcb); }
+    bool GetCommTimeouts(CommTimeouts& t) override { return port_->GetCommTimeouts(t); }
+    bool SetCommTimeouts(const CommTimeouts& t) override { return port_->SetCommTimeouts(t); }
+    bool SetupComm(int in, int out) override { return port_->SetupComm(in, out); }
+    bool PurgeComm() override { return port_->PurgeComm(); }
+    bool GetCommModemStatus(unsigned& bits) override { return port_->GetCommModemStatus(bits); }
+    bool ClearCommError(int& queued) override { return port_->ClearCommError(queued); }
+    int BytesInFlight() override { return port_->BytesInFlight(); }
+    ReadResult ReadFile(unsigned char* buffer, size_t size, size_t& count, bool wait) override {
+        return port_->ReadFile(buffer, size, count, wait);
+    }
+    WriteResult WriteFile(unsigned char byte) override { return port_->WriteFile(byte); }
+    bool WaitWritable(int ms) override { return port_->WaitWritable(ms); }
+    void DiscardOutput() override { port_->DiscardOutput(); }
+    int LastError() const override { return port_->LastError(); }
+
+private:
+    std::unique_ptr<SerialPort> port_;
+};
+
 struct PortOpenResult {
     std::unique_ptr<SerialPort> port; // null when the open failed
     int error = 0;                    // errno of the failure
     std::string detail;               // device and reason, for the operator
 };
+
+// Sets an open terminal raw with the DCB's rate (any rate, 14400 too), data
+// bits, parity, stop bits and flow control; 0 or the errno of the failure.
+int ApplyLineParameters(int fd, const Dcb& dcb);
 
 // Opens a serial device for exclusive use (flock), without waiting for carrier.
 // A file that is not a terminal is refused with ENOTTY.

@@ -29,6 +29,7 @@ SerialLine::~SerialLine() {
 }
 
 void SerialLine::CloseLine() {
+    ForgetInput();
     if (handle) {
         // Whatever is still queued would make the close wait for a stopped line.
         handle->DiscardOutput();
@@ -78,39 +79,70 @@ void SerialLine::ShowLineState(unsigned bits) {
 }
 
 bool SerialLine::UpdateLamps(unsigned* bits) {
-    unsigned lines = 0;
-    if (!handle || !handle->GetCommModemStatus(lines)) {
+    if (!handle) {
         return false;
     }
-    lastModemBits_ = lines;
-    ShowLineState(lines);
-    if (bits != nullptr) {
-        *bits = lines;
+    // A receive loop asks after every byte; the lines cannot change that fast
+    // for anything the program does with them.
+    std::int64_t now = host_.NowMs();
+    if (!streaming_ || now - modemReadMs_ >= kModemPollMs) {
+        unsigned lines = 0;
+        modemReadable_ = handle->GetCommModemStatus(lines);
+        streaming_ = false;
+        modemReadMs_ = now;
+        if (modemReadable_) {
+            lastModemBits_ = lines;
+            ShowLineState(lines);
+        }
     }
-    return true;
+    if (modemReadable_ && bits != nullptr) {
+        *bits = lastModemBits_;
+    }
+    return modemReadable_;
 }
 
 unsigned char SerialLine::ReadByte() {
     return ReadLineByte(true);
 }
 
-unsigned char SerialLine::ReadLineByte(bool wait) {
-    if (!handle) {
-        return 0;
+void SerialLine::ForgetInput() {
+    inputNext_ = inputEnd_ = 0;
+    streaming_ = false;
+}
+
+// One read of the device into the input buffer; false when it brought nothing.
+bool SerialLine::FillInput(bool wait) {
+    size_t count = 0;
+    ReadResult result = handle->ReadFile(input_.data(), input_.size(), count, wait);
+    inputNext_ = 0;
+    inputEnd_ = result == ReadResult::Byte ? count : 0;
+    if (inputEnd_ > 0) {
+        return true;
     }
-    unsigned char b = 0;
-    ReadResult result = handle->ReadFile(b, wait);
+    streaming_ = false; // the line is idle: a modem read costs the reception nothing now
     if (result == ReadResult::Failed) {
         NoteFailure();
         // A failing device answers at once; pausing keeps a polling loop off the CPU.
         if (wait) {
             host_.Sleep(kHandshakeReadMs);
         }
+    }
+    return false;
+}
+
+// Notes every byte that one read delivered, so that a DC3 behind a DC1 counts.
+void SerialLine::TakeWhatArrived(bool wait) {
+    do {
+        ReadLineByte(wait);
+    } while (inputNext_ < inputEnd_);
+}
+
+unsigned char SerialLine::ReadLineByte(bool wait) {
+    if (!handle || (inputNext_ == inputEnd_ && !FillInput(wait))) {
         return 0;
     }
-    if (result != ReadResult::Byte) {
-        return 0;
-    }
+    unsigned char b = input_[inputNext_++];
+    streaming_ = true;
     if (b == kDc1) {
         xon = true;
         return kDc1;
@@ -138,7 +170,7 @@ bool SerialLine::Handshake() {
             StopByKey();
             return false;
         }
-        ReadLineByte(!xon);
+        TakeWhatArrived(!xon);
         host_.ProcessEvents();
         if (AbortKeyDown(AbortStage::Pressed)) {
             StopByKey();
@@ -159,25 +191,33 @@ bool SerialLine::Handshake() {
     }
 }
 
-// Waits until at most kOutputQueueBound bytes are queued. False when stopped.
-bool SerialLine::WaitForQueueRoom() {
+// Waits until at most kOutputQueueBound bytes are queued and fewer than
+// kBytesInFlightBound are on their way. In mode 1 it watches the far end while
+// it waits, so that a DC3 holds back the very byte that was waiting.
+SerialLine::Room SerialLine::WaitForRoom() {
     for (;;) {
         int queued = 0;
         if (!handle->ClearCommError(queued)) {
             NoteFailure();
             if (lineLost) {
-                return false;
+                return Room::Stopped;
             }
             queued = 0;
         }
-        if (queued <= kOutputQueueBound) {
-            return true;
+        if (queued <= kOutputQueueBound && handle->BytesInFlight() < kBytesInFlightBound) {
+            return Room::Ready;
         }
         // A line held by CTS or a driver XOFF never drains: the stop keys must work here too.
         if (StopKeyAfterEvents()) {
-            return false;
+            return Room::Stopped;
         }
         host_.Sleep(1);
+        if (mode == 1 && xon) {
+            TakeWhatArrived(false);
+            if (!xon) {
+                return Room::FarEndPaused;
+            }
+        }
     }
 }
 
@@ -209,15 +249,22 @@ void SerialLine::WriteByte(unsigned char ch) {
     if (!b || !handle) {
         return;
     }
-    if (mode == 1 && bytesSincePoll >= kPollInterval) {
-        if (!Handshake()) {
+    for (;;) {
+        if (mode == 1 && bytesSincePoll >= kPollInterval) {
+            if (!Handshake()) {
+                return;
+            }
+        } else if (StopKeyAfterEvents()) {
             return;
         }
-    } else if (StopKeyAfterEvents()) {
-        return;
-    }
-    if (!WaitForQueueRoom()) {
-        return;
+        Room room = WaitForRoom();
+        if (room == Room::Stopped) {
+            return;
+        }
+        if (room == Room::Ready) {
+            break;
+        }
+        bytesSincePoll = kPollInterval; // the far end said stop: wait for its DC1 now
     }
     unsigned bits = 0;
     if (handle->GetCommModemStatus(bits)) {
@@ -299,7 +346,10 @@ bool SerialLine::Configure(int lineMode) {
     bool driverFlow = lineMode == 2 || lineMode == 4;
     // Without the driver's XON/XOFF, DC1 and DC3 reach the program (the handshake of WriteByte).
     dcb.fInX = driverFlow;
-    dcb.fOutX = driverFlow;
+    // The receive line never lets the driver stop its output on a received byte:
+    // that driver swallows the stop character, and 0x13 is the EIA digit 3. It
+    // still holds the far end with its own XOFF while the input queue is full.
+    dcb.fOutX = lineMode == 2;
     if (!driverFlow) {
         dcb.fOutxCtsFlow = false;
     }

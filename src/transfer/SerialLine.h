@@ -9,6 +9,8 @@
 #include "transfer/TapeCode.h"
 #include "transfer/TransferHost.h"
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,11 +22,18 @@ enum class AbortStage { Held, Pressed };
 // Bytes allowed in the driver's output queue before WriteByte waits: it
 // limits what is already on its way when the far end sends DC3.
 inline constexpr int kOutputQueueBound = 258;
+// Bytes allowed on their way by the line's own rate (SerialPort::BytesInFlight)
+// before WriteByte waits. The queue count never sees the UART's or a USB
+// adapter's FIFO, and a pseudo-terminal's is always 0: this pacing keeps what
+// reaches a controller after its DC3 to about 16 bytes on any line.
+inline constexpr int kBytesInFlightBound = 14;
 // Closing a line discards what is still queued: after a last control byte (DC1,
 // DC4) the line stays open this long, ten character times at 1200 baud.
 inline constexpr int kLastByteLeaveMs = 100;
 // Bytes written between two handshake polls in mode 1.
 inline constexpr int kPollInterval = 10;
+// UpdateLamps reads the modem lines at most this often while bytes stream in.
+inline constexpr int kModemPollMs = 5;
 
 class SerialLine {
 public:
@@ -47,10 +56,14 @@ public:
     bool IsOpen() const { return handle != nullptr; }
 
     // One received character; 0 when there is none (timeout, NUL, no code).
+    // One read of the device takes all that has arrived; the bytes are handed
+    // out from there one by one.
     unsigned char ReadByte();
     // Converts and writes one character under the handshake; may set abortRequested.
     void WriteByte(unsigned char ch);
     // Reads the modem lines and shows them; false when they cannot be read.
+    // While bytes stream in, it asks the device at most every kModemPollMs and
+    // answers from its last read in between.
     bool UpdateLamps(unsigned* bits = nullptr);
     bool AbortKeyDown(AbortStage stage);
     void ReleaseAbortKeys();
@@ -71,8 +84,12 @@ public:
 
 private:
     unsigned char ReadLineByte(bool wait);
+    void TakeWhatArrived(bool wait);
+    bool FillInput(bool wait);
+    void ForgetInput();
     bool Handshake();
-    bool WaitForQueueRoom();
+    enum class Room { Ready, Stopped, FarEndPaused };
+    Room WaitForRoom();
     void WriteWithRoom(unsigned char b);
     void StopByKey();
     bool StopKeyAfterEvents();
@@ -87,4 +104,13 @@ private:
     PortOpener opener_;
     unsigned lastModemBits_ = 0;
     bool stoppedByKey_ = false;
+    // Bytes of the last device read not yet handed out.
+    std::array<unsigned char, 4096> input_{};
+    size_t inputNext_ = 0;
+    size_t inputEnd_ = 0;
+    // The last modem-line read of UpdateLamps; streaming_: bytes were handed
+    // out since then, with no read that found the line idle.
+    bool streaming_ = false;
+    bool modemReadable_ = false;
+    std::int64_t modemReadMs_ = 0;
 };

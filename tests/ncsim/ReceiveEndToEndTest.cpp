@@ -184,6 +184,21 @@ TEST_F(ReceiveEndToEnd, EiaTapeIsDetected) {
     EXPECT_EQ(File("O0001_001.NC"), "O0001(A)\r\nG01 X10. Y20. F100\r\nM30\r\n");
 }
 
+// 0x13 is the EIA code of the digit 3. The receive line never lets the tty
+// driver take it (or any other byte) as its flow-control stop character,
+// whichever stop character DC3(0X93) chooses.
+TEST_F(ReceiveEndToEnd, EiaDigitThreeSurvivesEitherStopCharacter) {
+    settings.R_Code = 2;
+    for (const char* dc3 : {"N", "Y"}) {
+        SCOPED_TRACE(dc3);
+        settings.DC30X93 = dc3;
+        std::filesystem::remove(work / "O0003_001.NC");
+        ASSERT_EQ(Receive(Punch("O0003\nG1X3.\nM30\n", TapeKind::Eia)), ReceiveOutcome::Completed);
+        EXPECT_EQ(File("O0003_001.NC"), "O0003\r\nG1 X3.\r\nM30\r\n");
+        EXPECT_EQ(window.programs.back(), "O0003");
+    }
+}
+
 // An ISO tape whose leader "%" carries its parity bit: that byte looks like EIA
 // and decodes to nothing; the line feed after it starts the reception in ISO.
 TEST_F(ReceiveEndToEnd, IsoPercentWithParityIsSkipped) {

@@ -1,5 +1,5 @@
 // A SerialPort for tests: modem lines that move, an output queue count, input
-// bytes handed out one per read, and failures on demand. The state is shared,
+// bytes handed out one per read (or a chunk), and failures on demand. The state is shared,
 // so a test still sees it after the line took the port over.
 #pragma once
 
@@ -23,10 +23,14 @@ struct FakePortState {
     int setups = 0;
     bool modemReadable = true;
     unsigned modemBits = kModemCts | kModemDsr | kModemRlsd;
+    int modemQueries = 0;
     int outputQueue = 0;
     std::deque<int> outputQueueSequence; // counts handed out first, one per query
     int queueQueries = 0;
+    int inFlight = 0;                 // BytesInFlight: bytes on their way by the line's rate
+    std::deque<int> inFlightSequence; // counts handed out first, one per query
     std::deque<unsigned char> input;
+    size_t readChunk = 1;        // input bytes one read hands out at most
     std::vector<bool> readWaits; // the wait argument of every read
     std::vector<unsigned char> written;
     int writeBlocks = 0; // WouldBlock answers before writes succeed
@@ -71,6 +75,7 @@ public:
         return !s_->failPurge;
     }
     bool GetCommModemStatus(unsigned& bits) override {
+        ++s_->modemQueries;
         if (s_->gone || !s_->modemReadable) {
             return false;
         }
@@ -90,17 +95,25 @@ public:
         }
         return true;
     }
-    ReadResult ReadFile(unsigned char& byte, bool wait) override {
+    int BytesInFlight() override {
+        if (s_->inFlightSequence.empty()) {
+            return s_->inFlight;
+        }
+        int count = s_->inFlightSequence.front();
+        s_->inFlightSequence.pop_front();
+        return count;
+    }
+    ReadResult ReadFile(unsigned char* buffer, size_t size, size_t& count, bool wait) override {
         s_->readWaits.push_back(wait);
+        count = 0;
         if (s_->gone) {
             return ReadResult::Failed;
         }
-        if (s_->input.empty()) {
-            return ReadResult::Nothing;
+        while (count < size && count < s_->readChunk && !s_->input.empty()) {
+            buffer[count++] = s_->input.front();
+            s_->input.pop_front();
         }
-        byte = s_->input.front();
-        s_->input.pop_front();
-        return ReadResult::Byte;
+        return count > 0 ? ReadResult::Byte : ReadResult::Nothing;
     }
     WriteResult WriteFile(unsigned char byte) override {
         if (s_->gone) {

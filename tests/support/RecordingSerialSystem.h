@@ -22,6 +22,8 @@ public:
     int interruptPolls = 0;
     int interruptIoctls = 0;
     int writeCalls = 0;
+    int readCalls = 0;
+    int ioctlCalls = 0;
 
     RecordingSerialSystem() { SetSerialSystemForTest(this); }
     ~RecordingSerialSystem() override { SetSerialSystemForTest(nullptr); }
@@ -45,7 +47,12 @@ public:
         }
         return SerialSystem::Write(fd, buffer, size);
     }
+    ssize_t Read(int fd, void* buffer, size_t size) override {
+        ++readCalls;
+        return SerialSystem::Read(fd, buffer, size);
+    }
     int Ioctl(int fd, unsigned long request, void* argument) override {
+        ++ioctlCalls;
         if (interruptIoctls > 0) {
             --interruptIoctls;
             errno = EINTR;

@@ -3,6 +3,7 @@
 #include "platform/SerialDevices.h"
 #include "settings/Settings.h"
 #include "support/FakeTransferHost.h"
+#include "support/IsoBytes.h"
 #include "support/PseudoTerminal.h"
 #include "support/RecordingSerialSystem.h"
 #include "support/TempDir.h"
@@ -80,46 +81,65 @@ TEST_F(SerialLinePtyTest, BytesBothWaysAt8N2InRawMode) {
     EXPECT_FALSE(line.xon);
 }
 
+// The tape-reader start line (mode 2) leaves XON/XOFF to the driver both ways;
+// the receive line (mode 4) lets the driver send its XOFF but never stop its
+// output on a received byte, so that no received byte is swallowed: 0x13 is the
+// EIA digit 3 whichever stop character DC3(0X93) chooses.
 TEST_F(SerialLinePtyTest, DriverStopCharacterInModesTwoAndFour) {
     settings.Speed1 = settings.Speed2 = "9600,7,E,2"; // characters go out unchanged
-    for (int mode : {2, 4}) {
-        SCOPED_TRACE(mode);
-        settings.DC30X93 = "Y";
-        OpenSending(mode);
+    struct Case {
+        int mode;
+        const char* dc3;
+        unsigned char stopChar;
+        bool driverTakesStop;
+    } cases[] = {
+        {2, "Y", 0x93, true},
+        {2, "N", 0x13, true},
+        {4, "Y", 0x93, false},
+        {4, "N", 0x13, false},
+    };
+    const std::string tape("\x13"
+                           "A\x11"
+                           "B\x93"
+                           "C");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.mode) + c.dc3);
+        settings.DC30X93 = c.dc3;
+        OpenSending(c.mode);
         line.receiveCode = kAsciiCode;
         termios t = SlaveTermios();
-        EXPECT_TRUE(t.c_iflag & IXON);
+        EXPECT_EQ((t.c_iflag & IXON) != 0, c.driverTakesStop);
         EXPECT_TRUE(t.c_iflag & IXOFF);
-        EXPECT_EQ(t.c_cc[VSTOP], 0x93);
+        EXPECT_EQ(t.c_cc[VSTOP], c.stopChar);
 
         sys.realWaitCapMs = 2000;
-        // 0x13 passes as data; 0x93 is taken by the driver and stops its output.
-        ASSERT_TRUE(pty.Send("\x13"
-                             "A\x93"
-                             "B"));
-        EXPECT_EQ(line.ReadByte(), 0x13);
-        EXPECT_EQ(line.ReadByte(), 'A');
-        EXPECT_EQ(line.ReadByte(), 'B');
+        ASSERT_TRUE(pty.Send(tape));
+        std::string got;
+        for (unsigned char b; (b = line.ReadByte()) != 'C';) {
+            ASSERT_NE(b, 0) << "the tape ran out: " << got;
+            got.push_back(static_cast<char>(b));
+        }
+        std::string expected;
+        for (unsigned char b : tape.substr(0, tape.size() - 1)) {
+            if (!(c.driverTakesStop && (b == c.stopChar || b == 0x11))) {
+                expected.push_back(static_cast<char>(b == 0x93 ? 0x13 : b));
+            }
+        }
+        EXPECT_EQ(got, expected);
 
-        sys.realWaitCapMs = 0;
-        sys.polls.clear();
-        line.WriteByte('x'); // refused by the stopped line: the write timeout runs out
-        EXPECT_EQ(sys.TimeoutsFor(POLLOUT), std::vector<int>{1000});
-
-        sys.realWaitCapMs = 2000;
-        ASSERT_TRUE(pty.Send("\x11"));
+        if (c.driverTakesStop && c.stopChar == 0x93) {
+            // The tape's last stop character holds the line's output until an XON.
+            sys.realWaitCapMs = 0;
+            sys.polls.clear();
+            line.WriteByte('x'); // refused by the stopped line: the write timeout runs out
+            EXPECT_EQ(sys.TimeoutsFor(POLLOUT), std::vector<int>{1000});
+            sys.realWaitCapMs = 2000;
+            ASSERT_TRUE(pty.Send("\x11"));
+        }
         line.WriteByte('y');
         EXPECT_EQ(pty.Receive(1), "y");
         line.CloseLine();
     }
-    settings.DC30X93 = "N";
-    OpenSending(4);
-    line.receiveCode = kAsciiCode;
-    EXPECT_EQ(SlaveTermios().c_cc[VSTOP], 0x13);
-    sys.realWaitCapMs = 2000;
-    ASSERT_TRUE(pty.Send("\x13"
-                         "C\x11"));
-    EXPECT_EQ(line.ReadByte(), 'C');
 }
 
 TEST_F(SerialLinePtyTest, ReadTimeoutsHandedToPoll) {
@@ -152,6 +172,63 @@ TEST_F(SerialLinePtyTest, ReadTimeoutsHandedToPoll) {
     line.WriteByte('B');
     EXPECT_EQ(sys.TimeoutsFor(POLLIN), (std::vector<int>{10, 10, 10}));
     EXPECT_EQ(pty.Receive(1), "A");
+}
+
+// A reception asks the system for what has arrived, not for each byte: reading
+// 3000 bytes with the modem lines looked at after every one takes a handful
+// of calls (each burst of the far end one poll and one read).
+TEST_F(SerialLinePtyTest, ReceivingTakesFewSystemCalls) {
+    settings.Speed2 = "19200,8,N,1";
+    OpenSending(4);
+    std::string tape;
+    for (int i = 0; tape.size() < 3000; ++i) {
+        tape += "N" + std::to_string(i) + "G1X1.\n";
+    }
+    tape.resize(3000);
+    sys.realWaitCapMs = 2000;
+    ASSERT_TRUE(pty.Send(Iso(tape)));
+    sys.polls.clear();
+    sys.readCalls = sys.ioctlCalls = 0;
+    std::string got;
+    while (got.size() < tape.size()) {
+        unsigned char c = line.ReadByte();
+        ASSERT_NE(c, 0) << "after " << got.size() << " bytes";
+        got.push_back(static_cast<char>(c));
+        line.UpdateLamps();
+    }
+    EXPECT_EQ(got, tape);
+    const size_t calls = sys.polls.size() + size_t(sys.readCalls) + size_t(sys.ioctlCalls);
+    EXPECT_LE(calls, 40u) << sys.polls.size() << " polls, " << sys.readCalls << " reads, "
+                          << sys.ioctlCalls << " ioctls";
+}
+
+// A pseudo-terminal's queue count is always 0: the port itself counts what the
+// line's rate cannot have sent yet, and WriteByte keeps that within its bound.
+TEST_F(SerialLinePtyTest, PortCountsWhatTheLineRateHasNotSentYet) {
+    settings.Speed1 = "1200,8,N,2"; // 9.2 ms a character
+    OpenSending();
+    EXPECT_EQ(line.handle->BytesInFlight(), 0);
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(line.handle->WriteFile('A'), WriteResult::Written);
+    }
+    const int inFlight = line.handle->BytesInFlight();
+    EXPECT_GE(inFlight, 1) << "unless this thread stood still for 37 ms";
+    EXPECT_LE(inFlight, 5);
+    int queued = -1;
+    ASSERT_TRUE(line.handle->ClearCommError(queued));
+    EXPECT_EQ(queued, 0);
+    EXPECT_EQ(pty.Receive(5), "AAAAA");
+    line.handle->DiscardOutput();
+    EXPECT_EQ(line.handle->BytesInFlight(), 0);
+
+    settings.Speed1 = "4800,8,N,1";
+    OpenSending();
+    for (int i = 0; i < 20; ++i) {
+        line.WriteByte('B');
+        EXPECT_LE(line.handle->BytesInFlight(), kBytesInFlightBound);
+    }
+    EXPECT_FALSE(host.sleeps.empty()) << "the writes waited for the line";
+    EXPECT_EQ(pty.Receive(20), std::string(20, 'B'));
 }
 
 TEST_F(SerialLinePtyTest, SecondExclusiveOpenIsRefused) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -70,12 +72,13 @@ TEST_F(SerialLineTest, ModeTablesReachTheDriver) {
         int baud, bits;
         Parity parity;
         bool driverFlow;
+        bool driverStopsOutput; // never on the receive line: it would swallow EIA "3"
         int xonLim, xoffLim, readMs, writeMs;
     } cases[] = {
-        {1, "COM3", 9600, 8, Parity::None, false, 0, 2, 10, 0},
-        {2, "COM3", 9600, 8, Parity::None, true, 0, 2, 1000, 1000},
-        {3, "COM4", 4800, 7, Parity::Even, false, 0, 2, 10, 0},
-        {4, "COM4", 4800, 7, Parity::Even, true, 1024, 3072, 1000, 1000},
+        {1, "COM3", 9600, 8, Parity::None, false, false, 0, 2, 10, 0},
+        {2, "COM3", 9600, 8, Parity::None, true, true, 0, 2, 1000, 1000},
+        {3, "COM4", 4800, 7, Parity::Even, false, false, 0, 2, 10, 0},
+        {4, "COM4", 4800, 7, Parity::Even, true, false, 1024, 3072, 1000, 1000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
@@ -90,7 +93,7 @@ TEST_F(SerialLineTest, ModeTablesReachTheDriver) {
         EXPECT_EQ(d.parity, c.parity);
         EXPECT_EQ(d.stopBits, c.mode <= 2 ? StopBits::Two : StopBits::One);
         EXPECT_FALSE(d.fParity);
-        EXPECT_EQ(d.fOutX, c.driverFlow);
+        EXPECT_EQ(d.fOutX, c.driverStopsOutput);
         EXPECT_EQ(d.fInX, c.driverFlow);
         EXPECT_EQ(d.fOutxCtsFlow, c.driverFlow);
         EXPECT_TRUE(d.fNull);
@@ -419,6 +422,76 @@ TEST_F(SerialLineTest, OutputQueueBoundWaitsWithoutSpinning) {
     EXPECT_GE(host.events, 4);
 }
 
+// Where the queue count says nothing (a pseudo-terminal, a USB adapter's own
+// FIFO), the line's own rate bounds what is on its way: a byte waits while
+// kBytesInFlightBound are.
+TEST_F(SerialLineTest, BytesInFlightByTheLineRateAreBoundedLikeTheQueue) {
+    struct Case {
+        std::deque<int> queued;
+        std::deque<int> inFlight;
+        int sleeps;
+    } cases[] = {
+        {{}, {kBytesInFlightBound - 1}, 0},
+        {{}, {kBytesInFlightBound, kBytesInFlightBound + 3, kBytesInFlightBound - 1}, 2},
+        {{300, 0, 0}, {kBytesInFlightBound, 0}, 2}, // both bounds hold before the byte goes
+    };
+    OpenSending();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sleeps);
+        port.written.clear();
+        host.sleeps.clear();
+        port.outputQueueSequence = c.queued;
+        port.inFlightSequence = c.inFlight;
+        line.WriteByte('A');
+        EXPECT_EQ(port.written.size(), 1u);
+        EXPECT_EQ(host.sleeps, std::vector<int>(size_t(c.sleeps), 1));
+        EXPECT_TRUE(port.inFlightSequence.empty());
+    }
+}
+
+// A DC3 that arrives while a byte waits for the line holds that byte back: the
+// far end gets nothing more until its DC1, not ten bytes more.
+TEST_F(SerialLineTest, Dc3DuringThePacingWaitHoldsTheWaitingByte) {
+    OpenSending();
+    Send("012");
+    port.written.clear();
+    port.inFlight = kBytesInFlightBound;
+    int sleepsAtDc3 = 0;
+    host.events = 0;
+    host.onEvents = [&](FakeTransferHost& h) {
+        h.pressed = h.events > 1000; // a test gone wrong stops instead of hanging
+        if (h.events == 3) {
+            port.input.push_back(0x93);
+            sleepsAtDc3 = int(h.sleeps.size());
+        }
+        if (!line.xon && h.events == 40) {
+            port.inFlight = 0; // the line has drained meanwhile
+            port.input.push_back(0x11);
+        }
+    };
+    line.WriteByte('A');
+    EXPECT_EQ(port.written, Bytes{0x41});
+    EXPECT_TRUE(line.xon);
+    EXPECT_FALSE(line.abortRequested);
+    // Only the waits before the DC3 was read were the pacing's; then the
+    // handshake waited for DC1 with its 10 ms reads.
+    EXPECT_LE(host.sleeps.size(), size_t(sleepsAtDc3) + 1);
+    EXPECT_GE(std::count(port.readWaits.begin(), port.readWaits.end(), true), 30);
+    EXPECT_EQ(line.bytesSincePoll, 1);
+
+    // The receive line's DC4 waits for the line too, but leaves its input alone.
+    host.onEvents = nullptr;
+    ASSERT_TRUE(line.OpenLine(4));
+    port.readWaits.clear();
+    port.input = {0xB1};
+    port.inFlightSequence = {kBytesInFlightBound, kBytesInFlightBound};
+    port.written.clear();
+    line.WriteByte(0x14);
+    EXPECT_EQ(port.written, Bytes{0x14});
+    EXPECT_TRUE(port.readWaits.empty());
+    EXPECT_EQ(port.input.size(), 1u);
+}
+
 TEST_F(SerialLineTest, QueueThatNeverDrainsCanBeStopped) {
     OpenSending();
     port.outputQueue = 4000;
@@ -492,6 +565,90 @@ TEST_F(SerialLineTest, ReadByteDecidesTheCodeOnTheFirstDataByte) {
     port.input = {0x0A};
     EXPECT_EQ(line.ReadByte(), '\n');
     EXPECT_EQ(line.receiveCode, kIsoCode);
+}
+
+// Bytes read from the device in chunks are handed out exactly as if each had
+// been read on its own: same characters, same DC1/DC3 state, same code decision.
+TEST_F(SerialLineTest, ChunkedReadsHandOutWhatSingleReadsWould) {
+    const Bytes stream = {0x00, 0x0B, 0x80, 0x46, 0x01, 0x13, 0x93, 0x02, 0x11, 0x00,
+                          0x20, 0x13, 0x80, 0x12, 0x14, 0x3C, 0x07, 0x93, 0x08, 0x80};
+    auto readAll = [&](size_t chunk) {
+        std::vector<std::pair<int, bool>> got; // character and xon after it
+        EXPECT_TRUE(line.OpenLine(4));
+        line.receiveCode = kUndecidedCode;
+        line.xon = true;
+        port.readChunk = chunk;
+        port.readWaits.clear();
+        port.input.assign(stream.begin(), stream.end());
+        while (!port.input.empty() || got.size() < stream.size()) {
+            unsigned char c = line.ReadByte();
+            got.emplace_back(c, line.xon);
+            if (got.size() > 2 * stream.size()) {
+                break;
+            }
+        }
+        EXPECT_EQ(port.readWaits.size(), (stream.size() + chunk - 1) / chunk) << chunk;
+        return got;
+    };
+    const auto reference = readAll(1);
+    ASSERT_EQ(reference.size(), stream.size());
+    EXPECT_EQ(line.receiveCode, kEiaCode);
+    for (size_t chunk : {2u, 3u, 7u, 20u, 4096u}) {
+        SCOPED_TRACE(chunk);
+        EXPECT_EQ(readAll(chunk), reference);
+        EXPECT_EQ(line.receiveCode, kEiaCode);
+    }
+    // A closed line forgets what it had read and not handed out.
+    port.readChunk = 64;
+    port.input = {0xB1, 0xB2};
+    line.receiveCode = kIsoCode;
+    EXPECT_EQ(line.ReadByte(), '1');
+    ASSERT_TRUE(line.OpenLine(4));
+    line.receiveCode = kIsoCode;
+    EXPECT_EQ(line.ReadByte(), 0);
+}
+
+// The receive loop asks for the modem lines after every byte; while bytes keep
+// coming the device is asked at most every kModemPollMs, and at once again when
+// a read has found the line idle.
+TEST_F(SerialLineTest, ModemLinesAreReadEveryFewMillisecondsWhileBytesStream) {
+    port.modemBits = kModemCts | kModemDsr;
+    ASSERT_TRUE(line.OpenLine(4));
+    line.receiveCode = kIsoCode;
+    port.readChunk = 64;
+    port.input.assign(200, 0xB1);
+    port.modemQueries = 0;
+    unsigned bits = 0;
+    auto receive = [&](int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            line.ReadByte();
+            EXPECT_TRUE(line.UpdateLamps(&bits));
+        }
+    };
+    struct Step {
+        int advanceMs;
+        int bytes;
+        unsigned lines; // the device's lines during the step
+        unsigned seen;  // what the last UpdateLamps of the step reported
+        int queries;    // device queries so far
+    } steps[] = {
+        {0, 100, kModemCts, kModemCts | kModemDsr, 0}, // the opening's read still holds
+        {kModemPollMs - 1, 50, kModemCts, kModemCts | kModemDsr, 0},
+        {1, 1, kModemCts, kModemCts, 1},
+        {0, 49, 0, kModemCts, 1},
+        {0, 1, 0, 0, 2}, // the input has run dry: the line is idle
+        {0, 1, kModemDsr, kModemDsr, 3},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.queries);
+        host.now += step.advanceMs;
+        port.modemBits = step.lines;
+        receive(step.bytes);
+        EXPECT_EQ(bits, step.seen);
+        EXPECT_EQ(port.modemQueries, step.queries);
+    }
+    EXPECT_EQ(host.dsrLamp, true);
+    EXPECT_EQ(host.ctsLamp, false);
 }
 
 TEST_F(SerialLineTest, BadLineModeAndClosedLine) {

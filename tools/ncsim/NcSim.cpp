@@ -1,5 +1,7 @@
 #include "NcSim.h"
 
+#include "platform/SerialPort.h"
+#include "platform/SerialSystem.h"
 #include "transfer/TapeCode.h"
 
 #include <algorithm>
@@ -7,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -117,6 +120,48 @@ private:
     Clock::time_point last_ = Clock::now();
 };
 
+// The line into the controller when it is modelled (ReceiveOptions::lineBaud):
+// what was read arrives one character time after the byte before it.
+class Wire {
+public:
+    explicit Wire(const ReceiveOptions& o)
+        : characterTime_(o.lineBaud > 0 ? std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(
+                                                  double(std::max(1, o.bitsPerByte)) / o.lineBaud))
+                                        : Clock::duration::zero()) {}
+    bool Modelled() const { return characterTime_ > Clock::duration::zero(); }
+    bool Pending() const { return !onTheWire_.empty(); }
+    // Milliseconds until the next byte arrives (at least 1); 20 when none is on its way.
+    int MsUntilNext(Clock::time_point now) const {
+        if (onTheWire_.empty())
+            return 20;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(nextAt_ - now).count();
+        return int(std::clamp<long long>(left + 1, 1, 20));
+    }
+    // Puts what was read on the wire and returns what has arrived by now; without
+    // a modelled wire, what was read has arrived.
+    std::string_view Pass(const std::string& read, Clock::time_point now) {
+        if (!Modelled())
+            return read;
+        if (onTheWire_.empty())
+            nextAt_ = now + characterTime_;
+        onTheWire_.insert(onTheWire_.end(), read.begin(), read.end());
+        arrived_.clear();
+        while (!onTheWire_.empty() && nextAt_ <= now) {
+            arrived_.push_back(onTheWire_.front());
+            onTheWire_.pop_front();
+            nextAt_ += characterTime_;
+        }
+        return arrived_;
+    }
+
+private:
+    Clock::duration characterTime_;
+    std::deque<char> onTheWire_;
+    Clock::time_point nextAt_{};
+    std::string arrived_;
+};
+
 // Decoding of the received bytes into program text, with the end rules.
 class TapeReader {
 public:
@@ -197,27 +242,26 @@ std::optional<SimLine> SimLine::OpenPty(std::string* error) {
     return line;
 }
 
-std::optional<SimLine> SimLine::OpenDevice(const std::string& path, int baud, std::string* error) {
+std::optional<SimLine> SimLine::OpenDevice(const std::string& path, const LineFormat& format,
+                                           std::string* error) {
     SimLine line;
     line.deviceName_ = path;
-    line.fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    line.fd_ = CallOpen(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (line.fd_ < 0) {
         if (error)
             *error = Errno(path.c_str());
         return std::nullopt;
     }
-    termios raw{};
-    if (::tcgetattr(line.fd_, &raw) == 0) {
-        ::cfmakeraw(&raw);
-        raw.c_cflag |= CLOCAL | CREAD;
-        speed_t speed = baud >= 19200  ? B19200
-                        : baud >= 9600 ? B9600
-                        : baud >= 4800 ? B4800
-                        : baud >= 2400 ? B2400
-                                       : B1200;
-        ::cfsetispeed(&raw, speed);
-        ::cfsetospeed(&raw, speed);
-        ::tcsetattr(line.fd_, TCSANOW, &raw);
+    Dcb dcb;
+    dcb.BaudRate = format.baud;
+    dcb.ByteSize = format.dataBits;
+    dcb.parity = format.parity;
+    dcb.stopBits = format.stopBits;
+    if (int failed = ApplyLineParameters(line.fd_, dcb); failed != 0) {
+        errno = failed;
+        if (error)
+            *error = Errno(path.c_str());
+        return std::nullopt;
     }
     return line;
 }
@@ -288,10 +332,11 @@ SimLine::ReadResult SimLine::Read(std::string& out, int timeoutMs) {
     return n > 1 ? ReadResult::Data : ReadResult::Nothing;
 }
 
-bool SimLine::Write(std::string_view bytes, int timeoutMs) {
+bool SimLine::Write(std::string_view bytes, int timeoutMs, const std::atomic<bool>* stop) {
     const auto limit = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    writeTimedOut_ = false;
     while (!bytes.empty()) {
-        if (fd_ < 0)
+        if (fd_ < 0 || Stopped(stop))
             return false;
         ssize_t n = ::write(fd_, bytes.data(), bytes.size());
         if (n > 0) {
@@ -300,8 +345,10 @@ bool SimLine::Write(std::string_view bytes, int timeoutMs) {
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             return false;
-        if (timeoutMs >= 0 && Clock::now() >= limit)
+        if (timeoutMs >= 0 && Clock::now() >= limit) {
+            writeTimedOut_ = true;
             return false;
+        }
         pollfd p{fd_, POLLOUT, 0};
         ::poll(&p, 1, 50);
     }
@@ -336,6 +383,7 @@ ReceiveReport Receive(SimLine& line, const ReceiveOptions& options, const std::a
     ReceiveReport report;
     TapeReader reader(options, report);
     DrainingBuffer buffer(options);
+    Wire wire(options);
     bool paused = false;
     bool faultDone = false;
     Clock::time_point first{}, lastByte{};
@@ -364,6 +412,7 @@ ReceiveReport Receive(SimLine& line, const ReceiveOptions& options, const std::a
             continue; // reads nothing and answers nothing until stopped
         }
         int wait = paused ? std::min(50, buffer.MsUntil(double(options.lowMark))) : 20;
+        wait = std::min(wait, wire.MsUntilNext(Clock::now()));
         chunk.clear();
         auto result = line.Read(chunk, wait);
         auto now = Clock::now();
@@ -371,21 +420,23 @@ ReceiveReport Receive(SimLine& line, const ReceiveOptions& options, const std::a
             report.end = EndReason::Hangup;
             break;
         }
-        if (result == SimLine::ReadResult::Nothing) {
-            if (options.idleTimeoutMs > 0 && !report.raw.empty() &&
+        if (result == SimLine::ReadResult::Data) {
+            if (first == Clock::time_point{})
+                first = now;
+            lastByte = now;
+        } else if (!wire.Pending()) {
+            if (options.idleTimeoutMs > 0 && first != Clock::time_point{} &&
                 now - lastByte > std::chrono::milliseconds(options.idleTimeoutMs))
                 report.end = EndReason::IdleTimeout;
             continue;
         }
-        if (report.raw.empty())
-            first = now;
-        lastByte = now;
-        // Bytes read together with the one that filled the buffer were on their way
-        // before the DC3: only later reads show how late the PC reacted.
+        // Without a modelled wire, bytes read together with the one that filled the
+        // buffer were on their way before the DC3: only later reads show how late
+        // the PC reacted. On a modelled wire every byte arrives on its own.
         const bool pausedBeforeChunk = paused;
-        for (unsigned char b : chunk) {
+        for (unsigned char b : wire.Pass(chunk, now)) {
             buffer.Add(1);
-            if (pausedBeforeChunk)
+            if (wire.Modelled() ? paused : pausedBeforeChunk)
                 ++report.bytesAfterDc3.back();
             report.end = reader.Take(b);
             if (report.end != EndReason::None)
@@ -404,7 +455,7 @@ ReceiveReport Receive(SimLine& line, const ReceiveOptions& options, const std::a
                     break;
                 }
                 if (options.fault == Fault::Noise)
-                    line.Write(kNoise);
+                    line.Write(kNoise, kControlWriteMs);
                 if (options.fault == Fault::Dc3Forever && !paused) {
                     line.Write(Control(kDc3, options.code), kControlWriteMs);
                     paused = true;
@@ -522,8 +573,11 @@ PunchReport Punch(SimLine& line, std::string_view text, const PunchOptions& opti
         n = std::min<size_t>(n, 64); // small pieces, so DC3 is obeyed within a few bytes
         if (options.fault != Fault::None && report.bytesSent < options.faultAfter)
             n = std::min(n, options.faultAfter - report.bytesSent);
-        if (!line.Write(std::string_view(bytes).substr(report.bytesSent, n))) {
-            report.end = EndReason::Hangup;
+        if (!line.Write(std::string_view(bytes).substr(report.bytesSent, n), options.writeTimeoutMs,
+                        stop)) {
+            report.end = Stopped(stop)          ? EndReason::Stopped
+                         : line.WriteTimedOut() ? EndReason::Stalled
+                                                : EndReason::Hangup;
             return report;
         }
         report.bytesSent += n;
@@ -535,7 +589,7 @@ PunchReport Punch(SimLine& line, std::string_view text, const PunchOptions& opti
                 return report;
             }
             if (options.fault == Fault::Noise)
-                line.Write(kNoise);
+                line.Write(kNoise, options.writeTimeoutMs, stop);
             if (options.fault == Fault::Silent) {
                 while (!Stopped(stop))
                     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -549,8 +603,8 @@ PunchReport Punch(SimLine& line, std::string_view text, const PunchOptions& opti
 }
 
 std::string DescribeReceive(const ReceiveReport& report) {
-    static const char* const kEnds[] = {"running", "%",       "DC4",         "line closed",
-                                        "dropped", "stopped", "idle timeout"};
+    static const char* const kEnds[] = {"running", "%",       "DC4",          "line closed",
+                                        "dropped", "stopped", "idle timeout", "stalled"};
     std::string text;
     char line[160];
     size_t lines = size_t(std::count(report.program.begin(), report.program.end(), '\n'));

@@ -6,6 +6,8 @@
 // in-process on a thread, the demo as a program.
 #pragma once
 
+#include "transfer/SpeedString.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -21,8 +23,10 @@ class SimLine {
 public:
     // A new pseudo-terminal pair: the program under test opens DeviceName().
     static std::optional<SimLine> OpenPty(std::string* error);
-    // An existing serial device, raw, at baud (8 data bits, no parity, 1 stop bit).
-    static std::optional<SimLine> OpenDevice(const std::string& path, int baud, std::string* error);
+    // An existing serial device, raw, with the given rate (14400 too), data bits,
+    // parity and stop bits.
+    static std::optional<SimLine> OpenDevice(const std::string& path, const LineFormat& format,
+                                             std::string* error);
 
     SimLine(SimLine&& other) noexcept;
     SimLine& operator=(SimLine&& other) noexcept;
@@ -36,8 +40,10 @@ public:
     // Appends what arrives within timeoutMs to out.
     ReadResult Read(std::string& out, int timeoutMs);
     // Writes all bytes, waiting while the line is full, at most timeoutMs (-1: as long
-    // as it takes); false when the line is gone or the time ran out.
-    bool Write(std::string_view bytes, int timeoutMs = -1);
+    // as it takes) and never past stop; false when the line is gone, the time ran
+    // out (WriteTimedOut) or stop was set.
+    bool Write(std::string_view bytes, int timeoutMs = -1, const std::atomic<bool>* stop = nullptr);
+    bool WriteTimedOut() const { return writeTimedOut_; }
     // True once after the far end has opened (purged) the line: a pseudo-terminal
     // reports the purge that every port opening does. Never true on a device.
     bool TakeOpened();
@@ -55,6 +61,7 @@ private:
     int keepSlaveFd_ = -1; // holds the slave open so the master never reads EIO
     bool packetMode_ = false;
     bool opened_ = false;
+    bool writeTimedOut_ = false;
     std::atomic<size_t> received_{0};
     std::string deviceName_;
 };
@@ -72,10 +79,14 @@ struct ReceiveOptions {
     // arrives: a device, unlike a pseudo-terminal, does not show the opening.
     char start = 0;
     int startRepeatMs = 1000;
-    size_t highMark = 200;    // DC3 when more than this many bytes wait in the buffer
-    size_t lowMark = 100;     // DC1 when no more than this many wait again
-    int baud = 0;             // drain rate; 0 drains at once (no handshake ever needed)
-    int bitsPerByte = 10;     // start + data + parity + stop bits of one character
+    size_t highMark = 200; // DC3 when more than this many bytes wait in the buffer
+    size_t lowMark = 100;  // DC1 when no more than this many wait again
+    int baud = 0;          // drain rate; 0 drains at once (no handshake ever needed)
+    int bitsPerByte = 10;  // start + data + parity + stop bits of one character
+    // The wire, modelled: bytes read reach the buffer one character time at this
+    // rate apart (0: as they are read). A pseudo-terminal delivers at once, so
+    // only with the wire modelled do bytes still on their way count after a DC3.
+    int lineBaud = 0;
     int idleTimeoutMs = 0;    // after the first byte, give up when silent this long (0: never)
     bool endOnPercent = true; // false: only DC4 or the line closing ends, so trailers are seen
     Fault fault = Fault::None;
@@ -87,7 +98,8 @@ struct ParityError {
     unsigned char byte;
 };
 
-enum class EndReason { None, Percent, Dc4, Hangup, Dropped, Stopped, IdleTimeout };
+// Stalled: the far end stopped reading, and a write waited its timeout out.
+enum class EndReason { None, Percent, Dc4, Hangup, Dropped, Stopped, IdleTimeout, Stalled };
 
 struct ReceiveReport {
     std::string raw;     // every byte received
@@ -109,8 +121,9 @@ struct PunchOptions {
     int leader = 0; // feed characters (NUL) before and after the program
     int baud = 0;   // pacing; 0 sends as fast as the line takes it
     int bitsPerByte = 10;
-    bool waitForOpen = false; // wait until the program opens the line (or sends DC1)
-    int startDelayMs = 0;     // pause after that before the first byte
+    bool waitForOpen = false;  // wait until the program opens the line (or sends DC1)
+    int startDelayMs = 0;      // pause after that before the first byte
+    int writeTimeoutMs = 5000; // a line that takes nothing this long ends the punch
     Fault fault = Fault::None;
     size_t faultAfter = 0; // punched bytes before the fault
 };

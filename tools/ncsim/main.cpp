@@ -24,6 +24,8 @@ void OnSignal(int) {
 const char* const kUsage =
     "usage: ncsim [--device PATH] [--link PATH] receive|punch [options]\n"
     "  --device PATH      use this serial device instead of a new pseudo-terminal\n"
+    "  --speed TEXT       the device's line: baud,data bits,parity,stop bits\n"
+    "                     (default: --baud or 4800, 8 data bits, no parity, 1 stop bit)\n"
     "  --link PATH        make PATH a symbolic link to the pseudo-terminal\n"
     "  --code iso|eia|ascii   tape code (default iso)\n"
     "  --loop             serve one transfer after another\n"
@@ -32,7 +34,8 @@ const char* const kUsage =
     "         --baud N (drain rate)  --bits N (bits per character, default 10)\n"
     "         --out FILE (decoded program)  --report FILE  --idle-timeout MS\n"
     "         --until-dc4 (a \"%\" does not end the reception)\n"
-    "punch:   --file FILE  --leader N  --baud N (pace)  --wait-open  --delay MS\n";
+    "punch:   --file FILE  --leader N  --baud N (pace)  --wait-open  --delay MS\n"
+    "         --write-timeout MS (a far end that takes nothing this long ends it)\n";
 
 int Usage() {
     std::cerr << kUsage;
@@ -100,6 +103,7 @@ int RunPunch(ncsim::SimLine& line, const std::map<std::string, std::string>& o, 
     options.bitsPerByte = Number(o, "--bits", 10);
     options.waitForOpen = o.count("--wait-open") > 0 || loop;
     options.startDelayMs = Number(o, "--delay", loop ? 500 : 0);
+    options.writeTimeoutMs = Number(o, "--write-timeout", options.writeTimeoutMs);
     options.fault = fault;
     options.faultAfter = size_t(Number(o, "--fault-after", 0));
     do {
@@ -134,10 +138,20 @@ int main(int argc, char** argv) {
     if (command.empty() || !code || !fault)
         return Usage();
 
+    std::string speed = options.count("--speed")
+                            ? options["--speed"]
+                            : std::to_string(Number(options, "--baud", 4800)) + ",8,N,1";
+    SpeedParse format = ParseSpeedString(speed);
+    if (options.count("--device") && format.error != SpeedError::None)
+        return Usage();
+    // On a line of 7 data bits the UART carries the parity: ISO arrives as plain ASCII.
+    if (format.format.dataBits == 7 && *code == ncsim::TapeKind::Eia)
+        return Usage();
+    if (format.format.dataBits == 7)
+        code = ncsim::TapeKind::Ascii;
     std::string error;
     auto line = options.count("--device")
-                    ? ncsim::SimLine::OpenDevice(options["--device"],
-                                                 Number(options, "--baud", 4800), &error)
+                    ? ncsim::SimLine::OpenDevice(options["--device"], format.format, &error)
                     : ncsim::SimLine::OpenPty(&error);
     if (!line) {
         std::cerr << "ncsim: " << error << "\n";
