@@ -112,12 +112,12 @@ ViewFileText ReadFileForView(const std::filesystem::path& path) {
     if (mapped.Map(fd, size)) {
         ::close(fd);
         const std::string_view bytes = mapped.View();
-        const void* nul = std::memchr(bytes.data(), '\0', bytes.size());
-        size_t length = bytes.size();
-        if (nul) {
-            length = static_cast<size_t>(static_cast<const char*>(nul) - bytes.data());
+        // find, not memchr: an empty mapping has no data pointer.
+        size_t length = bytes.find('\0');
+        if (length != std::string_view::npos)
             out.textAfterNul = bytes.find_first_not_of('\0', length) != std::string_view::npos;
-        }
+        else
+            length = bytes.size();
         out.text = DocumentBytes(std::move(mapped), length);
         return out;
     }
