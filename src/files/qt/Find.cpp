@@ -46,6 +46,9 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent) {
     }
     historyFile = ProgramFolder() / "FIND.LST";
 
+    // The combo box keeps the focus and hands keys on to its line edit past every
+    // filter: a real keyboard's keys are seen on the combo box.
+    ComboBox1->installEventFilter(this);
     ComboBox1->lineEdit()->installEventFilter(this);
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { ComboBox1Change(); });
     connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this] { CheckTypedText(); });
@@ -97,7 +100,8 @@ void TFindForm::CheckTypedText() {
 }
 
 bool TFindForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ComboBox1->lineEdit() && event->type() == QEvent::KeyPress) {
+    if ((watched == ComboBox1 || watched == ComboBox1->lineEdit()) &&
+        event->type() == QEvent::KeyPress) {
         QChar ch = TypedCharacter(static_cast<QKeyEvent*>(event));
         if (ch.isNull() || ch == QChar('\b'))
             return false;

@@ -56,6 +56,10 @@ HistoryCombo::HistoryCombo(QComboBox* combo, QString refused, QString refusedTex
     : QObject(combo), combo_(combo), refused_(std::move(refused)),
       refusedText_(std::move(refusedText)), enter_(std::move(enter)) {
     MakeHistoryCombo(combo_);
+    // An editable combo box keeps the focus itself and hands keys to its line edit
+    // by a direct call that passes no filter: the keys of a real keyboard arrive at
+    // the combo box, those sent to the line edit (tests, input methods) there.
+    combo_->installEventFilter(this);
     combo_->lineEdit()->installEventFilter(this);
     connect(combo_->lineEdit(), &QLineEdit::textEdited, this, [this] { CheckTypedText(); });
     // An entry chosen from the list goes back with its own bytes.
@@ -109,7 +113,7 @@ void HistoryCombo::CheckTypedText() {
 }
 
 bool HistoryCombo::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != combo_->lineEdit() || event->type() != QEvent::KeyPress)
+    if ((watched != combo_ && watched != combo_->lineEdit()) || event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     QChar ch = TypedCharacter(key);

@@ -56,6 +56,9 @@ TPlusCopyForm::TPlusCopyForm(QWidget* parent) : QDialog(parent) {
     }
     historyFile = ProgramFolder() / "Path.lst";
 
+    // The combo box keeps the focus and hands keys on to its line edit past every
+    // filter: a real keyboard's keys are seen on the combo box.
+    ComboBox1->installEventFilter(this);
     ComboBox1->lineEdit()->installEventFilter(this);
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { ComboBox1Change(); });
     // A history entry chosen from the list goes back with its own bytes.
@@ -157,7 +160,8 @@ void TPlusCopyForm::CheckTypedText() {
 }
 
 bool TPlusCopyForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ComboBox1->lineEdit() && event->type() == QEvent::KeyPress) {
+    if ((watched == ComboBox1 || watched == ComboBox1->lineEdit()) &&
+        event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         QChar ch = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
                        ? QChar('\r')
