@@ -22,7 +22,8 @@ constexpr int kQueueSize = 4096;
 
 SerialLine::SerialLine(TransferHost& host, const TSettings& settings)
     : host_(host), settings_(settings),
-      opener_([this](const std::string& portText) { return OpenPort(portText, settings_); }) {}
+      opener_([this](const std::string& portText) { return OpenPort(portText, settings_.Ports); }) {
+}
 
 SerialLine::~SerialLine() {
     CloseLine();

@@ -241,11 +241,11 @@ TEST_F(SerialLinePtyTest, SecondExclusiveOpenIsRefused) {
     EXPECT_NE(otherHost.boxes[0].detail.find(pty.SlavePath()), std::string::npos);
     EXPECT_NE(otherHost.boxes[0].detail.find("使用中"), std::string::npos);
 
-    EXPECT_FALSE(ProbePort(9, settings));
+    EXPECT_FALSE(ProbePort(9, settings.Ports, {settings.ModemePort1, settings.ModemePort2}));
     line.CloseLine();
-    EXPECT_TRUE(ProbePort(9, settings));
+    EXPECT_TRUE(ProbePort(9, settings.Ports, {settings.ModemePort1, settings.ModemePort2}));
     settings.ModemePort2 = "com9";
-    EXPECT_FALSE(ProbePort(9, settings));
+    EXPECT_FALSE(ProbePort(9, settings.Ports, {settings.ModemePort1, settings.ModemePort2}));
     EXPECT_TRUE(other.OpenLine(1)); // the modem exclusion is the probe's only
 }
 
