@@ -1,8 +1,8 @@
 #include "transfer/SerialLine.h"
 
-#include "nctools/AutoSelect.h"
 #include "platform/SerialDevices.h"
 #include "settings/Settings.h"
+#include "transfer/PortSelection.h"
 #include "transfer/SpeedString.h"
 
 namespace {
