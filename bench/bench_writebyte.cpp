@@ -82,9 +82,8 @@ struct Sender {
         if (!line.OpenLine(1)) {
             return false;
         }
-        line.xon = true;
-        line.carrierLatched = true;
-        line.receiveCode = kIsoCode;
+        line.GrantSending();
+        line.SetReceiveCode(kIsoCode);
         return true;
     }
     void Send(size_t count) {

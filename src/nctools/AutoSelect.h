@@ -1,25 +1,8 @@
-// The selection text of an automatic port switch: up to three characters from
-// "012345-", sent down the line before a transfer. A digit is one character
-// to send; a "-" is a pause that lets the next switch of a cascade take over.
+// The key rule of the selection field of an automatic port switch; the text
+// itself and how it is sent belong to the serial line (transfer/PortSelection.h).
 #pragma once
 
-#include <functional>
-#include <string>
-#include <string_view>
-
-inline constexpr int kSelectionMaxLength = 3;
-inline constexpr int kSelectionPauseMs = 3000;
-inline constexpr std::string_view kSelectionCharacters = "012345-";
+#include "transfer/PortSelection.h"
 
 // Whether a typed character may enter the selection field (backspace always may).
 bool SelectionKeyAccepted(char32_t c);
-
-// The text with every character that may not enter the field dropped and cut
-// to the field's length: what an input method may have committed past the key filter.
-std::string FilterSelectionText(std::string_view text);
-
-// Sends the selection: each digit through send, each "-" a pause, and one more
-// pause after the last character. send returns false when the transfer is to
-// stop; the rest is then left out and the result is false.
-bool SendSelection(std::string_view text, const std::function<bool(unsigned char)>& send,
-                   const std::function<void(int ms)>& pause);

@@ -1,7 +1,6 @@
 #include "platform/SerialDevices.h"
 
 #include "platform/TextCodec.h"
-#include "settings/Settings.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -176,22 +175,22 @@ void SetSerialDeviceRootsForTest(const fs::path& sysClassTty, const fs::path& de
     Roots() = {sysClassTty, devRoot};
 }
 
-std::string PortDevicePath(const std::string& portName, const TSettings& settings) {
+std::string PortDevicePath(const std::string& portName, const PortMap& ports) {
     // An entry of its own spares the look at /sys.
-    if (const std::string* device = FindEntry(settings.Ports, Upper(portName))) {
+    if (const std::string* device = FindEntry(ports, Upper(portName))) {
         return *device;
     }
-    return PortDevicePath(portName, settings.Ports, PresentSerialDevices());
+    return PortDevicePath(portName, ports, PresentSerialDevices());
 }
 
-void RecordPortMapping(TSettings& settings) {
-    for (auto& entry : AutomaticPortMap(settings.Ports, PresentSerialDevices())) {
-        settings.Ports.push_back(std::move(entry));
+void RecordPortMapping(PortMap& ports) {
+    for (auto& entry : AutomaticPortMap(ports, PresentSerialDevices())) {
+        ports.push_back(std::move(entry));
     }
 }
 
-PortOpenResult OpenPort(const std::string& portName, const TSettings& settings) {
-    std::string device = PortDevicePath(portName, settings);
+PortOpenResult OpenPort(const std::string& portName, const PortMap& ports) {
+    std::string device = PortDevicePath(portName, ports);
     if (!device.empty()) {
         return OpenSerialDevice(device);
     }
@@ -202,10 +201,11 @@ PortOpenResult OpenPort(const std::string& portName, const TSettings& settings) 
     return result;
 }
 
-bool ProbePort(int portNumber, const TSettings& settings) {
+bool ProbePort(int portNumber, const PortMap& ports, const std::vector<std::string>& modemPorts) {
     std::string name = "COM" + std::to_string(portNumber);
-    if (!OpenPort(name, settings).port) {
+    if (!OpenPort(name, ports).port) {
         return false;
     }
-    return name != Upper(settings.ModemePort1) && name != Upper(settings.ModemePort2);
+    return std::none_of(modemPorts.begin(), modemPorts.end(),
+                        [&](const std::string& modem) { return Upper(modem) == name; });
 }

@@ -11,8 +11,6 @@
 #include <utility>
 #include <vector>
 
-struct TSettings;
-
 struct SerialDevice {
     std::string name; // kernel name, "ttyUSB0"
     std::string path; // the stable /dev/serial/by-id name when there is one, else /dev/<name>
@@ -43,16 +41,16 @@ PortMap AutomaticPortMap(const PortMap& ports, const std::vector<SerialDevice>& 
 // The device path a port name stands for, or "" when none.
 std::string PortDevicePath(const std::string& portName, const PortMap& ports,
                            const std::vector<SerialDevice>& devices);
-// The same with the settings' Ports and the devices present now.
-std::string PortDevicePath(const std::string& portName, const TSettings& settings);
+// The same with the devices present now; an entry of ports spares the look at them.
+std::string PortDevicePath(const std::string& portName, const PortMap& ports);
 
 // Opens the device a port name stands for (OpenSerialDevice); a name that
 // stands for none fails with ENOENT and a detail that says how to map it.
-PortOpenResult OpenPort(const std::string& portName, const TSettings& settings);
+PortOpenResult OpenPort(const std::string& portName, const PortMap& ports);
 
-// Adds the automatic mapping of the devices present now to settings.Ports.
-void RecordPortMapping(TSettings& settings);
+// Adds the automatic mapping of the devices present now to ports.
+void RecordPortMapping(PortMap& ports);
 
 // True when COMn can be opened exclusively (it is closed again at once) and
-// is neither ModemePort1 nor ModemePort2. Shows nothing.
-bool ProbePort(int portNumber, const TSettings& settings);
+// is none of modemPorts (any letter case). Shows nothing.
+bool ProbePort(int portNumber, const PortMap& ports, const std::vector<std::string>& modemPorts);

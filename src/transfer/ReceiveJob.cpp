@@ -75,13 +75,12 @@ ReceiveJob::Ending ReceiveJob::RunSteps(const ReceiveRequest& request, ReceiveSe
         StartReader();
     if (!line_.OpenLine(4))
         return Ending::Stopped;
-    line_.xon = true;
-    line_.carrierLatched = true;
-    line_.receiveCode = ReceiveCodeForSetting(settings_.R_Code);
+    line_.GrantSending();
+    line_.SetReceiveCode(ReceiveCodeForSetting(settings_.R_Code));
 
     unsigned char startChar = 0;
     if (!WaitForStart(startChar))
-        return line_.lineLost ? Ending::LineLost : Ending::Stopped;
+        return line_.LineLost() ? Ending::LineLost : Ending::Stopped;
     host_.SetStatusText(3, kReceiving);
     session.Start(startChar);
     return ReceiveBytes(session);
@@ -92,23 +91,9 @@ ReceiveJob::Ending ReceiveJob::RunSteps(const ReceiveRequest& request, ReceiveSe
 void ReceiveJob::StartReader() {
     line_.OpenLine(2);
     host_.ShowBox(HostBox::Plain, "", kReaderPrompt);
-    line_.WriteByte(kDc1);
+    line_.SendClosingByte(kDc1);
     host_.Sleep(kLastByteLeaveMs);
     line_.CloseLine();
-}
-
-bool ReceiveJob::StopKeyHeld() {
-    if (!line_.AbortKeyDown(AbortStage::Held))
-        return false;
-    line_.ReleaseAbortKeys();
-    return true;
-}
-
-bool ReceiveJob::StopKeyPressed() {
-    if (!line_.AbortKeyDown(AbortStage::Pressed))
-        return false;
-    line_.ReleaseAbortKeys();
-    return true;
 }
 
 // The far end always starts the reception. Until it does, every byte that is not
@@ -117,20 +102,18 @@ bool ReceiveJob::StopKeyPressed() {
 bool ReceiveJob::WaitForStart(unsigned char& startChar) {
     host_.SetStatusText(3, kReceiveWaiting);
     for (;;) {
-        if (StopKeyHeld())
-            return false;
-        unsigned char c = line_.ReadByte();
-        if (StopKeyPressed())
+        const LineWait step = line_.WaitStep();
+        if (step.stopped)
             return false;
         host_.ProcessEvents();
-        if (line_.lineLost)
+        if (step.lineLost)
             return false;
-        if (IsReceiveStartChar(c)) {
-            startChar = c;
+        if (IsReceiveStartChar(step.byte)) {
+            startChar = step.byte;
             return true;
         }
         if (settings_.R_Code == 0)
-            line_.receiveCode = kUndecidedCode;
+            line_.SetReceiveCode(kUndecidedCode);
     }
 }
 
@@ -138,19 +121,17 @@ ReceiveJob::Ending ReceiveJob::ReceiveBytes(ReceiveSession& session) {
     const Ending byKey = settings_.op5 == "Y" ? Ending::Saved : Ending::Stopped;
     const bool dsrEnds = settings_.op6 == "Y";
     for (;;) {
-        if (StopKeyHeld())
+        const LineWait step = line_.WaitStep();
+        if (step.stopped)
             return byKey;
-        unsigned char c = line_.ReadByte();
-        if (StopKeyPressed())
-            return byKey;
-        if (line_.lineLost)
+        if (step.lineLost)
             return Ending::LineLost;
         unsigned bits = 0;
         if (line_.UpdateLamps(&bits) && (bits & kModemDsr) == 0 && dsrEnds) {
             session.KeepPartialLine();
             return Ending::Completed;
         }
-        switch (session.Take(c)) {
+        switch (session.Take(step.byte)) {
         case ReceiveSession::Step::End:
             return Ending::Completed;
         case ReceiveSession::Step::Failed:
@@ -163,9 +144,7 @@ ReceiveJob::Ending ReceiveJob::ReceiveBytes(ReceiveSession& session) {
 }
 
 ReceiveOutcome ReceiveJob::Complete(ReceiveSession& session, const ReceiveRequest& request) {
-    line_.xon = true;
-    line_.abortRequested = false;
-    line_.WriteByte(kDc4);
+    line_.SendClosingByte(kDc4);
     host_.Sleep(kCloseDelayMs);
     line_.CloseLine();
     window_.SetProgress(0);
@@ -184,11 +163,9 @@ ReceiveOutcome ReceiveJob::Complete(ReceiveSession& session, const ReceiveReques
 
 ReceiveOutcome ReceiveJob::Stop(ReceiveSession& session, bool sendDc4) {
     if (sendDc4 && line_.IsOpen()) {
-        line_.xon = true;
-        line_.abortRequested = false;
-        line_.WriteByte(kDc4);
+        line_.SendClosingByte(kDc4);
         // The close discards what is still queued: give the DC4 time to leave.
-        if (!line_.lineLost)
+        if (!line_.LineLost())
             host_.Sleep(kLastByteLeaveMs);
     }
     AppendLogEntry(MakeLogEntry(kLogReceiveStopped, std::time(nullptr), session.TargetPath()));

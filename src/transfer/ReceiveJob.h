@@ -62,8 +62,6 @@ private:
     void StartReader();
     bool WaitForStart(unsigned char& startChar);
     Ending ReceiveBytes(ReceiveSession& session);
-    bool StopKeyHeld();
-    bool StopKeyPressed();
     ReceiveOutcome Complete(ReceiveSession& session, const ReceiveRequest& request);
     ReceiveOutcome Stop(ReceiveSession& session, bool sendDc4);
     void ClearStatusPanels();

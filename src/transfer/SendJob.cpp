@@ -67,11 +67,11 @@ SendOutcome SendJob::RunSteps(const SendRequest& request) {
         return Stop();
     window_.SuspendScreenSaver();
     // DC1 and DC3 from the NC are read in the code the program goes out in.
-    line_.receiveCode = ReceiveCodeFor(SendCodeFor(settings_));
+    line_.SetReceiveCode(ReceiveCodeFor(SendCodeFor(settings_)));
     if (!request.keepStatusPanel0)
         host_.SetStatusText(0, "送信名 " + file_);
     counters_.StartFile(CountedBytes(window_.DataView()));
-    line_.abortRequested = false;
+    line_.ClearStopRequest();
 
     bool ncStarts = settings_.Signal1 == "Y" && settings_.Puncher == "N";
     if (ncStarts ? !WaitForNcStart() : !AskOperatorToStart())
@@ -107,35 +107,28 @@ SendOutcome SendJob::RunSteps(const SendRequest& request) {
 bool SendJob::WaitForNcStart() {
     host_.SetStatusText(3, kWaitingForNc);
     for (;;) {
-        if (line_.AbortKeyDown(AbortStage::Held)) {
-            line_.ReleaseAbortKeys();
+        const LineWait step = line_.WaitStep();
+        if (step.stopped)
             return false;
-        }
-        unsigned char c = line_.ReadByte();
-        if (line_.AbortKeyDown(AbortStage::Pressed)) {
-            line_.ReleaseAbortKeys();
-            return false;
-        }
         host_.ProcessEvents();
+        const unsigned char c = step.byte;
         if (c == kDc1 || c == '%') {
             host_.SetStatusText(3, kSending);
-            line_.bytesSincePoll = 999; // the first write polls at once
-            line_.xon = true;
-            line_.carrierLatched = true;
+            line_.PollOnNextWrite(); // the first write polls at once
+            line_.GrantSending();
             return true;
         }
         if (settings_.op2 == "Y" && (c == kDc3 || c == kDc4))
             return false;
         // A line that has gone (the adapter pulled, the far end closed) never starts.
-        if (line_.lineLost)
+        if (step.lineLost)
             return false;
         line_.UpdateLamps();
     }
 }
 
 bool SendJob::AskOperatorToStart() {
-    line_.xon = true;
-    line_.carrierLatched = true;
+    line_.GrantSending();
     line_.UpdateLamps();
     if (host_.AskYesNo(HostBox::Warning, "", kPrepareNc) != kYes)
         return false;
@@ -146,7 +139,7 @@ bool SendJob::AskOperatorToStart() {
 // One character through WriteByte; false when the transfer is to stop.
 bool SendJob::Write(unsigned char ch) {
     line_.WriteByte(ch);
-    return !line_.abortRequested;
+    return !line_.StopRequested();
 }
 
 bool SendJob::WriteText(const std::string& text) {
@@ -172,7 +165,7 @@ bool SendJob::SendText() {
     const LineRules rules = LineRulesFor(settings_);
     const double feedBetween = FeedSetting(settings_.Feed1);
     const bool puncher = settings_.Puncher == "Y";
-    line_.bytesSincePoll = 0;
+    line_.RestartPollCount();
     window_.SelectDataLine(0);
     for (lineNumber_ = 1; lineNumber_ <= document.LineCount(); ++lineNumber_) {
         const std::string text(document.Line(lineNumber_ - 1));
@@ -256,12 +249,8 @@ SendOutcome SendJob::Complete(const SendRequest& request) {
 
 SendOutcome SendJob::Stop() {
     if (line_.IsOpen()) {
-        // DC4 tells the far end that nothing more comes; no handshake poll before it,
-        // since a DC3 still pending would hold the stop itself.
-        line_.xon = true;
-        line_.bytesSincePoll = 0;
-        line_.abortRequested = false;
-        line_.WriteByte(kDc4);
+        // DC4 tells the far end that nothing more comes.
+        line_.SendClosingByte(kDc4);
         // The close discards what is still queued: give the DC4 time to leave.
         host_.Sleep(kLastByteLeaveMs);
     }

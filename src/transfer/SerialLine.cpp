@@ -1,8 +1,8 @@
 #include "transfer/SerialLine.h"
 
-#include "nctools/AutoSelect.h"
 #include "platform/SerialDevices.h"
 #include "settings/Settings.h"
+#include "transfer/PortSelection.h"
 #include "transfer/SpeedString.h"
 
 namespace {
@@ -22,7 +22,8 @@ constexpr int kQueueSize = 4096;
 
 SerialLine::SerialLine(TransferHost& host, const TSettings& settings)
     : host_(host), settings_(settings),
-      opener_([this](const std::string& portText) { return OpenPort(portText, settings_); }) {}
+      opener_([this](const std::string& portText) { return OpenPort(portText, settings_.Ports); }) {
+}
 
 SerialLine::~SerialLine() {
     CloseLine();
@@ -30,10 +31,10 @@ SerialLine::~SerialLine() {
 
 void SerialLine::CloseLine() {
     ForgetInput();
-    if (handle) {
+    if (handle_) {
         // Whatever is still queued would make the close wait for a stopped line.
-        handle->DiscardOutput();
-        handle.reset();
+        handle_->DiscardOutput();
+        handle_.reset();
     }
 }
 
@@ -41,35 +42,71 @@ bool SerialLine::AbortKeyDown(AbortStage stage) {
     return stage == AbortStage::Held ? host_.AbortKeyHeld() : host_.AbortKeyPressed();
 }
 
+// A stop key of that stage is down: the keys are released for the next wait.
+bool SerialLine::KeyStops(AbortStage stage) {
+    if (!AbortKeyDown(stage)) {
+        return false;
+    }
+    ReleaseAbortKeys();
+    return true;
+}
+
 void SerialLine::ReleaseAbortKeys() {
     host_.ReleaseAbortKeys();
 }
 
 void SerialLine::StopByKey() {
-    ReleaseAbortKeys();
-    abortRequested = true;
+    abortRequested_ = true;
     stoppedByKey_ = true;
 }
 
-// Processes messages and tests the stop keys the way every wait here does:
-// held first, then the messages, then pressed. True when the transfer is to stop.
-bool SerialLine::StopKeyAfterEvents() {
-    if (AbortKeyDown(AbortStage::Held)) {
+// Tests the stop keys the way every wait here does: held first, then what the
+// wait does (read, process messages), then pressed. True when the transfer is to stop.
+bool SerialLine::StopKeyAround(const std::function<void()>& between) {
+    if (KeyStops(AbortStage::Held)) {
         StopByKey();
         return true;
     }
-    host_.ProcessEvents();
-    if (AbortKeyDown(AbortStage::Pressed)) {
+    between();
+    if (KeyStops(AbortStage::Pressed)) {
         StopByKey();
         return true;
     }
     return false;
 }
 
+bool SerialLine::StopKeyAfterEvents() {
+    return StopKeyAround([this] { host_.ProcessEvents(); });
+}
+
+LineWait SerialLine::WaitStep() {
+    LineWait step;
+    if (KeyStops(AbortStage::Held)) {
+        step.stopped = true;
+        return step;
+    }
+    step.byte = ReadByte();
+    step.stopped = KeyStops(AbortStage::Pressed);
+    step.lineLost = lineLost_;
+    return step;
+}
+
+void SerialLine::GrantSending() {
+    xon_ = true;
+    carrierLatched_ = true;
+}
+
+void SerialLine::SendClosingByte(unsigned char ch) {
+    xon_ = true;
+    bytesSincePoll_ = 0;
+    abortRequested_ = false;
+    WriteByte(ch);
+}
+
 void SerialLine::NoteFailure() {
-    if (DeviceGone(handle->LastError())) {
-        lineLost = true;
-        abortRequested = true;
+    if (DeviceGone(handle_->LastError())) {
+        lineLost_ = true;
+        abortRequested_ = true;
     }
 }
 
@@ -79,7 +116,7 @@ void SerialLine::ShowLineState(unsigned bits) {
 }
 
 bool SerialLine::UpdateLamps(unsigned* bits) {
-    if (!handle) {
+    if (!handle_) {
         return false;
     }
     // A receive loop asks after every byte; the lines cannot change that fast
@@ -87,7 +124,7 @@ bool SerialLine::UpdateLamps(unsigned* bits) {
     std::int64_t now = host_.NowMs();
     if (!streaming_ || now - modemReadMs_ >= kModemPollMs) {
         unsigned lines = 0;
-        modemReadable_ = handle->GetCommModemStatus(lines);
+        modemReadable_ = handle_->GetCommModemStatus(lines);
         streaming_ = false;
         modemReadMs_ = now;
         if (modemReadable_) {
@@ -113,7 +150,7 @@ void SerialLine::ForgetInput() {
 // One read of the device into the input buffer; false when it brought nothing.
 bool SerialLine::FillInput(bool wait) {
     size_t count = 0;
-    ReadResult result = handle->ReadFile(input_.data(), input_.size(), count, wait);
+    ReadResult result = handle_->ReadFile(input_.data(), input_.size(), count, wait);
     inputNext_ = 0;
     inputEnd_ = result == ReadResult::Byte ? count : 0;
     if (inputEnd_ > 0) {
@@ -138,73 +175,69 @@ void SerialLine::TakeWhatArrived(bool wait) {
 }
 
 unsigned char SerialLine::ReadLineByte(bool wait) {
-    if (!handle || (inputNext_ == inputEnd_ && !FillInput(wait))) {
+    if (!handle_ || (inputNext_ == inputEnd_ && !FillInput(wait))) {
         return 0;
     }
     unsigned char b = input_[inputNext_++];
     streaming_ = true;
     if (b == kDc1) {
-        xon = true;
+        xon_ = true;
         return kDc1;
     }
     // Only a line in EIA alone reads 0x13 as the digit 3; in ISO and in ASCII
     // (a 7-bit line) it is DC3, or a controller on a 7-bit line could not pause us.
-    bool eiaOnly = receiveCode.eiaCode && !receiveCode.isoCode;
+    bool eiaOnly = receiveCode_.eiaCode && !receiveCode_.isoCode;
     if (b == kDc3WithParity || (b == kDc3 && !eiaOnly)) {
-        xon = false;
+        xon_ = false;
         return kDc3;
     }
     if (b == 0 || b == kDc2 || b == kDc4) {
         return b;
     }
-    if (!receiveCode.Known()) {
-        DetectCode(b, receiveCode);
+    if (!receiveCode_.Known()) {
+        DetectCode(b, receiveCode_);
     }
-    return DecodeByte(b, receiveCode);
+    return DecodeByte(b, receiveCode_);
 }
 
-// The mode-1 poll: waits for the far end's permission. False when stopped.
+// The mode_-1 poll: waits for the far end's permission. False when stopped.
 bool SerialLine::Handshake() {
     for (;;) {
-        if (AbortKeyDown(AbortStage::Held)) {
-            StopByKey();
+        if (StopKeyAround([this] {
+                TakeWhatArrived(!xon_);
+                host_.ProcessEvents();
+            })) {
             return false;
         }
-        TakeWhatArrived(!xon);
-        host_.ProcessEvents();
-        if (AbortKeyDown(AbortStage::Pressed)) {
-            StopByKey();
-            return false;
-        }
-        if (lineLost) {
+        if (lineLost_) {
             return false;
         }
         unsigned bits = 0;
-        if (!carrierLatched && handle->GetCommModemStatus(bits) && (bits & kModemRlsd) != 0) {
-            xon = true;
-            carrierLatched = true;
+        if (!carrierLatched_ && handle_->GetCommModemStatus(bits) && (bits & kModemRlsd) != 0) {
+            xon_ = true;
+            carrierLatched_ = true;
         }
-        if (xon) {
-            bytesSincePoll = 0;
+        if (xon_) {
+            bytesSincePoll_ = 0;
             return true;
         }
     }
 }
 
 // Waits until at most kOutputQueueBound bytes are queued and fewer than
-// kBytesInFlightBound are on their way. In mode 1 it watches the far end while
+// kBytesInFlightBound are on their way. In mode_ 1 it watches the far end while
 // it waits, so that a DC3 holds back the very byte that was waiting.
 SerialLine::Room SerialLine::WaitForRoom() {
     for (;;) {
         int queued = 0;
-        if (!handle->ClearCommError(queued)) {
+        if (!handle_->ClearCommError(queued)) {
             NoteFailure();
-            if (lineLost) {
+            if (lineLost_) {
                 return Room::Stopped;
             }
             queued = 0;
         }
-        if (queued <= kOutputQueueBound && handle->BytesInFlight() < kBytesInFlightBound) {
+        if (queued <= kOutputQueueBound && handle_->BytesInFlight() < kBytesInFlightBound) {
             return Room::Ready;
         }
         // A line held by CTS or a driver XOFF never drains: the stop keys must work here too.
@@ -212,9 +245,9 @@ SerialLine::Room SerialLine::WaitForRoom() {
             return Room::Stopped;
         }
         host_.Sleep(1);
-        if (mode == 1 && xon) {
+        if (mode_ == 1 && xon_) {
             TakeWhatArrived(false);
-            if (!xon) {
+            if (!xon_) {
                 return Room::FarEndPaused;
             }
         }
@@ -225,7 +258,7 @@ SerialLine::Room SerialLine::WaitForRoom() {
 // is waited for with messages processed, never by blocking.
 void SerialLine::WriteWithRoom(unsigned char b) {
     for (;;) {
-        WriteResult result = handle->WriteFile(b);
+        WriteResult result = handle_->WriteFile(b);
         if (result == WriteResult::Written) {
             return;
         }
@@ -234,23 +267,24 @@ void SerialLine::WriteWithRoom(unsigned char b) {
             return;
         }
         // Modes 2 and 4 have a write timeout, which has run out: the byte counts as sent.
-        if (mode == 2 || mode == 4 || StopKeyAfterEvents()) {
+        if (mode_ == 2 || mode_ == 4 || StopKeyAfterEvents()) {
             return;
         }
-        handle->WaitWritable(1);
+        handle_->WaitWritable(1);
     }
 }
 
 void SerialLine::WriteByte(unsigned char ch) {
-    if (ch == ' ' && settings_.Send_SP_Cut == "Y") {
+    if (ch == ' ' && options_.dropSpaces) {
         return;
     }
-    std::optional<unsigned char> b = EncodeByte(ch, SendCodeFor(settings_, selectionSending));
-    if (!b || !handle) {
+    std::optional<unsigned char> b =
+        EncodeByte(ch, selectionSending_ ? SendCode::Unchanged : options_.sendCode);
+    if (!b || !handle_) {
         return;
     }
     for (;;) {
-        if (mode == 1 && bytesSincePoll >= kPollInterval) {
+        if (mode_ == 1 && bytesSincePoll_ >= kPollInterval) {
             if (!Handshake()) {
                 return;
             }
@@ -264,24 +298,24 @@ void SerialLine::WriteByte(unsigned char ch) {
         if (room == Room::Ready) {
             break;
         }
-        bytesSincePoll = kPollInterval; // the far end said stop: wait for its DC1 now
+        bytesSincePoll_ = kPollInterval; // the far end said stop: wait for its DC1 now
     }
     unsigned bits = 0;
-    if (handle->GetCommModemStatus(bits)) {
+    if (handle_->GetCommModemStatus(bits)) {
         lastModemBits_ = bits;
-        if ((bits & kModemRlsd) == 0 && settings_.Signal1 == "Y" && mode == 1) {
-            abortRequested = true; // this byte still goes out
+        if ((bits & kModemRlsd) == 0 && options_.carrierEnds) {
+            abortRequested_ = true; // this byte still goes out
         }
     }
     bool dsr = (lastModemBits_ & kModemDsr) != 0;
     host_.SetDsrLamp(dsr);
-    if (!dsr && settings_.op6 == "Y") {
-        abortRequested = true;
+    if (!dsr && options_.dsrEnds) {
+        abortRequested_ = true;
         return;
     }
     host_.SetCtsLamp((lastModemBits_ & kModemCts) != 0);
     WriteWithRoom(*b);
-    ++bytesSincePoll;
+    ++bytesSincePoll_;
 }
 
 bool SerialLine::Fail(const char* message) {
@@ -291,25 +325,26 @@ bool SerialLine::Fail(const char* message) {
 
 bool SerialLine::OpenLine(int lineMode) {
     CloseLine();
-    mode = lineMode;
-    bytesSincePoll = 0;
-    lineLost = false;
+    mode_ = lineMode;
+    bytesSincePoll_ = 0;
+    lineLost_ = false;
     lastModemBits_ = 0;
     if (lineMode < 1 || lineMode > 4) {
         return Fail("通信エラー!!");
     }
-    const std::string& portText = lineMode <= 2 ? settings_.Port1 : settings_.Port2;
-    PortOpenResult opened = opener_(portText);
+    options_ = LineOptionsFor(settings_, lineMode);
+    PortOpenResult opened = opener_(options_.portText);
     if (!opened.port) {
-        host_.ShowBox(HostBox::Plain, "", portText + "のポートが開きません。!!", opened.detail);
+        host_.ShowBox(HostBox::Plain, "", options_.portText + "のポートが開きません。!!",
+                      opened.detail);
         return false;
     }
-    handle = std::move(opened.port);
+    handle_ = std::move(opened.port);
     if (!Configure(lineMode)) {
         return false;
     }
     UpdateLamps();
-    if (settings_.AutoSelect != "Y") {
+    if (!options_.autoSelect) {
         return true;
     }
     return SendSelection();
@@ -317,16 +352,10 @@ bool SerialLine::OpenLine(int lineMode) {
 
 bool SerialLine::Configure(int lineMode) {
     Dcb dcb;
-    if (!handle->GetCommState(dcb)) {
+    if (!handle_->GetCommState(dcb)) {
         return Fail("通信エラー!!");
     }
-    bool firstPair = lineMode <= 2;
-    if ((firstPair ? settings_.Puncher : settings_.Reader) == "Y") {
-        workingSpeed = kTapeDeviceSpeed;
-    } else {
-        workingSpeed = firstPair ? settings_.Speed1 : settings_.Speed2;
-    }
-    SpeedParse speed = ParseSpeedString(workingSpeed);
+    const SpeedParse& speed = options_.speed;
     if (speed.error == SpeedError::Baud) {
         return Fail("通信設定（速度）を確認してください!!");
     }
@@ -339,7 +368,7 @@ bool SerialLine::Configure(int lineMode) {
     dcb.stopBits = speed.format.stopBits;
     dcb.fParity = false;
     dcb.XonChar = kDc1;
-    dcb.XoffChar = settings_.DC30X93 == "Y" ? kDc3WithParity : kDc3;
+    dcb.XoffChar = options_.dc3WithParity ? kDc3WithParity : kDc3;
     dcb.fAbortOnError = false;
     dcb.fTXContinueOnXoff = false;
     dcb.fNull = true;
@@ -355,15 +384,15 @@ bool SerialLine::Configure(int lineMode) {
     }
     dcb.XonLim = lineMode == 4 ? 1024 : 0;
     dcb.XoffLim = lineMode == 4 ? 3072 : 2;
-    if (settings_.op1 == "Y" || settings_.AutoSelect == "Y") {
+    if (options_.raiseDtrRts) {
         dcb.fDtrControl = LineControl::Enable;
         dcb.fRtsControl = LineControl::Enable;
     }
-    if (!handle->SetCommState(dcb)) {
+    if (!handle_->SetCommState(dcb)) {
         return Fail("通信速度の設定エラー!!");
     }
     CommTimeouts timeouts;
-    if (!handle->GetCommTimeouts(timeouts)) {
+    if (!handle_->GetCommTimeouts(timeouts)) {
         return Fail("タイムアウト!!");
     }
     int total = driverFlow ? 1000 : 10;
@@ -372,22 +401,22 @@ bool SerialLine::Configure(int lineMode) {
     timeouts.WriteTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = total;
     timeouts.WriteTotalTimeoutConstant = driverFlow ? 1000 : 0;
-    if (!handle->SetCommTimeouts(timeouts)) {
+    if (!handle_->SetCommTimeouts(timeouts)) {
         return Fail("タイムアウト!!");
     }
-    handle->SetupComm(kQueueSize, kQueueSize);
-    if (!handle->PurgeComm()) {
+    handle_->SetupComm(kQueueSize, kQueueSize);
+    if (!handle_->PurgeComm()) {
         return Fail("回線初期化エラー!!");
     }
     return true;
 }
 
 bool SerialLine::SendSelection() {
-    selectionSending = true;
+    selectionSending_ = true;
     std::optional<std::string> text = host_.AskSelectionText();
     std::string selection = text ? FilterSelectionText(*text) : std::string();
     if (selection.empty()) {
-        selectionSending = false;
+        selectionSending_ = false;
         host_.ShowBox(HostBox::Error, "",
                       "自動選択番号の入力が間違っています。\n通信を一旦中止します。");
         return false;
@@ -399,9 +428,9 @@ bool SerialLine::SendSelection() {
         selection,
         [this](unsigned char c) {
             WriteByte(c);
-            return !stoppedByKey_ && !lineLost;
+            return !stoppedByKey_ && !lineLost_;
         },
         [this](int ms) { host_.Sleep(ms); });
-    selectionSending = false;
+    selectionSending_ = false;
     return sent;
 }

@@ -1,11 +1,13 @@
 // The one open serial line of a transfer and its handshake state. OpenLine
 // opens and configures the port of a line mode; WriteByte and ReadByte move
 // single bytes under the program's own DC1/DC3 handshake and the modem lines,
-// keeping the window alive through TransferHost while they wait. Nothing here
+// keeping the window alive through TransferHost while they wait. The jobs
+// steer it through intent methods; its state is its own. Nothing here
 // blocks for longer than one read timeout or one millisecond of waiting for room.
 #pragma once
 
 #include "platform/SerialPort.h"
+#include "transfer/LineOptions.h"
 #include "transfer/TapeCode.h"
 #include "transfer/TransferHost.h"
 
@@ -35,10 +37,18 @@ inline constexpr int kPollInterval = 10;
 // UpdateLamps reads the modem lines at most this often while bytes stream in.
 inline constexpr int kModemPollMs = 5;
 
+// One step of a wait on the far end (see SerialLine::WaitStep).
+struct LineWait {
+    bool stopped = false;   // a stop key ended the wait; the keys are released
+    unsigned char byte = 0; // the received character, 0 when none
+    bool lineLost = false;  // the device has gone
+};
+
 class SerialLine {
 public:
     using PortOpener = std::function<PortOpenResult(const std::string& portText)>;
 
+    // The settings are read when a line opens (LineOptionsFor), never per byte.
     SerialLine(TransferHost& host, const TSettings& settings);
     ~SerialLine();
     SerialLine(const SerialLine&) = delete;
@@ -53,36 +63,60 @@ public:
     bool OpenLine(int lineMode);
     // Discards what is still queued for output and closes the port.
     void CloseLine();
-    bool IsOpen() const { return handle != nullptr; }
+    bool IsOpen() const { return handle_ != nullptr; }
 
     // One received character; 0 when there is none (timeout, NUL, no code).
     // One read of the device takes all that has arrived; the bytes are handed
     // out from there one by one.
     unsigned char ReadByte();
-    // Converts and writes one character under the handshake; may set abortRequested.
+    // Converts and writes one character under the handshake; may request a stop.
     void WriteByte(unsigned char ch);
     // Reads the modem lines and shows them; false when they cannot be read.
     // While bytes stream in, it asks the device at most every kModemPollMs and
     // answers from its last read in between.
     bool UpdateLamps(unsigned* bits = nullptr);
-    bool AbortKeyDown(AbortStage stage);
     void ReleaseAbortKeys();
 
-    // The record the transfer jobs read and preset.
-    std::unique_ptr<SerialPort> handle;
-    int mode = 0;
-    bool xon = false;            // the far end allows sending
-    bool carrierLatched = false; // carrier detect was once taken as permission
-    bool abortRequested = false; // the transfer is to stop
-    int bytesSincePoll = 0;
-    bool selectionSending = false; // port-switch selection: no code conversion
-    ReceiveCode receiveCode;
-    std::string workingSpeed; // the speed string the line was opened with
+    // One step of every wait on the far end: a stop key held, one received
+    // character, a stop key pressed (during the read), and whether the line is lost.
+    LineWait WaitStep();
+
+    // What the jobs tell the line.
+    // The far end allows sending (its DC1 or "%", or the operator's go); a
+    // carrier seen later no longer counts as permission.
+    void GrantSending();
+    // The next WriteByte asks the far end first: it may have said DC3 already.
+    void PollOnNextWrite() { bytesSincePoll_ = kPollInterval; }
+    // A new text starts: the next poll comes kPollInterval bytes from here.
+    void RestartPollCount() { bytesSincePoll_ = 0; }
+    // Forgets a stop requested by the line before a new stage of the job.
+    void ClearStopRequest() { abortRequested_ = false; }
+    // Writes a last control character (DC1 to a reader, DC4 at the end) with
+    // no handshake before it: a DC3 still pending must not hold back the stop itself.
+    void SendClosingByte(unsigned char ch);
+    // The code received characters are read in (undecided: detected from the first).
+    void SetReceiveCode(ReceiveCode code) { receiveCode_ = code; }
+
+    // The line's state, for the jobs' decisions and for tests.
+    int Mode() const { return mode_; }
+    bool SendingAllowed() const { return xon_; }
+    bool CarrierLatched() const { return carrierLatched_; }
+    // The transfer is to stop: a stop key, a modem line or a lost line.
+    bool StopRequested() const { return abortRequested_; }
     // The device went away (a USB adapter pulled): reads and writes fail. It
-    // also sets abortRequested, so that a transfer stops instead of pretending.
-    bool lineLost = false;
+    // also requests a stop, so that a transfer stops instead of pretending.
+    bool LineLost() const { return lineLost_; }
+    int BytesSincePoll() const { return bytesSincePoll_; }
+    bool SendingSelection() const { return selectionSending_; }
+    const ReceiveCode& CurrentReceiveCode() const { return receiveCode_; }
+    // The speed string the line was opened with.
+    const std::string& WorkingSpeed() const { return options_.speedText; }
+    // The open port itself, or nullptr (tests look at its queue).
+    SerialPort* Port() const { return handle_.get(); }
 
 private:
+    bool AbortKeyDown(AbortStage stage);
+    bool KeyStops(AbortStage stage);
     unsigned char ReadLineByte(bool wait);
     void TakeWhatArrived(bool wait);
     bool FillInput(bool wait);
@@ -92,6 +126,7 @@ private:
     Room WaitForRoom();
     void WriteWithRoom(unsigned char b);
     void StopByKey();
+    bool StopKeyAround(const std::function<void()>& between);
     bool StopKeyAfterEvents();
     void NoteFailure();
     bool Fail(const char* message);
@@ -102,6 +137,16 @@ private:
     TransferHost& host_;
     const TSettings& settings_;
     PortOpener opener_;
+    LineOptions options_;
+    std::unique_ptr<SerialPort> handle_;
+    int mode_ = 0;
+    bool xon_ = false;            // the far end allows sending
+    bool carrierLatched_ = false; // carrier detect was once taken as permission
+    bool abortRequested_ = false; // the transfer is to stop
+    int bytesSincePoll_ = 0;
+    bool selectionSending_ = false; // port-switch selection: no code conversion
+    ReceiveCode receiveCode_;
+    bool lineLost_ = false;
     unsigned lastModemBits_ = 0;
     bool stoppedByKey_ = false;
     // Bytes of the last device read not yet handed out.

@@ -297,7 +297,7 @@ TEST_F(SendToNcSimTest, Dc3WithoutDc1WaitsForTheStopKey) {
         text += "G1X" + std::to_string(i) + "\n";
     size_t eventsWhilePaused = 0;
     host.onEvents = [&](FakeTransferHost& h) {
-        if (!line.xon && ++eventsWhilePaused == 50)
+        if (!line.SendingAllowed() && ++eventsWhilePaused == 50)
             h.pressed = true; // the operator gives up
     };
     ASSERT_EQ(Send(text), SendOutcome::Stopped);

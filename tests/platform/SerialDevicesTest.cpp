@@ -1,6 +1,5 @@
 #include "platform/SerialDevices.h"
 #include "platform/SerialPort.h"
-#include "settings/Settings.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -97,13 +96,12 @@ TEST(SerialDevices, PortNumbers) {
 }
 
 TEST(SerialDevices, RecordedMappingStaysPut) {
-    TSettings settings;
-    settings.Ports = {{"COM1", "/dev/pts/99"}};
-    RecordPortMapping(settings);
-    PortMap once = settings.Ports;
-    RecordPortMapping(settings);
-    EXPECT_EQ(settings.Ports, once);
-    EXPECT_EQ(settings.Ports.front(), (std::pair<std::string, std::string>{"COM1", "/dev/pts/99"}));
+    PortMap ports = {{"COM1", "/dev/pts/99"}};
+    RecordPortMapping(ports);
+    PortMap once = ports;
+    RecordPortMapping(ports);
+    EXPECT_EQ(ports, once);
+    EXPECT_EQ(ports.front(), (std::pair<std::string, std::string>{"COM1", "/dev/pts/99"}));
 }
 
 TEST(SerialDevices, FailureDetailNamesDeviceAndReason) {

@@ -294,7 +294,7 @@ TEST_F(SendJobTest, Dc3PausesAndDc1ResumesWithNothingLostOrDoubled) {
         }
     };
     host.onEvents = [&](FakeTransferHost&) {
-        if (!dc3Sent || dc1Sent || !port->input.empty() || line.xon)
+        if (!dc3Sent || dc1Sent || !port->input.empty() || line.SendingAllowed())
             return;
         if (++pausedEvents == 1)
             writtenAtPause = port->written.size();

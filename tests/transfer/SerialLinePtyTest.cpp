@@ -30,9 +30,8 @@ protected:
 
     void OpenSending(int mode = 1) {
         ASSERT_TRUE(line.OpenLine(mode)) << (host.boxes.empty() ? "" : host.boxes[0].detail);
-        line.xon = true;
-        line.carrierLatched = true;
-        line.receiveCode = kIsoCode;
+        line.GrantSending();
+        line.SetReceiveCode(kIsoCode);
     }
 
     termios SlaveTermios() {
@@ -78,7 +77,7 @@ TEST_F(SerialLinePtyTest, BytesBothWaysAt8N2InRawMode) {
     EXPECT_EQ(got, std::string("O\x11\x0D\x0A\x13\x00"
                                "1",
                                7));
-    EXPECT_FALSE(line.xon);
+    EXPECT_FALSE(line.SendingAllowed());
 }
 
 // The tape-reader start line (mode 2) leaves XON/XOFF to the driver both ways;
@@ -106,7 +105,7 @@ TEST_F(SerialLinePtyTest, DriverStopCharacterInModesTwoAndFour) {
         SCOPED_TRACE(std::to_string(c.mode) + c.dc3);
         settings.DC30X93 = c.dc3;
         OpenSending(c.mode);
-        line.receiveCode = kAsciiCode;
+        line.SetReceiveCode(kAsciiCode);
         termios t = SlaveTermios();
         EXPECT_EQ((t.c_iflag & IXON) != 0, c.driverTakesStop);
         EXPECT_TRUE(t.c_iflag & IXOFF);
@@ -156,12 +155,18 @@ TEST_F(SerialLinePtyTest, ReadTimeoutsHandedToPoll) {
     }
     // The mode-1 poll with permission takes what has arrived; without, it waits 10 ms a read.
     OpenSending(1);
-    line.bytesSincePoll = 10;
+    line.PollOnNextWrite();
     sys.polls.clear();
     line.WriteByte('A');
     EXPECT_EQ(sys.TimeoutsFor(POLLIN), std::vector<int>{0});
-    line.xon = false;
-    line.bytesSincePoll = 10;
+    sys.realWaitCapMs = 2000;
+    ASSERT_TRUE(pty.Send("\x93")); // the far end's DC3
+    for (int i = 0; i < 200 && line.SendingAllowed(); ++i) {
+        line.ReadByte();
+    }
+    ASSERT_FALSE(line.SendingAllowed());
+    sys.realWaitCapMs = 0;
+    line.PollOnNextWrite();
     host.events = 0;
     host.onEvents = [](FakeTransferHost& h) {
         if (h.events == 3) {
@@ -207,25 +212,25 @@ TEST_F(SerialLinePtyTest, ReceivingTakesFewSystemCalls) {
 TEST_F(SerialLinePtyTest, PortCountsWhatTheLineRateHasNotSentYet) {
     settings.Speed1 = "1200,8,N,2"; // 9.2 ms a character
     OpenSending();
-    EXPECT_EQ(line.handle->BytesInFlight(), 0);
+    EXPECT_EQ(line.Port()->BytesInFlight(), 0);
     for (int i = 0; i < 5; ++i) {
-        ASSERT_EQ(line.handle->WriteFile('A'), WriteResult::Written);
+        ASSERT_EQ(line.Port()->WriteFile('A'), WriteResult::Written);
     }
-    const int inFlight = line.handle->BytesInFlight();
+    const int inFlight = line.Port()->BytesInFlight();
     EXPECT_GE(inFlight, 1) << "unless this thread stood still for 37 ms";
     EXPECT_LE(inFlight, 5);
     int queued = -1;
-    ASSERT_TRUE(line.handle->ClearCommError(queued));
+    ASSERT_TRUE(line.Port()->ClearCommError(queued));
     EXPECT_EQ(queued, 0);
     EXPECT_EQ(pty.Receive(5), "AAAAA");
-    line.handle->DiscardOutput();
-    EXPECT_EQ(line.handle->BytesInFlight(), 0);
+    line.Port()->DiscardOutput();
+    EXPECT_EQ(line.Port()->BytesInFlight(), 0);
 
     settings.Speed1 = "4800,8,N,1";
     OpenSending();
     for (int i = 0; i < 20; ++i) {
         line.WriteByte('B');
-        EXPECT_LE(line.handle->BytesInFlight(), kBytesInFlightBound);
+        EXPECT_LE(line.Port()->BytesInFlight(), kBytesInFlightBound);
     }
     EXPECT_FALSE(host.sleeps.empty()) << "the writes waited for the line";
     EXPECT_EQ(pty.Receive(20), std::string(20, 'B'));
@@ -241,11 +246,11 @@ TEST_F(SerialLinePtyTest, SecondExclusiveOpenIsRefused) {
     EXPECT_NE(otherHost.boxes[0].detail.find(pty.SlavePath()), std::string::npos);
     EXPECT_NE(otherHost.boxes[0].detail.find("使用中"), std::string::npos);
 
-    EXPECT_FALSE(ProbePort(9, settings));
+    EXPECT_FALSE(ProbePort(9, settings.Ports, {settings.ModemePort1, settings.ModemePort2}));
     line.CloseLine();
-    EXPECT_TRUE(ProbePort(9, settings));
+    EXPECT_TRUE(ProbePort(9, settings.Ports, {settings.ModemePort1, settings.ModemePort2}));
     settings.ModemePort2 = "com9";
-    EXPECT_FALSE(ProbePort(9, settings));
+    EXPECT_FALSE(ProbePort(9, settings.Ports, {settings.ModemePort1, settings.ModemePort2}));
     EXPECT_TRUE(other.OpenLine(1)); // the modem exclusion is the probe's only
 }
 
@@ -261,7 +266,7 @@ TEST_F(SerialLinePtyTest, WriteToAStoppedLineDoesNotBlock) {
     };
     sys.polls.clear();
     line.WriteByte('A');
-    EXPECT_TRUE(line.abortRequested);
+    EXPECT_TRUE(line.StopRequested());
     // It waited for room 1 ms at a time, with the messages processed in between.
     std::vector<int> waits = sys.TimeoutsFor(POLLOUT);
     EXPECT_FALSE(waits.empty());
@@ -271,7 +276,7 @@ TEST_F(SerialLinePtyTest, WriteToAStoppedLineDoesNotBlock) {
     ASSERT_EQ(tcflow(fd, TCOON), 0);
     ::close(fd);
     host.onEvents = nullptr;
-    line.abortRequested = false;
+    line.ClearStopRequest();
     sys.realWaitCapMs = 2000;
     line.WriteByte('B');
     EXPECT_EQ(pty.Receive(1), "B");
@@ -281,11 +286,11 @@ TEST_F(SerialLinePtyTest, VanishedDeviceStopsReadsAndWrites) {
     OpenSending();
     pty.CloseMaster();
     line.WriteByte('A');
-    EXPECT_TRUE(line.lineLost);
-    EXPECT_TRUE(line.abortRequested);
-    line.abortRequested = false;
+    EXPECT_TRUE(line.LineLost());
+    EXPECT_TRUE(line.StopRequested());
+    line.ClearStopRequest();
     EXPECT_EQ(line.ReadByte(), 0);
-    EXPECT_TRUE(line.abortRequested);
+    EXPECT_TRUE(line.StopRequested());
 }
 
 TEST_F(SerialLinePtyTest, InterruptedCallsAreRepeated) {
@@ -296,7 +301,7 @@ TEST_F(SerialLinePtyTest, InterruptedCallsAreRepeated) {
     sys.writeCalls = 0;
     line.WriteByte('A');
     EXPECT_EQ(sys.writeCalls, 3);
-    EXPECT_FALSE(line.abortRequested);
+    EXPECT_FALSE(line.StopRequested());
     EXPECT_EQ(pty.Receive(1), "A");
     sys.realWaitCapMs = 2000;
     ASSERT_TRUE(pty.Send("\xB1"));
@@ -307,12 +312,12 @@ TEST_F(SerialLinePtyTest, FourteenThousandFourHundredBaud) {
     settings.Speed1 = "14400,8,N,1";
     OpenSending();
     Dcb dcb;
-    ASSERT_TRUE(line.handle->GetCommState(dcb));
+    ASSERT_TRUE(line.Port()->GetCommState(dcb));
     EXPECT_EQ(dcb.BaudRate, 14400);
     EXPECT_EQ(dcb.stopBits, StopBits::One);
     settings.Speed1 = "19200,8,N,2";
     OpenSending();
-    ASSERT_TRUE(line.handle->GetCommState(dcb));
+    ASSERT_TRUE(line.Port()->GetCommState(dcb));
     EXPECT_EQ(dcb.BaudRate, 19200);
     EXPECT_EQ(cfgetospeed(&static_cast<const termios&>(SlaveTermios())), B19200);
 }

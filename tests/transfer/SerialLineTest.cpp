@@ -37,9 +37,16 @@ protected:
     // Opens mode 1 and prepares the state a send job has once the NC gave permission.
     void OpenSending() {
         ASSERT_TRUE(line.OpenLine(1));
-        line.xon = true;
-        line.carrierLatched = true;
-        line.receiveCode = kIsoCode;
+        line.GrantSending();
+        line.SetReceiveCode(kIsoCode);
+    }
+
+    // The far end's DC3 arrives and is read: sending waits for its DC1.
+    void FarEndPauses() {
+        port.input = {0x93};
+        ASSERT_EQ(line.ReadByte(), 0x13);
+        ASSERT_FALSE(line.SendingAllowed());
+        port.readWaits.clear();
     }
 
     void Send(std::string_view text) {
@@ -106,7 +113,7 @@ TEST_F(SerialLineTest, ModeTablesReachTheDriver) {
         EXPECT_EQ(port.timeouts.WriteTotalTimeoutConstant, c.writeMs);
         EXPECT_EQ(port.timeouts.ReadIntervalTimeout, 0);
         EXPECT_GE(port.purges, 1);
-        EXPECT_EQ(line.mode, c.mode);
+        EXPECT_EQ(line.Mode(), c.mode);
         line.CloseLine();
         EXPECT_TRUE(port.discarded);
     }
@@ -123,14 +130,14 @@ TEST_F(SerialLineTest, TapeDeviceStopCharacterAndModemControl) {
     EXPECT_EQ(port.dcb.ByteSize, 8);
     EXPECT_EQ(port.dcb.parity, Parity::None);
     EXPECT_EQ(port.dcb.stopBits, StopBits::Two);
-    EXPECT_EQ(line.workingSpeed, "4800,8,N,2");
+    EXPECT_EQ(line.WorkingSpeed(), "4800,8,N,2");
     EXPECT_EQ(port.dcb.XoffChar, 0x13);
     EXPECT_EQ(port.dcb.fDtrControl, LineControl::Enable);
     EXPECT_EQ(port.dcb.fRtsControl, LineControl::Enable);
     // The reader setting belongs to modes 3 and 4 only.
     ASSERT_TRUE(line.OpenLine(4));
     EXPECT_EQ(port.dcb.ByteSize, 7);
-    EXPECT_EQ(line.workingSpeed, "4800,7,E,1");
+    EXPECT_EQ(line.WorkingSpeed(), "4800,7,E,1");
 }
 
 TEST_F(SerialLineTest, EveryOpenFailureHasItsMessage) {
@@ -174,7 +181,7 @@ TEST_F(SerialLineTest, EveryOpenFailureHasItsMessage) {
         ASSERT_EQ(host.boxes.size(), 1u);
         EXPECT_EQ(host.boxes[0].text, c.message);
         EXPECT_EQ(line.IsOpen(), c.handleLeftOpen);
-        EXPECT_FALSE(line.selectionSending);
+        EXPECT_FALSE(line.SendingSelection());
     }
 }
 
@@ -210,7 +217,7 @@ TEST_F(SerialLineTest, SelectionGoesOutUnconvertedWithItsPauses) {
         ASSERT_TRUE(line.OpenLine(1));
         EXPECT_EQ(port.written, c.sent);
         EXPECT_EQ(host.sleeps, c.sleeps);
-        EXPECT_FALSE(line.selectionSending);
+        EXPECT_FALSE(line.SendingSelection());
         EXPECT_EQ(port.dcb.fDtrControl, LineControl::Enable);
     }
     // Afterwards the transfer's own characters are converted again.
@@ -250,16 +257,21 @@ TEST_F(SerialLineTest, CarrierOffDuringSelectionDoesNotStopIt) {
     EXPECT_EQ(port.written, Bytes{'3'});
 }
 
+// The settings count from the open of the line on, so each case opens it anew.
 TEST_F(SerialLineTest, BlankCutAndCharactersWithoutCode) {
-    OpenSending();
     settings.Send_SP_Cut = "Y";
+    OpenSending();
     Send("G0 X1");
     EXPECT_EQ(port.written, (Bytes{0x47, 0x30, 0xD8, 0xB1}));
     settings.Code = "Y";
+    OpenSending();
     port.written.clear();
     Send("x*#\t=;N1");
     EXPECT_EQ(port.written, (Bytes{0x45, 0x01}));
-    EXPECT_EQ(line.bytesSincePoll, 6);
+    EXPECT_EQ(line.BytesSincePoll(), 2); // characters without a code are not counted
+    settings.Code = "N";
+    Send("G"); // a setting changed on an open line waits for the next open
+    EXPECT_EQ(port.written.back(), *EncodeByte('G', SendCode::Eia));
 }
 
 TEST_F(SerialLineTest, SevenBitLineSendsCharactersUnchanged) {
@@ -277,15 +289,16 @@ TEST_F(SerialLineTest, DsrDropWithAndWithoutOp6) {
     line.WriteByte('G');
     EXPECT_EQ(host.dsrLamp, false);
     EXPECT_EQ(port.written.size(), 1u);
-    EXPECT_FALSE(line.abortRequested);
+    EXPECT_FALSE(line.StopRequested());
 
     settings.op6 = "Y";
+    OpenSending();
     line.WriteByte('G');
-    EXPECT_TRUE(line.abortRequested);
+    EXPECT_TRUE(line.StopRequested());
     EXPECT_EQ(port.written.size(), 1u);
 
     port.modemBits |= kModemDsr;
-    line.abortRequested = false;
+    line.ClearStopRequest();
     line.WriteByte('G');
     EXPECT_EQ(host.dsrLamp, true);
     EXPECT_EQ(port.written.size(), 2u);
@@ -297,7 +310,7 @@ TEST_F(SerialLineTest, UnreadableModemLinesUseTheLastState) {
     port.modemBits = 0;
     settings.op6 = "Y";
     line.WriteByte('G');
-    EXPECT_FALSE(line.abortRequested);
+    EXPECT_FALSE(line.StopRequested());
     EXPECT_EQ(port.written.size(), 1u);
 }
 
@@ -306,13 +319,13 @@ TEST_F(SerialLineTest, CarrierDropStopsOnlyInModeOneWithSignal1) {
     OpenSending();
     port.modemBits = kModemCts | kModemDsr;
     line.WriteByte('G');
-    EXPECT_TRUE(line.abortRequested);
+    EXPECT_TRUE(line.StopRequested());
     EXPECT_EQ(port.written.size(), 1u); // this byte still goes out
 
     ASSERT_TRUE(line.OpenLine(4));
-    line.abortRequested = false;
+    line.ClearStopRequest();
     line.WriteByte(0x11);
-    EXPECT_FALSE(line.abortRequested);
+    EXPECT_FALSE(line.StopRequested());
 }
 
 TEST_F(SerialLineTest, CtsLampFollowsTheLine) {
@@ -347,13 +360,13 @@ TEST_F(SerialLineTest, PollEveryTenBytesTakesWhatArrivedWithoutWaiting) {
     ASSERT_EQ(port.readWaits.size(), 4u);
     EXPECT_FALSE(port.readWaits[0]); // with permission: no 10 ms wait
     EXPECT_TRUE(port.readWaits[1]);  // without: 10 ms per read
-    EXPECT_TRUE(line.abortRequested);
+    EXPECT_TRUE(line.StopRequested());
 }
 
 TEST_F(SerialLineTest, XoffWaitsUntilDc1) {
     OpenSending();
-    line.xon = false;
-    line.bytesSincePoll = 10;
+    FarEndPauses();
+    line.PollOnNextWrite();
     host.onEvents = [&](FakeTransferHost& h) {
         if (h.events == 5) {
             port.input.push_back(0x11);
@@ -361,17 +374,17 @@ TEST_F(SerialLineTest, XoffWaitsUntilDc1) {
     };
     line.WriteByte('A');
     EXPECT_EQ(port.written, Bytes{0x41});
-    EXPECT_TRUE(line.xon);
-    EXPECT_EQ(line.bytesSincePoll, 1);
+    EXPECT_TRUE(line.SendingAllowed());
+    EXPECT_EQ(line.BytesSincePoll(), 1);
     // Every read while waiting for DC1 waited its 10 ms on the line.
     EXPECT_EQ(port.readWaits, std::vector<bool>(6, true));
 }
 
 TEST_F(SerialLineTest, XoffWaitEndsAtFirstCarrierOrStopKey) {
-    OpenSending();
-    line.xon = false;
-    line.carrierLatched = false;
-    line.bytesSincePoll = 10;
+    // Opened without permission: neither DC1 nor carrier has been seen yet.
+    ASSERT_TRUE(line.OpenLine(1));
+    line.SetReceiveCode(kIsoCode);
+    line.PollOnNextWrite();
     port.modemBits = kModemDsr;
     host.onEvents = [&](FakeTransferHost& h) {
         if (h.events == 3) {
@@ -379,20 +392,20 @@ TEST_F(SerialLineTest, XoffWaitEndsAtFirstCarrierOrStopKey) {
         }
     };
     line.WriteByte('A');
-    EXPECT_TRUE(line.xon);
-    EXPECT_TRUE(line.carrierLatched);
+    EXPECT_TRUE(line.SendingAllowed());
+    EXPECT_TRUE(line.CarrierLatched());
     EXPECT_EQ(port.written.size(), 1u);
 
     // Once latched, carrier no longer gives permission: only DC1 or a stop key.
-    line.xon = false;
-    line.bytesSincePoll = 10;
+    FarEndPauses();
+    line.PollOnNextWrite();
     host.onEvents = [&](FakeTransferHost& h) {
         if (h.events == 20) {
             h.pressed = true;
         }
     };
     line.WriteByte('B');
-    EXPECT_TRUE(line.abortRequested);
+    EXPECT_TRUE(line.StopRequested());
     EXPECT_EQ(port.written.size(), 1u);
     EXPECT_EQ(host.releases, 1);
 }
@@ -401,13 +414,13 @@ TEST_F(SerialLineTest, StopKeyHeldOrPressedStopsBeforeTheByte) {
     OpenSending();
     host.held = true;
     line.WriteByte('A');
-    EXPECT_TRUE(line.abortRequested);
+    EXPECT_TRUE(line.StopRequested());
     EXPECT_EQ(host.events, 0); // held is tested before the messages
     EXPECT_EQ(host.releases, 1);
-    line.abortRequested = false;
+    line.ClearStopRequest();
     host.pressed = true;
     line.WriteByte('A');
-    EXPECT_TRUE(line.abortRequested);
+    EXPECT_TRUE(line.StopRequested());
     EXPECT_TRUE(port.written.empty());
 }
 
@@ -464,20 +477,20 @@ TEST_F(SerialLineTest, Dc3DuringThePacingWaitHoldsTheWaitingByte) {
             port.input.push_back(0x93);
             sleepsAtDc3 = int(h.sleeps.size());
         }
-        if (!line.xon && h.events == 40) {
+        if (!line.SendingAllowed() && h.events == 40) {
             port.inFlight = 0; // the line has drained meanwhile
             port.input.push_back(0x11);
         }
     };
     line.WriteByte('A');
     EXPECT_EQ(port.written, Bytes{0x41});
-    EXPECT_TRUE(line.xon);
-    EXPECT_FALSE(line.abortRequested);
+    EXPECT_TRUE(line.SendingAllowed());
+    EXPECT_FALSE(line.StopRequested());
     // Only the waits before the DC3 was read were the pacing's; then the
     // handshake waited for DC1 with its 10 ms reads.
     EXPECT_LE(host.sleeps.size(), size_t(sleepsAtDc3) + 1);
     EXPECT_GE(std::count(port.readWaits.begin(), port.readWaits.end(), true), 30);
-    EXPECT_EQ(line.bytesSincePoll, 1);
+    EXPECT_EQ(line.BytesSincePoll(), 1);
 
     // The receive line's DC4 waits for the line too, but leaves its input alone.
     host.onEvents = nullptr;
@@ -501,7 +514,7 @@ TEST_F(SerialLineTest, QueueThatNeverDrainsCanBeStopped) {
         }
     };
     line.WriteByte('A');
-    EXPECT_TRUE(line.abortRequested);
+    EXPECT_TRUE(line.StopRequested());
     EXPECT_TRUE(port.written.empty());
 }
 
@@ -510,18 +523,18 @@ TEST_F(SerialLineTest, FullTerminalBufferIsWaitedForNotDropped) {
     port.writeBlocks = 3;
     line.WriteByte('A');
     EXPECT_EQ(port.written, Bytes{0x41});
-    EXPECT_FALSE(line.abortRequested);
+    EXPECT_FALSE(line.StopRequested());
 }
 
 TEST_F(SerialLineTest, VanishedDeviceStopsTheTransfer) {
     OpenSending();
     port.gone = true;
     line.WriteByte('A');
-    EXPECT_TRUE(line.lineLost);
-    EXPECT_TRUE(line.abortRequested);
-    line.abortRequested = false;
+    EXPECT_TRUE(line.LineLost());
+    EXPECT_TRUE(line.StopRequested());
+    line.ClearStopRequest();
     EXPECT_EQ(line.ReadByte(), 0);
-    EXPECT_TRUE(line.abortRequested);
+    EXPECT_TRUE(line.StopRequested());
     EXPECT_EQ(host.sleeps.back(), 10); // a failing read does not spin
 }
 
@@ -542,29 +555,29 @@ TEST_F(SerialLineTest, ReadByteHandshakeAndCodes) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.in));
-        line.receiveCode = c.state;
-        line.xon = true;
+        line.SetReceiveCode(c.state);
+        line.GrantSending();
         port.input = {c.in};
         EXPECT_EQ(line.ReadByte(), c.out);
-        EXPECT_EQ(line.xon, c.xonAfter);
+        EXPECT_EQ(line.SendingAllowed(), c.xonAfter);
     }
     // A timeout gives 0 and leaves xon alone.
-    line.xon = false;
+    FarEndPauses();
     EXPECT_EQ(line.ReadByte(), 0);
-    EXPECT_FALSE(line.xon);
+    EXPECT_FALSE(line.SendingAllowed());
 }
 
 TEST_F(SerialLineTest, ReadByteDecidesTheCodeOnTheFirstDataByte) {
     ASSERT_TRUE(line.OpenLine(4));
-    line.receiveCode = kUndecidedCode;
+    line.SetReceiveCode(kUndecidedCode);
     port.input = {0x0B, 0x46}; // EIA "%" then "O"
     EXPECT_EQ(line.ReadByte(), '%');
-    EXPECT_EQ(line.receiveCode, kEiaCode);
+    EXPECT_EQ(line.CurrentReceiveCode(), kEiaCode);
     EXPECT_EQ(line.ReadByte(), 'O');
-    line.receiveCode = kUndecidedCode;
+    line.SetReceiveCode(kUndecidedCode);
     port.input = {0x0A};
     EXPECT_EQ(line.ReadByte(), '\n');
-    EXPECT_EQ(line.receiveCode, kIsoCode);
+    EXPECT_EQ(line.CurrentReceiveCode(), kIsoCode);
 }
 
 // Bytes read from the device in chunks are handed out exactly as if each had
@@ -575,14 +588,14 @@ TEST_F(SerialLineTest, ChunkedReadsHandOutWhatSingleReadsWould) {
     auto readAll = [&](size_t chunk) {
         std::vector<std::pair<int, bool>> got; // character and xon after it
         EXPECT_TRUE(line.OpenLine(4));
-        line.receiveCode = kUndecidedCode;
-        line.xon = true;
+        line.SetReceiveCode(kUndecidedCode);
+        line.GrantSending();
         port.readChunk = chunk;
         port.readWaits.clear();
         port.input.assign(stream.begin(), stream.end());
         while (!port.input.empty() || got.size() < stream.size()) {
             unsigned char c = line.ReadByte();
-            got.emplace_back(c, line.xon);
+            got.emplace_back(c, line.SendingAllowed());
             if (got.size() > 2 * stream.size()) {
                 break;
             }
@@ -592,19 +605,19 @@ TEST_F(SerialLineTest, ChunkedReadsHandOutWhatSingleReadsWould) {
     };
     const auto reference = readAll(1);
     ASSERT_EQ(reference.size(), stream.size());
-    EXPECT_EQ(line.receiveCode, kEiaCode);
+    EXPECT_EQ(line.CurrentReceiveCode(), kEiaCode);
     for (size_t chunk : {2u, 3u, 7u, 20u, 4096u}) {
         SCOPED_TRACE(chunk);
         EXPECT_EQ(readAll(chunk), reference);
-        EXPECT_EQ(line.receiveCode, kEiaCode);
+        EXPECT_EQ(line.CurrentReceiveCode(), kEiaCode);
     }
     // A closed line forgets what it had read and not handed out.
     port.readChunk = 64;
     port.input = {0xB1, 0xB2};
-    line.receiveCode = kIsoCode;
+    line.SetReceiveCode(kIsoCode);
     EXPECT_EQ(line.ReadByte(), '1');
     ASSERT_TRUE(line.OpenLine(4));
-    line.receiveCode = kIsoCode;
+    line.SetReceiveCode(kIsoCode);
     EXPECT_EQ(line.ReadByte(), 0);
 }
 
@@ -614,7 +627,7 @@ TEST_F(SerialLineTest, ChunkedReadsHandOutWhatSingleReadsWould) {
 TEST_F(SerialLineTest, ModemLinesAreReadEveryFewMillisecondsWhileBytesStream) {
     port.modemBits = kModemCts | kModemDsr;
     ASSERT_TRUE(line.OpenLine(4));
-    line.receiveCode = kIsoCode;
+    line.SetReceiveCode(kIsoCode);
     port.readChunk = 64;
     port.input.assign(200, 0xB1);
     port.modemQueries = 0;

@@ -3,5 +3,5 @@
 #include "platform/SerialDevices.h"
 
 bool TForm1::PortUsable(int portNumber) {
-    return ProbePort(portNumber, Settings);
+    return ProbePort(portNumber, Settings.Ports, {Settings.ModemePort1, Settings.ModemePort2});
 }

@@ -230,7 +230,7 @@ void TForm1::FormCloseQuery() {
         Settings.Left = x();
         Settings.Top = y();
         // An automatic COMn mapping is written down so that it stays put.
-        RecordPortMapping(Settings);
+        RecordPortMapping(Settings.Ports);
         IniFile ini = IniFile::Load(SettingsPath());
         SaveSettings(Settings, ini);
         // A file that could not be read is never replaced by the defaults it hid.
