@@ -1,16 +1,11 @@
 #include "app/StartArguments.h"
 
+#include "platform/Paths.h"
 #include "platform/TextCodec.h"
 
 #include <system_error>
 
 namespace fs = std::filesystem;
-
-std::string DropTrailingSeparator(std::string path) {
-    if (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
 
 void ProcessArgument(const std::string& text, TSettings& settings, StartState& state,
                      const CopyFileFn& copyFile) {

@@ -24,6 +24,3 @@ void ProcessArgument(const std::string& text, TSettings& settings, StartState& s
                      const CopyFileFn& copyFile);
 void ProcessArguments(const std::vector<std::string>& args, TSettings& settings, StartState& state,
                       const CopyFileFn& copyFile);
-
-// A working-directory text as the program keeps it: no trailing "/" except the root itself.
-std::string DropTrailingSeparator(std::string path);

@@ -1,6 +1,6 @@
 #include "files/CommandLine.h"
 
-#include "transfer/TransferLog.h"
+#include "platform/Paths.h"
 
 namespace {
 
@@ -31,16 +31,12 @@ std::optional<std::string> RefusedCharacterText(std::string_view mode, bool allF
     return std::string(filter->text);
 }
 
-std::string MaskExtension(std::string_view mask) {
-    return mask.empty() ? std::string() : std::string(mask.substr(1));
-}
-
 std::string CopyTargetPath(std::string_view dirPath, std::string_view typed, bool allFiles,
                            std::string_view mask) {
     std::string name(typed);
     if (!allFiles)
         name += MaskExtension(mask);
-    return JoinDirPath(dirPath, name);
+    return JoinPath(dirPath, name);
 }
 
 std::optional<std::string> MaskFromTyped(std::string_view typed) {

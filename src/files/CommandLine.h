@@ -13,9 +13,6 @@
 // takes its place among the refused characters.
 std::optional<std::string> RefusedCharacterText(std::string_view mode, bool allFiles, char32_t c);
 
-// The extension of the mask: the mask without its first character (".NC" for "*.NC").
-std::string MaskExtension(std::string_view mask);
-
 // Mode "4": the path of the copy, typed name in the working directory, with the
 // mask's extension appended unless every file is listed.
 std::string CopyTargetPath(std::string_view dirPath, std::string_view typed, bool allFiles,

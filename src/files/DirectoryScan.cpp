@@ -49,21 +49,6 @@ void SplitSearchPattern(std::string_view pattern, std::string& folder, std::stri
     wildcard = pattern.substr(slash + 1);
 }
 
-std::string JoinPath(std::string_view folder, std::string_view name) {
-    std::string path(folder);
-    if (path.empty() || path.back() != '/')
-        path += '/';
-    path += name;
-    return path;
-}
-
-std::string ParentPath(std::string_view path) {
-    size_t slash = path.rfind('/');
-    if (slash == 0 || slash == std::string_view::npos)
-        return "/";
-    return std::string(path.substr(0, slash));
-}
-
 namespace {
 
 struct DirCloser {

@@ -23,11 +23,6 @@ bool MatchesWildcard(std::string_view name, std::string_view wildcard);
 // "/a/b" and "*.NC"; "/*.*" gives "/" and "*.*").
 void SplitSearchPattern(std::string_view pattern, std::string& folder, std::string& wildcard);
 
-// Joins a folder and a name without doubling the separator at the root.
-std::string JoinPath(std::string_view folder, std::string_view name);
-// The folder above path: "/a/b" gives "/a", "/a" gives "/"; the root stays the root.
-std::string ParentPath(std::string_view path);
-
 // Calls each entry of folder that matches wildcard, "." and ".." left out, in the
 // order of the enumeration. Returns false when the folder cannot be read or not one
 // name (counting "." and "..") matches: the empty listing. An entry that vanished

@@ -1,5 +1,7 @@
 #include "files/FileCopy.h"
 
+#include "platform/Paths.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -36,13 +38,6 @@ bool CopyBytes(int in, int out) {
 }
 
 } // namespace
-
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    struct stat sa {
-    }, sb{};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
 
 bool CopyFileSafely(const std::filesystem::path& from, const std::filesystem::path& to,
                     std::string* error) {

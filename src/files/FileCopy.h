@@ -11,6 +11,3 @@
 // destination is replaced. False with a reason naming the file on failure.
 bool CopyFileSafely(const std::filesystem::path& from, const std::filesystem::path& to,
                     std::string* error = nullptr);
-
-// True when both paths name the same file or folder on disk.
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);

@@ -1,7 +1,7 @@
 #include "files/FileOps.h"
 
-#include "app/StartArguments.h"
 #include "files/FileCopy.h"
+#include "platform/Paths.h"
 
 #include <cerrno>
 #include <cstring>
@@ -31,28 +31,6 @@ void SetFileOpsFaultForTest(FileOpsFault fault) {
 
 int FileOpsFaultFor(const fs::path& target) {
     return Fault() ? Fault()(target) : 0;
-}
-
-std::string ResolveTypedPath(std::string_view typed, std::string_view base, std::string_view home) {
-    fs::path path;
-    if (typed == "~")
-        path = fs::path(std::string(home));
-    else if (typed.starts_with("~/"))
-        path = fs::path(std::string(home)) / std::string(typed.substr(2));
-    else if (typed.starts_with("/"))
-        path = fs::path(std::string(typed));
-    else
-        path = fs::path(std::string(base)) / std::string(typed);
-    std::string normal = path.lexically_normal().string();
-    return normal.empty() ? std::string(".") : DropTrailingSeparator(normal);
-}
-
-bool IsSameFolder(std::string_view a, std::string_view b) {
-    fs::path pa{std::string(a)}, pb{std::string(b)};
-    if (SameFile(pa, pb))
-        return true;
-    return DropTrailingSeparator(pa.lexically_normal().string()) ==
-           DropTrailingSeparator(pb.lexically_normal().string());
 }
 
 MoveStatus MoveOnePath(const fs::path& from, const fs::path& to, std::string* error) {

@@ -9,16 +9,6 @@
 #include <string>
 #include <string_view>
 
-// A path typed by the operator: "~" and "~/..." from the home folder, a relative path
-// from base (never the process's current folder), "." and ".." resolved, no
-// trailing separator.
-std::string ResolveTypedPath(std::string_view typed, std::string_view base, std::string_view home);
-
-// True when both name the same folder: the same directory on disk when it exists,
-// else the same text after "." and ".." and trailing separators are resolved.
-// Letter case counts: "/nc" and "/NC" are different folders here.
-bool IsSameFolder(std::string_view a, std::string_view b);
-
 enum class MoveStatus { Moved, SameFile, Failed };
 // Moves a file, or a folder within one file system, replacing an existing file.
 // SameFile (nothing done) when both name one file; false-free: *error names the

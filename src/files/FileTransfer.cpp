@@ -1,8 +1,8 @@
 #include "files/FileTransfer.h"
 
-#include "app/StartArguments.h"
 #include "files/FileCopy.h"
 #include "files/FileOps.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "files/FindPattern.h"
 
-#include "files/DirectoryScan.h"
+#include "platform/Paths.h"
 
 std::string FindSearchPattern(std::string_view dirPath, std::string_view text,
                               std::string_view mask) {

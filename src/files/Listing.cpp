@@ -3,6 +3,7 @@
 #include "files/DirectoryScan.h"
 #include "files/FileSort.h"
 #include "files/RowFormat.h"
+#include "platform/Paths.h"
 #include "platform/TextCodec.h"
 #include "settings/Settings.h"
 

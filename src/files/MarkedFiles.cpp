@@ -1,6 +1,6 @@
 #include "files/MarkedFiles.h"
 
-#include "transfer/TransferLog.h"
+#include "platform/Paths.h"
 
 std::vector<std::string> CollectMarkedNames(FileListModel& model) {
     std::vector<std::string> names;
@@ -22,12 +22,12 @@ std::vector<std::string> DeleteTargets(FileListModel& model, int currentRow,
     if (model.marks.Count() > 0) {
         model.marks.Compact();
         for (const std::string& name : CollectMarkedNames(model))
-            paths.push_back(JoinDirPath(dirPath, name));
+            paths.push_back(JoinPath(dirPath, name));
         model.marks.Clear();
         return paths;
     }
     RowKind kind = model.KindOf(currentRow);
     if (kind == RowKind::Folder || kind == RowKind::File)
-        paths.push_back(JoinDirPath(dirPath, model.EntryName(currentRow)));
+        paths.push_back(JoinPath(dirPath, model.EntryName(currentRow)));
     return paths;
 }

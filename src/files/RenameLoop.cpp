@@ -1,7 +1,7 @@
 #include "files/RenameLoop.h"
 
-#include "files/DirectoryScan.h"
 #include "files/Listing.h"
+#include "platform/Paths.h"
 #include "settings/Settings.h"
 
 #include <cerrno>

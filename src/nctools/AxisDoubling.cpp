@@ -1,10 +1,9 @@
 #include "nctools/AxisDoubling.h"
 
-#include "files/CommandLine.h"
 #include "files/TextDocument.h"
 #include "platform/FileWrite.h"
+#include "platform/Paths.h"
 #include "platform/TextCodec.h"
-#include "transfer/TransferLog.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -138,14 +137,13 @@ LineDoubling DoubleAxisInLine(std::string_view line, char axis, std::string& out
 DoublingOutcome DoubleAxisToFile(const TextDocument& document, const DoublingOptions& options,
                                  const DoublingProgress& progress) {
     using Status = DoublingOutcome::Status;
-    const std::string path = JoinDirPath(options.dirPath, options.outputName);
+    const std::string path = JoinPath(options.dirPath, options.outputName);
     // A mask such as "*.*" or one holding "/" names no file beside the source.
     if (options.outputName.empty() || options.outputName.find_first_of("/*?") != std::string::npos)
         return {Status::WriteFailed, 0, path + ": " + std::strerror(EINVAL)};
-    AtomicFileWriter writer;
-    DoublingOutcome outcome;
-    if (!writer.Open(path, &outcome.error))
-        return {Status::WriteFailed, 0, outcome.error};
+    WholeFileWriter writer;
+    if (!writer.Open(path))
+        return {Status::WriteFailed, 0, writer.Error()};
     std::string block;
     block.reserve(kBlockBytes + (1u << 16));
     const size_t count = document.LineCount();
@@ -156,17 +154,17 @@ DoublingOutcome DoubleAxisToFile(const TextDocument& document, const DoublingOpt
         // Progress after every block too, so that a file of long lines shows it.
         bool report = (i + 1) % kProgressLines == 0;
         if (block.size() >= kBlockBytes) {
-            if (!writer.Write(block, &outcome.error))
-                return {Status::WriteFailed, 0, outcome.error};
+            if (!writer.Append(block))
+                return {Status::WriteFailed, 0, writer.Error()};
             block.clear();
             report = true;
         }
         if (report && progress && !progress(i + 1))
             return {Status::Cancelled, i + 1, {}};
     }
-    if (!writer.Write(block, &outcome.error) || !writer.Commit(false, &outcome.error))
-        return {Status::WriteFailed, 0, outcome.error};
+    if (!writer.Append(block) || !writer.Commit())
+        return {Status::WriteFailed, 0, writer.Error()};
     if (progress)
         progress(count);
-    return outcome;
+    return {};
 }

@@ -2,7 +2,7 @@
 
 #include "files/TextDocument.h"
 #include "platform/FileWrite.h"
-#include "transfer/TransferLog.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
 #include <system_error>
@@ -17,7 +17,7 @@ std::string JoinOutputName(std::string_view typed, std::string_view extension) {
 std::string JoinOutputPath(std::string_view dirPath, std::string_view outputName) {
     std::string name(outputName);
     std::replace(name.begin(), name.end(), '\\', '/');
-    return JoinDirPath(dirPath, name);
+    return JoinPath(dirPath, name);
 }
 
 bool JoinOutputIsInput(std::string_view dirPath, std::string_view outputName,
@@ -27,7 +27,7 @@ bool JoinOutputIsInput(std::string_view dirPath, std::string_view outputName,
         if (input == outputName)
             return true;
         std::error_code ec;
-        if (std::filesystem::equivalent(output, JoinDirPath(dirPath, input), ec))
+        if (std::filesystem::equivalent(output, JoinPath(dirPath, input), ec))
             return true;
     }
     return false;

@@ -37,69 +37,14 @@ void SetFileWriteFaultForTest(FileWriteFault fault) {
     Fault() = std::move(fault);
 }
 
-AtomicFileWriter::~AtomicFileWriter() {
-    Abandon();
-}
-
-void AtomicFileWriter::Abandon() {
-    if (fd_ < 0)
-        return;
-    ::close(fd_);
-    ::unlink(temp_.c_str());
-    fd_ = -1;
-}
-
-bool AtomicFileWriter::Open(const std::filesystem::path& path, std::string* error) {
-    Abandon();
-    path_ = path;
-    if (Fault()) {
-        if (int err = Fault()(path))
-            return Fail(error, path, err);
-    }
-    temp_ = path;
-    temp_ += ".tmp";
-    mode_t mode = 0644;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    return fd_ >= 0 ? true : Fail(error, path, errno);
-}
-
-bool AtomicFileWriter::Write(std::string_view bytes, std::string* error) {
-    if (fd_ < 0)
-        return Fail(error, path_, EBADF);
-    int err = Fault() && faultEachPiece_ ? Fault()(path_) : 0;
-    if (err == 0 && !WriteAll(fd_, bytes))
-        err = errno ? errno : EIO;
-    if (err == 0)
-        return true;
-    Abandon();
-    return Fail(error, path_, err);
-}
-
-bool AtomicFileWriter::Commit(bool durable, std::string* error) {
-    if (fd_ < 0)
-        return Fail(error, path_, EBADF);
-    if (durable && ::fsync(fd_) != 0) {
-        int err = errno;
-        Abandon();
-        return Fail(error, path_, err);
-    }
-    ::close(fd_);
-    fd_ = -1;
-    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
-        int err = errno;
-        ::unlink(temp_.c_str());
-        return Fail(error, path_, err);
-    }
-    return true;
-}
-
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::string* error) {
-    AtomicFileWriter writer(false);
-    return writer.Open(path, error) && writer.Write(bytes, error) && writer.Commit(true, error);
+    WholeFileWriter writer(false);
+    if (writer.Open(path) && writer.Append(bytes) && writer.Commit(true))
+        return true;
+    if (error)
+        *error = writer.Error();
+    return false;
 }
 
 bool AppendToFile(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
@@ -142,6 +87,10 @@ bool WholeFileWriter::Open(const std::filesystem::path& path) {
         temp_.clear();
         return Fail(errno);
     }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        ::fchmod(fd_, st.st_mode & 07777) != 0)
+        return Fail(errno);
     block_.clear();
     block_.reserve(kBlockBytes);
     return true;
@@ -152,29 +101,39 @@ bool WholeFileWriter::Append(std::string_view bytes) {
         return false;
     if (block_.size() + bytes.size() > kBlockBytes && !Flush())
         return false;
-    if (bytes.size() >= kBlockBytes) {
-        if (!WriteAll(fd_, bytes))
-            return Fail(errno ? errno : EIO);
-        return true;
-    }
+    if (bytes.size() >= kBlockBytes)
+        return WriteBlock(bytes);
     block_.append(bytes);
+    return true;
+}
+
+bool WholeFileWriter::WriteBlock(std::string_view bytes) {
+    if (faultEachBlock_ && Fault()) {
+        if (int err = Fault()(path_))
+            return Fail(err);
+    }
+    errno = 0;
+    if (!WriteAll(fd_, bytes))
+        return Fail(errno ? errno : EIO);
     return true;
 }
 
 bool WholeFileWriter::Flush() {
     if (block_.empty())
         return true;
-    if (!WriteAll(fd_, block_))
-        return Fail(errno ? errno : EIO);
+    if (!WriteBlock(block_))
+        return false;
     block_.clear();
     return true;
 }
 
-bool WholeFileWriter::Commit() {
+bool WholeFileWriter::Commit(bool durable) {
     if (fd_ < 0)
         return false;
     if (!Flush())
         return false;
+    if (durable && ::fsync(fd_) != 0)
+        return Fail(errno);
     int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0 || ::rename(temp_.c_str(), path_.c_str()) != 0) {

@@ -9,46 +9,16 @@
 #include <string>
 #include <string_view>
 
-// A whole file written in pieces: they go to a temporary file beside the target,
-// which Commit renames over it. Until then the target is untouched, and a writer
-// destroyed without a commit removes its temporary, so a failed write (no
-// permission, disk full) never leaves a half-written file under the target's name.
-class AtomicFileWriter {
-public:
-    AtomicFileWriter() = default;
-    AtomicFileWriter(const AtomicFileWriter&) = delete;
-    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
-    ~AtomicFileWriter();
-
-    bool Open(const std::filesystem::path& path, std::string* error = nullptr);
-    bool Write(std::string_view bytes, std::string* error = nullptr);
-    // durable: the data reaches the disk before the rename (settings files). NC
-    // outputs of hundreds of MB skip it: the rename still never shows a partial file.
-    bool Commit(bool durable, std::string* error = nullptr);
-
-private:
-    // A whole-file write is one write to the test seam, however it is done.
-    friend bool WriteFileAtomically(const std::filesystem::path&, std::string_view, std::string*);
-    explicit AtomicFileWriter(bool faultEachPiece) : faultEachPiece_(faultEachPiece) {}
-    void Abandon();
-
-    bool faultEachPiece_ = true;
-    int fd_ = -1;
-    std::filesystem::path path_;
-    std::filesystem::path temp_;
-};
-
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::string* error = nullptr);
 bool AppendToFile(const std::filesystem::path& path, std::string_view bytes,
                   std::string* error = nullptr);
 
-// A file written in large blocks that appears whole or not at all: the bytes go to
-// a new temporary file beside the target and replace the target only at Commit,
-// so a failed write (no permission, disk full) leaves no half-written file and an
-// earlier file of that name untouched. Nothing is synced: these are output files
-// that the operator can make again, and a sync per file would slow a split of a
-// thousand programs to a crawl.
+// A file that appears whole or not at all: the bytes go, in large blocks, to a new
+// temporary file beside the target, which Commit renames over it. Until then the
+// target is untouched, and a writer destroyed or discarded without a commit removes
+// its temporary, so a failed write (no permission, disk full) never leaves a
+// half-written file under the target's name. A replaced file keeps its permissions.
 class WholeFileWriter {
 public:
     WholeFileWriter() = default;
@@ -60,8 +30,11 @@ public:
     bool Open(const std::filesystem::path& path);
     // Buffers bytes; false once a write has failed (the error is kept).
     bool Append(std::string_view bytes);
-    // Puts the file in place of path; false when any step failed.
-    bool Commit();
+    // Puts the file in place of path; false when any step failed. durable: the data
+    // reaches the disk before the rename (settings files). NC outputs of hundreds of
+    // MB skip it: a sync per file would slow a split of a thousand programs to a
+    // crawl, and the rename still never shows a partial file.
+    bool Commit(bool durable = false);
     // Drops the file being written; the target is left as it was.
     void Discard();
     bool IsOpen() const { return fd_ >= 0; }
@@ -69,9 +42,14 @@ public:
     const std::string& Error() const { return error_; }
 
 private:
+    // A whole-file write is one call of the test seam, however it is done.
+    friend bool WriteFileAtomically(const std::filesystem::path&, std::string_view, std::string*);
+    explicit WholeFileWriter(bool faultEachBlock) : faultEachBlock_(faultEachBlock) {}
+    bool WriteBlock(std::string_view bytes);
     bool Flush();
     bool Fail(int err);
 
+    bool faultEachBlock_ = true;
     int fd_ = -1;
     std::filesystem::path path_;
     std::filesystem::path temp_;
@@ -79,7 +57,7 @@ private:
     std::string error_;
 };
 
-// Test seam: when set, called before each write (each piece of an AtomicFileWriter
+// Test seam: when set, called before each write (each block of a WholeFileWriter
 // too); a non-zero errno fails the write.
 using FileWriteFault = std::function<int(const std::filesystem::path&)>;
 void SetFileWriteFaultForTest(FileWriteFault fault);

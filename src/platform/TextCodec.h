@@ -13,6 +13,15 @@ std::string Cp932ToUtf8(std::string_view bytes);
 std::string Utf8ToCp932(std::string_view utf8);
 std::string DecodeToUtf8(std::string_view bytes);
 
+// A path shown as text and typed back. Paths are bytes: each folder name is
+// decoded on its own, so a Shift-JIS folder from a Windows share beside UTF-8 ones
+// shows right. Text that the operator left as it was goes back byte for byte; an
+// edited path keeps the bytes of every name it still holds and encodes a new name
+// the way the path's other names were encoded.
+std::string PathToText(std::string_view path);
+// The bytes for text, a path shown from original and then perhaps edited.
+std::string PathFromText(std::string_view utf8Text, std::string_view original);
+
 // Display columns of one code point and of a UTF-8 text.
 int CodePointColumns(char32_t cp);
 int DisplayColumns(std::string_view utf8);

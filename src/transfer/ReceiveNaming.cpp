@@ -1,6 +1,7 @@
 #include "transfer/ReceiveNaming.h"
 
 #include "files/CommandLine.h"
+#include "platform/Paths.h"
 #include "platform/SafeFileName.h"
 #include "settings/Settings.h"
 

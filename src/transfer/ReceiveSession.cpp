@@ -1,11 +1,10 @@
 #include "transfer/ReceiveSession.h"
 
-#include "files/CommandLine.h"
 #include "platform/FileWrite.h"
+#include "platform/Paths.h"
 #include "platform/TextCodec.h"
 #include "settings/Settings.h"
 #include "transfer/ReceiveNaming.h"
-#include "transfer/TransferLog.h"
 
 #include <filesystem>
 #include <unistd.h>
@@ -234,12 +233,12 @@ bool ReceiveSession::CreateUniqueFile(const std::string& fileName, bool mayRepla
     std::string name = fileName;
     for (int variant = 2;; ++variant) {
         const bool free = !namesUsed_.count(AsciiUpper(name)) &&
-                          (mayReplace || !NameTaken(JoinDirPath(plan_.dirPath, name)));
+                          (mayReplace || !NameTaken(JoinPath(plan_.dirPath, name)));
         if (free)
             break;
         mayReplace = false;
         name = NumberedVariant(fileName, variant);
     }
     ClaimName(name);
-    return CreateFile(JoinDirPath(plan_.dirPath, name));
+    return CreateFile(JoinPath(plan_.dirPath, name));
 }

@@ -1,6 +1,7 @@
 #include "transfer/SendJob.h"
 
 #include "files/TextDocument.h"
+#include "platform/Paths.h"
 #include "settings/Settings.h"
 #include "transfer/SendText.h"
 #include "transfer/SerialLine.h"
@@ -215,7 +216,7 @@ bool SendJob::NextMarkedFile(const SendRequest& request) {
 
 void SendJob::LogEntry(bool completed) {
     AppendLogEntry(MakeLogEntry(completed ? kLogSendCompleted : kLogSendStopped, std::time(nullptr),
-                                JoinDirPath(settings_.DirPath, file_)));
+                                JoinPath(settings_.DirPath, file_)));
 }
 
 void SendJob::ClearStatusPanels() {

@@ -62,14 +62,6 @@ std::string MakeLogEntry(std::string_view outcome, std::time_t when, std::string
     return entry;
 }
 
-std::string JoinDirPath(std::string_view dirPath, std::string_view name) {
-    std::string path(dirPath);
-    if (path.empty() || path.back() != '/')
-        path += '/';
-    path += name;
-    return path;
-}
-
 bool LoadTransferLogForView(std::string& utf8Text) {
     utf8Text.clear();
     const auto path = TransferLogPath();

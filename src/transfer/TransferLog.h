@@ -26,8 +26,6 @@ inline constexpr std::string_view kLogReceiveStopped = "受信　　中止　";
 std::string FormatLogTime(std::time_t when);
 // outcome + time + "　" + path + line feed.
 std::string MakeLogEntry(std::string_view outcome, std::time_t when, std::string_view path);
-// DirPath joined with a file name by "/" (no doubled separator at the root).
-std::string JoinDirPath(std::string_view dirPath, std::string_view name);
 
 // For the log view: creates the log with its header and an empty entry when it
 // does not exist yet, then returns its text decoded line by line to UTF-8.

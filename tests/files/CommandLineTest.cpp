@@ -1,5 +1,7 @@
 #include "files/CommandLine.h"
 
+#include "platform/Paths.h"
+
 #include <gtest/gtest.h>
 
 namespace {

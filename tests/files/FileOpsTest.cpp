@@ -2,6 +2,7 @@
 #include "files/FileTransfer.h"
 #include "files/MakeDirectoryPath.h"
 
+#include "platform/Paths.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

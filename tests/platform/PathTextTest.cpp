@@ -1,4 +1,3 @@
-#include "platform/PathText.h"
 #include "platform/TextCodec.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 #include "transfer/TransferLog.h"
 
 #include "platform/FileWrite.h"
+#include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextCodec.h"
 #include "support/TempDir.h"
@@ -38,12 +39,12 @@ TEST_F(TransferLogTest, FirstEntryCreatesHeaderAndLaterEntriesAppend) {
     std::time_t when = std::mktime(&t);
     ASSERT_EQ(FormatLogTime(when), "2005/03/01 14:05:09");
 
-    std::string first = MakeLogEntry(kLogSendCompleted, when, JoinDirPath("/home/nc", "O1.NC"));
+    std::string first = MakeLogEntry(kLogSendCompleted, when, JoinPath("/home/nc", "O1.NC"));
     EXPECT_EQ(first, "送信　　完了　2005/03/01 14:05:09　/home/nc/O1.NC\n");
     AppendLogEntry(first);
     EXPECT_EQ(Log(), kHeader + first);
 
-    std::string second = MakeLogEntry(kLogSendStopped, when, JoinDirPath("/", "A.NC"));
+    std::string second = MakeLogEntry(kLogSendStopped, when, JoinPath("/", "A.NC"));
     AppendLogEntry(second);
     EXPECT_EQ(Log(), kHeader + first + second);
     EXPECT_EQ(second.find("　/A.NC"), second.size() - 9) << "no doubled separator at the root";

@@ -5,10 +5,10 @@
 
 #include "app/CommandTable.h"
 #include "app/qt/VirtualKeys.h"
-#include "files/DirectoryScan.h"
 #include "files/ListSelection.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
+#include "platform/Paths.h"
 #include "platform/qt/MessageBox.h"
 #include "ui/StatusPanels.h"
 

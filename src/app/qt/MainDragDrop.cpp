@@ -3,12 +3,13 @@
 // copied into the working directory.
 #include "app/qt/Mainunit1.h"
 
-#include "files/DirectoryScan.h"
 #include "files/MarkedFiles.h"
 #include "files/qt/DragCursors.h"
 #include "files/qt/FileListBox.h"
 #include "files/qt/TransferDialogs.h"
+#include "platform/Paths.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 
 #include <QFile>
 #include <QLabel>

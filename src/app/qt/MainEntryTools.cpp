@@ -12,6 +12,7 @@
 #include "files/qt/TransferDialogs.h"
 #include "platform/RenameEntry.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 
 #include <QComboBox>
 #include <QEventLoop>

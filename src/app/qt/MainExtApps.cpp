@@ -8,10 +8,11 @@
 #include "extapps/qt/Appopen.h"
 #include "extapps/qt/Editapp.h"
 #include "extapps/qt/Outapp.h"
-#include "files/DirectoryScan.h"
 #include "files/qt/FileListBox.h"
 #include "files/qt/TransferDialogs.h"
+#include "platform/Paths.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 
 #include <QAction>
 #include <QGroupBox>

@@ -8,7 +8,7 @@
 #include "files/qt/HistoryCombo.h"
 #include "nctools/qt/Divides.h"
 #include "nctools/qt/Plus.h"
-#include "transfer/TransferLog.h"
+#include "platform/Paths.h"
 
 #include <QListWidget>
 
@@ -45,7 +45,7 @@ void TForm1::SplitFile() {
     TDividesForm* form = SplitForm();
     form->Source = &RichEdit1->Document();
     form->SourceName = name;
-    form->SourcePath = JoinDirPath(Settings.DirPath, name);
+    form->SourcePath = JoinPath(Settings.DirPath, name);
     form->ListBox1->clear();
     form->exec();
 }

@@ -9,6 +9,7 @@
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
 #include "platform/TextCodec.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/ScreenSaver.h"
 #include "transfer/SendJob.h"
 #include "transfer/SendText.h"
@@ -122,7 +123,7 @@ void TForm1::SendSelected(bool shift) {
         ListBox1->update();
         ListBox2->clear();
         for (const std::string& name : request.queue)
-            ListBox2->addItem(QString::fromStdString(DecodeToUtf8(name)));
+            ListBox2->addItem(DecodedText(name));
         if (request.queue.empty()) {
             SetMessage(QStringLiteral("ファイルを選択してください。!!"));
             ListBox1->setEnabled(true);

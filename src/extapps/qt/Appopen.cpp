@@ -4,7 +4,7 @@
 #include "extapps/qt/ProgramChooser.h"
 #include "files/qt/TransferDialogs.h"
 #include "platform/qt/LabeledEdit.h"
-#include "platform/qt/PathField.h"
+#include "platform/qt/QtText.h"
 
 #include <QCheckBox>
 #include <QEvent>

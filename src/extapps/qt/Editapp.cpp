@@ -3,7 +3,7 @@
 #include "extapps/AppTable.h"
 #include "extapps/qt/ProgramChooser.h"
 #include "platform/qt/LabeledEdit.h"
-#include "platform/qt/PathField.h"
+#include "platform/qt/QtText.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 #include "extapps/Placeholders.h"
 #include "files/qt/TransferDialogs.h"
 #include "platform/qt/LabeledEdit.h"
-#include "platform/qt/PathField.h"
+#include "platform/qt/QtText.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,6 +1,7 @@
 #include "files/qt/DataView.h"
 
 #include "platform/TextCodec.h"
+#include "platform/qt/QtText.h"
 
 #include <QFontMetrics>
 #include <QInputMethodEvent>
@@ -67,10 +68,7 @@ size_t BoundaryAtOrAfter(std::string_view line, size_t limit, bool utf8) {
 }
 
 QString Decode(std::string_view bytes, bool utf8) {
-    if (utf8)
-        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    std::string text = Cp932ToUtf8(bytes);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return FromUtf8(utf8 ? bytes : std::string_view(Cp932ToUtf8(bytes)));
 }
 
 } // namespace

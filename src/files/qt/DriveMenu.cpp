@@ -2,6 +2,7 @@
 
 #include "files/qt/TransferDialogs.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 
 #include <QAction>
 #include <QApplication>

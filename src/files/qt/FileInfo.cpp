@@ -1,11 +1,12 @@
 #include "files/qt/FileInfo.h"
 
-#include "files/DirectoryScan.h"
 #include "files/RowFormat.h"
-#include "files/qt/HistoryCombo.h"
 #include "files/qt/Rname.h"
 #include "files/qt/TransferDialogs.h"
+#include "platform/Paths.h"
+#include "platform/qt/FieldRule.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,10 +25,6 @@
 namespace {
 
 const QString kIndent = QStringLiteral(" :　　　");
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString PathText(const std::string& bytes) {
     return QFile::decodeName(QByteArray::fromStdString(bytes));

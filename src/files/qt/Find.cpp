@@ -5,11 +5,10 @@
 #include "files/qt/HistoryCombo.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -18,10 +17,6 @@ namespace {
 // natural way to ask for the names that begin with O1.
 const QString kRefused = QStringLiteral("/:,;?<>|.");
 const QString kRefusedText = QStringLiteral("この文字はファイル名に使えません。\n/:,;*?<>|.");
-
-std::string Utf8(const QString& text) {
-    return text.toStdString(); // typed text, not a path read from disk
-}
 
 } // namespace
 
@@ -33,7 +28,7 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent) {
     Label1 = new QLabel(QStringLiteral("検索・絞り込み名"), this);
     Label1->setGeometry(8, 4, 120, 16);
     ComboBox1 = new QComboBox(this);
-    MakeHistoryCombo(ComboBox1);
+    history_ = new HistoryCombo(ComboBox1, kRefused, kRefusedText, [this] { Button1Click(); });
     ComboBox1->setGeometry(8, 22, 140, 24);
     Button1 = new QPushButton(QStringLiteral("ＯＫ"), this);
     Button1->setGeometry(156, 6, 88, 24);
@@ -46,18 +41,13 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent) {
     }
     historyFile = ProgramFolder() / "FIND.LST";
 
-    // The combo box keeps the focus and hands keys on to its line edit past every
-    // filter: a real keyboard's keys are seen on the combo box.
-    ComboBox1->installEventFilter(this);
-    ComboBox1->lineEdit()->installEventFilter(this);
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { ComboBox1Change(); });
-    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this] { CheckTypedText(); });
     connect(Button1, &QPushButton::clicked, this, &TFindForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 std::vector<std::string> TFindForm::HistoryEntries() const {
-    return HistoryItems(ComboBox1);
+    return history_->Entries();
 }
 
 void TFindForm::showEvent(QShowEvent* event) {
@@ -73,7 +63,7 @@ void TFindForm::FormShow() {
     Button1->setEnabled(false);
     std::vector<std::string> entries;
     if (LoadHistory(historyFile, entries))
-        SetHistoryItems(ComboBox1, entries);
+        history_->SetEntries(entries);
     ComboBox1->setFocus();
 }
 
@@ -82,33 +72,7 @@ void TFindForm::ComboBox1Change() {
 }
 
 void TFindForm::ComboBox1KeyPress(QChar& ch) {
-    if (ch == QChar('\r')) {
-        ch = QChar(0);
-        if (!ComboBox1->currentText().isEmpty())
-            Button1Click();
-        return;
-    }
-    if (kRefused.contains(ch)) {
-        ch = QChar(0);
-        ShowRefusal(this, kRefusedText);
-    }
-}
-
-void TFindForm::CheckTypedText() {
-    if (DropRefusedCharacters(ComboBox1, kRefused))
-        ShowRefusal(this, kRefusedText);
-}
-
-bool TFindForm::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == ComboBox1 || watched == ComboBox1->lineEdit()) &&
-        event->type() == QEvent::KeyPress) {
-        QChar ch = TypedCharacter(static_cast<QKeyEvent*>(event));
-        if (ch.isNull() || ch == QChar('\b'))
-            return false;
-        ComboBox1KeyPress(ch);
-        return ch.isNull();
-    }
-    return QDialog::eventFilter(watched, event);
+    history_->KeyPress(ch);
 }
 
 void TFindForm::Button1Click() {
@@ -119,10 +83,10 @@ void TFindForm::Button1Click() {
     }
     // The text is typed, not read from disk: the pattern holds it in UTF-8, the
     // encoding of the names this system writes.
-    std::string pattern = FindSearchPattern(DirPath, Utf8(typed), Mask);
+    std::string pattern = FindSearchPattern(DirPath, ToUtf8(typed), Mask);
     std::vector<std::string> entries = HistoryEntries();
-    UpdateHistory(entries, Utf8(typed));
-    SetHistoryItems(ComboBox1, entries);
+    UpdateHistory(entries, ToUtf8(typed));
+    history_->SetEntries(entries);
     if (listNarrowed)
         listNarrowed(pattern);
     accept();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class HistoryCombo;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -46,8 +47,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CheckTypedText();
+    // The entry's history, key filter and bytes.
+    HistoryCombo* history_ = nullptr;
 };

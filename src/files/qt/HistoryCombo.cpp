@@ -1,61 +1,20 @@
 #include "files/qt/HistoryCombo.h"
 
-#include "files/qt/TransferDialogs.h"
+#include "platform/qt/FieldRule.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/PathField.h"
+#include "platform/qt/QtText.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 
-void MakeHistoryCombo(QComboBox* combo) {
-    combo->setEditable(true);
-    combo->setCompleter(nullptr); // its own completion fights the change handler
-    combo->setInsertPolicy(QComboBox::NoInsert);
-}
-
-std::vector<std::string> HistoryItems(const QComboBox* combo) {
-    std::vector<std::string> entries;
-    for (int i = 0; i < combo->count(); ++i)
-        entries.push_back(combo->itemText(i).toStdString()); // history text is UTF-8
-    return entries;
-}
-
-void SetHistoryItems(QComboBox* combo, const std::vector<std::string>& entries) {
-    QString text = combo->currentText();
-    combo->blockSignals(true);
-    combo->clear();
-    for (const std::string& entry : entries)
-        combo->addItem(QString::fromStdString(entry));
-    combo->setCurrentIndex(-1);
-    combo->setEditText(text);
-    combo->blockSignals(false);
-}
-
-QChar TypedCharacter(const QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        return QChar('\r');
-    return event->text().isEmpty() ? QChar(0) : event->text().at(0);
-}
-
-bool DropRefusedCharacters(QComboBox* combo, const QString& refused) {
-    QString text = combo->currentText();
-    QString kept;
-    for (QChar c : text) {
-        if (!refused.contains(c))
-            kept += c;
-    }
-    if (kept == text)
-        return false;
-    combo->setEditText(kept);
-    return true;
-}
-
 HistoryCombo::HistoryCombo(QComboBox* combo, QString refused, QString refusedText,
                            std::function<void()> enter)
     : QObject(combo), combo_(combo), refused_(std::move(refused)),
       refusedText_(std::move(refusedText)), enter_(std::move(enter)) {
-    MakeHistoryCombo(combo_);
+    combo_->setEditable(true);
+    combo_->setCompleter(nullptr); // its own completion fights the change handler
+    combo_->setInsertPolicy(QComboBox::NoInsert);
     // An editable combo box keeps the focus itself and hands keys to its line edit
     // by a direct call that passes no filter: the keys of a real keyboard arrive at
     // the combo box, those sent to the line edit (tests, input methods) there.
@@ -108,8 +67,16 @@ void HistoryCombo::KeyPress(QChar& ch) {
 }
 
 void HistoryCombo::CheckTypedText() {
-    if (DropRefusedCharacters(combo_, refused_))
-        ShowRefusal(combo_->window(), refusedText_);
+    const QString text = combo_->currentText();
+    QString kept;
+    for (QChar c : text) {
+        if (!refused_.contains(c))
+            kept += c;
+    }
+    if (kept == text)
+        return;
+    combo_->setEditText(kept);
+    ShowRefusal(combo_->window(), refusedText_);
 }
 
 bool HistoryCombo::eventFilter(QObject* watched, QEvent* event) {

@@ -1,9 +1,8 @@
 // The editable history field of the dialogs that keep a history list (Path.lst,
 // NAME.lst, FIND.LST): no completer of its own (it fights the change handler),
 // refused characters dropped whether typed or committed by an input method, and
-// Enter reported to the dialog instead of reaching a default button. The free
-// functions are the pieces; HistoryCombo puts them together with entries as bytes
-// and the "確認" box.
+// Enter reported to the dialog instead of reaching a default button. Entries are
+// kept as bytes and shown decoded; a refused character brings the "確認" box.
 #pragma once
 
 #include <QObject>
@@ -13,19 +12,6 @@
 #include <vector>
 
 class QComboBox;
-class QKeyEvent;
-
-// Sets up an editable combo box whose text is checked by the dialog itself.
-void MakeHistoryCombo(QComboBox* combo);
-std::vector<std::string> HistoryItems(const QComboBox* combo);
-// Replaces the item list; the entry's text stays and no change signal is sent.
-void SetHistoryItems(QComboBox* combo, const std::vector<std::string>& entries);
-// The character of a key press as a key-press handler sees it: "\r" for Enter and
-// Return, 0 for a key without text.
-QChar TypedCharacter(const QKeyEvent* event);
-// Drops the refused characters from the text (an input method's commit, a paste);
-// true when one was dropped.
-bool DropRefusedCharacters(QComboBox* combo, const QString& refused);
 
 class HistoryCombo : public QObject {
 public:
@@ -46,6 +32,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Drops the refused characters that came without a key press (an input
+    // method's commit, a paste), with the box.
     void CheckTypedText();
 
     QComboBox* combo_;

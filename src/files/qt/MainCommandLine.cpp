@@ -4,17 +4,15 @@
 // to the receive job.
 #include "app/qt/Mainunit1.h"
 
-#include "app/StartArguments.h"
 #include "files/CommandLine.h"
 #include "files/FileCopy.h"
-#include "files/FileOps.h"
 #include "files/MakeDirectoryPath.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
 #include "files/qt/TransferDialogs.h"
+#include "platform/Paths.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/PathField.h"
-#include "transfer/TransferLog.h"
+#include "platform/qt/QtText.h"
 #include "ui/StatusPanels.h"
 
 #include <QFile>
@@ -163,7 +161,7 @@ void TForm1::CopyUnderNewName() {
     std::string error;
     bool copied = false;
     if (FileList.IsFileRow(row)) {
-        const std::string source = JoinDirPath(Settings.DirPath, FileList.EntryName(row));
+        const std::string source = JoinPath(Settings.DirPath, FileList.EntryName(row));
         const std::string target =
             CopyTargetPath(Settings.DirPath, typed, Settings.ALLFiles == "Y", Settings.Mask);
         copied = CopyFileSafely(source, target, &error);

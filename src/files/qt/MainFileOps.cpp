@@ -8,7 +8,7 @@
 #include "files/qt/TransferDialogs.h"
 #include "files/qt/Trash.h"
 #include "platform/qt/MessageBox.h"
-#include "transfer/TransferLog.h"
+#include "platform/qt/QtText.h"
 
 #include <QApplication>
 #include <QComboBox>

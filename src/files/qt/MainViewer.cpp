@@ -8,9 +8,9 @@
 #include "files/RowFormat.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
+#include "platform/Paths.h"
 #include "platform/qt/MessageBox.h"
 #include "transfer/TransferHost.h"
-#include "transfer/TransferLog.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -26,7 +26,7 @@ const QColor kTeal(0x00, 0x80, 0x80);
 } // namespace
 
 uint64_t TForm1::LoadFileIntoView(const std::string& name) {
-    const std::string path = JoinDirPath(Settings.DirPath, name);
+    const std::string path = JoinPath(Settings.DirPath, name);
     ViewFileText file = ReadFileForView(path);
     // A NUL that hides the rest of a program is asked about like an empty text:
     // sending or splitting half a program without a word would lose the rest.

@@ -1,22 +1,20 @@
 #include "files/qt/PlusCopy.h"
 
-#include "app/StartArguments.h"
-#include "files/FileOps.h"
 #include "files/HistoryList.h"
 #include "files/MakeDirectoryPath.h"
+#include "files/qt/HistoryCombo.h"
 #include "files/qt/TransferDialogs.h"
+#include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/PathField.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/ScreenSaver.h"
-#include "transfer/TransferLog.h"
+#include "settings/Settings.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -39,9 +37,7 @@ TPlusCopyForm::TPlusCopyForm(QWidget* parent) : QDialog(parent) {
     Label2 = new QLabel(this);
     Label2->setGeometry(8, 126, 100, 16);
     ComboBox1 = new QComboBox(this);
-    ComboBox1->setEditable(true);
-    ComboBox1->setCompleter(nullptr); // its own completion fights the text rules
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    history_ = new HistoryCombo(ComboBox1, kRefused, kRefusedText, [this] { Button1Click(); });
     ComboBox1->setGeometry(8, 144, 196, 24);
     Button3 = new QPushButton(QStringLiteral("..."), this);
     Button3->setGeometry(208, 144, 26, 24);
@@ -56,17 +52,7 @@ TPlusCopyForm::TPlusCopyForm(QWidget* parent) : QDialog(parent) {
     }
     historyFile = ProgramFolder() / "Path.lst";
 
-    // The combo box keeps the focus and hands keys on to its line edit past every
-    // filter: a real keyboard's keys are seen on the combo box.
-    ComboBox1->installEventFilter(this);
-    ComboBox1->lineEdit()->installEventFilter(this);
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { ComboBox1Change(); });
-    // A history entry chosen from the list goes back with its own bytes.
-    connect(ComboBox1, &QComboBox::activated, this, [this](int index) {
-        ShowPathInField(ComboBox1->lineEdit(),
-                        ComboBox1->itemData(index).toByteArray().toStdString());
-    });
-    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this] { CheckTypedText(); });
     connect(Button1, &QPushButton::clicked, this, &TPlusCopyForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button3, &QPushButton::clicked, this, &TPlusCopyForm::Button3Click);
@@ -82,21 +68,7 @@ std::string TPlusCopyForm::FileName(int index) const {
 }
 
 std::vector<std::string> TPlusCopyForm::HistoryEntries() const {
-    std::vector<std::string> entries;
-    for (int i = 0; i < ComboBox1->count(); ++i)
-        entries.push_back(ComboBox1->itemData(i).toByteArray().toStdString());
-    return entries;
-}
-
-void TPlusCopyForm::SetHistoryEntries(const std::vector<std::string>& entries) {
-    const std::string path = PathInField(ComboBox1->lineEdit());
-    ComboBox1->blockSignals(true);
-    ComboBox1->clear();
-    for (const std::string& entry : entries)
-        ComboBox1->addItem(ShownText(entry), QByteArray::fromStdString(entry));
-    ComboBox1->setCurrentIndex(-1);
-    ShowPathInField(ComboBox1->lineEdit(), path);
-    ComboBox1->blockSignals(false);
+    return history_->Entries();
 }
 
 void TPlusCopyForm::showEvent(QShowEvent* event) {
@@ -120,10 +92,10 @@ void TPlusCopyForm::FormShow() {
     Button1->setEnabled(false);
     std::vector<std::string> entries;
     if (LoadHistory(historyFile, entries, HistoryKind::Paths)) {
-        SetHistoryEntries(entries);
+        history_->SetEntries(entries);
         if (!entries.empty()) {
             Button1->setEnabled(true);
-            ShowPathInField(ComboBox1->lineEdit(), entries.front());
+            history_->SetText(entries.front());
         }
     }
     ComboBox1->setFocus();
@@ -134,44 +106,7 @@ void TPlusCopyForm::ComboBox1Change() {
 }
 
 void TPlusCopyForm::ComboBox1KeyPress(QChar& ch) {
-    if (ch == QChar('\r')) {
-        ch = QChar(0);
-        if (!ComboBox1->currentText().isEmpty())
-            Button1Click();
-        return;
-    }
-    if (kRefused.contains(ch)) {
-        ch = QChar(0);
-        ShowRefusal(this, kRefusedText);
-    }
-}
-
-void TPlusCopyForm::CheckTypedText() {
-    QString text = ComboBox1->currentText();
-    QString kept;
-    for (QChar c : text) {
-        if (!kRefused.contains(c))
-            kept += c;
-    }
-    if (kept == text)
-        return;
-    ComboBox1->setEditText(kept);
-    ShowRefusal(this, kRefusedText);
-}
-
-bool TPlusCopyForm::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == ComboBox1 || watched == ComboBox1->lineEdit()) &&
-        event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        QChar ch = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-                       ? QChar('\r')
-                       : (key->text().isEmpty() ? QChar(0) : key->text().at(0));
-        if (ch.isNull() || ch == QChar('\b'))
-            return false;
-        ComboBox1KeyPress(ch);
-        return ch.isNull();
-    }
-    return QDialog::eventFilter(watched, event);
+    history_->KeyPress(ch);
 }
 
 void TPlusCopyForm::Button3Click() {
@@ -179,8 +114,7 @@ void TPlusCopyForm::Button3Click() {
     QString title = QStringLiteral("現ﾃﾞｨﾚｸﾄﾘ ") + ShownText(DirPath);
     QString chosen = browseForTest ? browseForTest(title, start)
                                    : QFileDialog::getExistingDirectory(this, title, start);
-    ShowPathInField(ComboBox1->lineEdit(),
-                    chosen.isEmpty() ? DirPath : QFile::encodeName(chosen).toStdString());
+    history_->SetText(chosen.isEmpty() ? DirPath : QFile::encodeName(chosen).toStdString());
     Button1->setEnabled(!ComboBox1->currentText().isEmpty());
     ComboBox1->setFocus();
 }
@@ -192,10 +126,10 @@ void TPlusCopyForm::Button1Click() {
         ComboBox1->setFocus();
         return;
     }
-    const std::string typedPath = PathInField(ComboBox1->lineEdit());
-    std::vector<std::string> entries = HistoryEntries();
+    const std::string typedPath = history_->Text();
+    std::vector<std::string> entries = history_->Entries();
     UpdateHistory(entries, typedPath);
-    SetHistoryEntries(entries);
+    history_->SetEntries(entries);
 
     std::string dest = ResolveTypedPath(typedPath, DirPath, DefaultDirPath());
     std::error_code ec;
@@ -216,7 +150,7 @@ void TPlusCopyForm::Button1Click() {
             }
         } else {
             dest = DirPath;
-            ShowPathInField(ComboBox1->lineEdit(), DirPath);
+            history_->SetText(DirPath);
         }
     }
     if (IsSameFolder(dest, DirPath)) {
@@ -231,7 +165,7 @@ void TPlusCopyForm::Button1Click() {
     }
     std::string sources;
     for (int i = 0; i < ListBox1->count(); ++i)
-        sources += JoinDirPath(DirPath, FileName(i)) + ";";
+        sources += JoinPath(DirPath, FileName(i)) + ";";
     if (transferFiles)
         transferFiles(sources, dest);
     accept();

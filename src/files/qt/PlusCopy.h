@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class HistoryCombo;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -56,15 +57,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 public:
     // Every way of closing passes here: the legend, the history, the screen saver.
     void done(int result) override;
 
 private:
-    void SetHistoryEntries(const std::vector<std::string>& entries);
     void CentreOnMainWindow();
-    // Drops refused characters that came in without a key press (input method, paste).
-    void CheckTypedText();
+
+    // The destination's history, key filter and bytes.
+    HistoryCombo* history_ = nullptr;
 };

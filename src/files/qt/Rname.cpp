@@ -3,6 +3,7 @@
 #include "files/qt/TransferDialogs.h"
 #include "platform/TextCodec.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,10 +18,6 @@ const QString kRefusedText = QStringLiteral("この文字はファイル名に�
 
 bool Refused(QChar ch) {
     return ch == u'/' || ch.isNull();
-}
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace

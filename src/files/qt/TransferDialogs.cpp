@@ -1,7 +1,7 @@
 #include "files/qt/TransferDialogs.h"
 
-#include "platform/PathText.h"
 #include "platform/TextCodec.h"
+#include "platform/qt/QtText.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -21,11 +21,6 @@ ReplaceAnswerer& Answerer() {
 }
 
 } // namespace
-
-QString ShownText(std::string_view bytes) {
-    // Name by name: a Shift-JIS folder in a UTF-8 path shows right.
-    return QString::fromStdString(PathToText(bytes));
-}
 
 void SetReplaceAnswererForTest(ReplaceAnswerer answerer) {
     Answerer() = std::move(answerer);

@@ -25,8 +25,5 @@ ReplaceAnswer AskReplace(QWidget* parent, const std::filesystem::path& existing)
 using ReplaceAnswerer = std::function<ReplaceAnswer(const std::filesystem::path& existing)>;
 void SetReplaceAnswererForTest(ReplaceAnswerer answerer);
 
-// Bytes of a file name or path as shown: UTF-8 when valid, else CP932.
-QString ShownText(std::string_view bytes);
-
 // The text that names the files a copy, move or delete could not handle.
 QString FailureText(const QString& heading, const std::vector<std::string>& failures);

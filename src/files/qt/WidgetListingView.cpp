@@ -1,17 +1,12 @@
 #include "files/qt/WidgetListingView.h"
 
 #include "files/qt/FileListBox.h"
+#include "platform/qt/QtText.h"
 
 #include <QCoreApplication>
 #include <QLabel>
 
-namespace {
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
+namespace {} // namespace
 
 WidgetListingView::WidgetListingView(FileListBox* list, QLabel* pathLine, QLabel* detailLine,
                                      std::function<void()> onDriveChanged)

@@ -2,11 +2,12 @@
 
 #include "files/FileLoading.h"
 #include "files/qt/DataView.h"
+#include "platform/Paths.h"
 #include "platform/TextCodec.h"
 #include "platform/qt/FieldRule.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/ScreenSaver.h"
-#include "transfer/TransferLog.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -17,11 +18,6 @@
 #include <QPushButton>
 
 namespace {
-
-QString Shown(std::string_view bytes) {
-    const std::string text = DecodeToUtf8(bytes);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 FieldRule AxisRule() {
     return {QString::fromLatin1(kAxisLetters.data(), qsizetype(kAxisLetters.size()))};
@@ -82,8 +78,8 @@ void TBai2Form::FormShow() {
         move(r.left() + r.width() / 2 - width() / 2, r.top() + r.height() / 2 - height() / 2);
     }
     Button1->setEnabled(false);
-    Label2->setText(QStringLiteral("変換前:") + Shown(options_.sourceName));
-    Label3->setText(QStringLiteral("変換後:") + Shown(options_.outputName));
+    Label2->setText(QStringLiteral("変換前:") + DecodedText(options_.sourceName));
+    Label3->setText(QStringLiteral("変換後:") + DecodedText(options_.outputName));
     ProgressBar1->setRange(0, static_cast<int>(host_.View().LineCount()));
     ProgressBar1->setValue(0);
     Edit1->setFocus();
@@ -140,20 +136,20 @@ void TBai2Form::Button1Click() {
         return;
     }
     // The view shows what was written, read back from the new file.
-    ViewFileText written = ReadFileForView(JoinDirPath(options_.dirPath, options_.outputName));
+    ViewFileText written = ReadFileForView(JoinPath(options_.dirPath, options_.outputName));
     view.SetText(std::move(written.text));
     host_.Relist();
     ShowCompletion(this, QString(QChar(options_.axis)) +
                              QStringLiteral("軸を２倍に変換しました。\n") +
-                             QStringLiteral("変換ファイル名は ") + Shown(options_.outputName) +
-                             QStringLiteral("です。"));
+                             QStringLiteral("変換ファイル名は ") +
+                             DecodedText(options_.outputName) + QStringLiteral("です。"));
     done(QDialog::Accepted);
 }
 
 void TBai2Form::ReportFailure(const DoublingOutcome& outcome) {
     if (outcome.status == DoublingOutcome::Status::NotANumber) {
         std::string_view line = host_.View().LineText(outcome.line);
-        const QString shown = Shown(line.substr(0, kShownLineBytes));
+        const QString shown = DecodedText(line.substr(0, kShownLineBytes));
         ShowRefusal(this, QStringLiteral("%1行目の%2の値が数値ではありません。\n%3\n"
                                          "変換を中止しました。ファイルは作成していません。")
                               .arg(outcome.line + 1)
@@ -163,7 +159,7 @@ void TBai2Form::ReportFailure(const DoublingOutcome& outcome) {
     }
     if (outcome.status == DoublingOutcome::Status::WriteFailed)
         ShowRefusal(this, QStringLiteral("変換ファイル %1 を書き込めません。\n%2")
-                              .arg(Shown(options_.outputName), Shown(outcome.error)));
+                              .arg(DecodedText(options_.outputName), DecodedText(outcome.error)));
 }
 
 void TBai2Form::done(int result) {

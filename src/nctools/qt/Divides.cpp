@@ -1,15 +1,15 @@
 #include "nctools/qt/Divides.h"
 
-#include "files/CommandLine.h"
-#include "files/FileOps.h"
 #include "files/HistoryList.h"
 #include "files/MakeDirectoryPath.h"
 #include "files/TextDocument.h"
 #include "files/qt/HistoryCombo.h"
 #include "files/qt/TransferDialogs.h"
 #include "nctools/SplitByProgram.h"
+#include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/ScreenSaver.h"
 #include "settings/Settings.h"
 

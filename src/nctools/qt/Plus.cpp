@@ -1,13 +1,14 @@
 #include "nctools/qt/Plus.h"
 
-#include "files/CommandLine.h"
 #include "files/HistoryList.h"
 #include "files/TextDocument.h"
 #include "files/qt/HistoryCombo.h"
 #include "files/qt/TransferDialogs.h"
 #include "nctools/FileJoin.h"
+#include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/ScreenSaver.h"
 
 #include <QApplication>

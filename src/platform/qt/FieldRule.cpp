@@ -44,6 +44,12 @@ bool FilterTypedCharacter(QLineEdit* edit, const QKeyEvent* event, const FieldRu
     return false;
 }
 
+QChar TypedCharacter(const QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        return QChar('\r');
+    return event->text().isEmpty() ? QChar(0) : event->text().at(0);
+}
+
 void GuardEditedText(QLineEdit* edit, const FieldRule& rule) {
     QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, rule](const QString& text) {
         const QString checked = rule.Apply(text);

@@ -23,5 +23,9 @@ struct FieldRule {
 // consumed (dropped, or inserted in capitals); false lets the field take it.
 bool FilterTypedCharacter(QLineEdit* edit, const QKeyEvent* event, const FieldRule& rule);
 
+// The character of a key press as a key-press handler sees it: "\r" for Enter and
+// Return, 0 for a key without text.
+QChar TypedCharacter(const QKeyEvent* event);
+
 // Checks the rule again whenever the operator's edit changes the text.
 void GuardEditedText(QLineEdit* edit, const FieldRule& rule);
