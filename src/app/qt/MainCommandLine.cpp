@@ -138,9 +138,7 @@ void TForm1::Edit1KeyDown(int& key) {
     if (key == Qt::Key_Escape) {
         key = 0;
         Edit1->clear();
-        SetMessage(QStringLiteral("操作中止!!"), Qt::red);
-        Timer1->start(1000);
-        ListBox1->setEnabled(true);
+        AbortToIdle();
         Edit1->setEnabled(false);
         for (int panel : {4, 5, 6})
             SetStatusPanel(panel, QString());
