@@ -9,6 +9,7 @@
 #include "files/FileCopy.h"
 #include "files/FileOps.h"
 #include "files/MakeDirectoryPath.h"
+#include "files/qt/CreateDirectoryQuestion.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
 #include "files/qt/TransferDialogs.h"
@@ -185,19 +186,11 @@ void TForm1::ChangeToTypedDirectory() {
     if (PendingDirectory == "/" || std::filesystem::is_directory(PendingDirectory, ec)) {
         Settings.DirPath = PendingDirectory;
     } else {
-        LastAnswer = ShowBoxAtCorner(this, {BoxIcon::Exclamation,
-                                            BoxButtons::YesNo,
-                                            QStringLiteral("警告"),
-                                            QStringLiteral("ディレクトリが有りません。\n") +
-                                                ShownText(PendingDirectory) +
-                                                QStringLiteral("を作成しますか？"),
-                                            {}});
-        std::string error;
-        if (LastAnswer == kAnswerYes && MakeDirectoryPath(PendingDirectory, &error))
+        const QString question = QStringLiteral("ディレクトリが有りません。\n") +
+                                 ShownText(PendingDirectory) + QStringLiteral("を作成しますか？");
+        if (AskCreateDirectory(this, PendingDirectory, question, &LastAnswer) ==
+            CreateDirectoryOutcome::Created)
             Settings.DirPath = PendingDirectory;
-        else if (LastAnswer == kAnswerYes)
-            ShowRefusal(this, QStringLiteral("ディレクトリを作成できませんでした。\n") +
-                                  ShownText(error));
     }
     CommandLineDone();
     SetMessage(QString());
