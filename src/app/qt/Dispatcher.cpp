@@ -19,10 +19,67 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <cstddef>
+#include <iterator>
+
 namespace {
 
-const QColor kRed(0xFF, 0x00, 0x00);
 const QString kSelectFile = QStringLiteral("ファイルを選択してください。!!");
+
+// The method of each command, in the order of Command; SendSelected and
+// ReceiveProgram take the Shift state.
+struct CommandHandler {
+    Command command;
+    void (TForm1::*plain)();
+    void (TForm1::*shifted)(bool shift);
+};
+
+constexpr CommandHandler kCommandHandlers[] = {
+    {Command::None, nullptr, nullptr},
+    {Command::SendSelected, nullptr, &TForm1::SendSelected},
+    {Command::ReceiveProgram, nullptr, &TForm1::ReceiveProgram},
+    {Command::DeleteFiles, &TForm1::DeleteFiles, nullptr},
+    {Command::MoveFiles, &TForm1::MoveFiles, nullptr},
+    {Command::CopyFiles, &TForm1::CopyFiles, nullptr},
+    {Command::JoinFiles, &TForm1::JoinFiles, nullptr},
+    {Command::ChangeDirectory, &TForm1::ChangeDirectory, nullptr},
+    {Command::BrowseDirectory, &TForm1::BrowseDirectory, nullptr},
+    {Command::ChangeMask, &TForm1::ChangeMask, nullptr},
+    {Command::OpenCommSettings, &TForm1::OpenCommSettings, nullptr},
+    {Command::ViewFile, &TForm1::ViewFile, nullptr},
+    {Command::ShowTransferLog, &TForm1::ShowTransferLog, nullptr},
+    {Command::OpenAssociated, &TForm1::OpenAssociated, nullptr},
+    {Command::SplitFile, &TForm1::SplitFile, nullptr},
+    {Command::ExitProgram, &TForm1::ExitProgram, nullptr},
+    {Command::LaunchEditor, &TForm1::LaunchEditor, nullptr},
+    {Command::FindFiles, &TForm1::FindFiles, nullptr},
+    {Command::OpenEditorSetup, &TForm1::OpenEditorSetup, nullptr},
+    {Command::DoubleAxis, &TForm1::DoubleAxis, nullptr},
+    {Command::ShowFileInfo, &TForm1::ShowFileInfo, nullptr},
+    {Command::SelectDrive, &TForm1::SelectDrive, nullptr},
+    {Command::OpenOptions, &TForm1::OpenOptions, nullptr},
+    {Command::RenameFiles, &TForm1::RenameFiles, nullptr},
+    {Command::ChangeSort, &TForm1::ChangeSort, nullptr},
+    {Command::GoTop, &TForm1::GoTop, nullptr},
+    {Command::GoBottom, &TForm1::GoBottom, nullptr},
+    {Command::OpenAppList, &TForm1::OpenAppList, nullptr},
+    {Command::RefreshList, &TForm1::RefreshList, nullptr},
+    {Command::AbortOperation, &TForm1::AbortOperation, nullptr},
+    {Command::PageUpList, &TForm1::PageUpList, nullptr},
+    {Command::PageDownList, &TForm1::PageDownList, nullptr},
+    {Command::MarkFromCursor, &TForm1::MarkFromCursor, nullptr},
+    {Command::ClearMarks, &TForm1::ClearMarks, nullptr},
+    // Enter on a row runs on the typed character (ListBox1KeyPress).
+    {Command::EnterRow, nullptr, nullptr},
+};
+
+constexpr bool InCommandOrder() {
+    for (std::size_t i = 0; i < std::size(kCommandHandlers); ++i)
+        if (kCommandHandlers[i].command != static_cast<Command>(i))
+            return false;
+    return std::size(kCommandHandlers) == static_cast<std::size_t>(Command::EnterRow) + 1;
+}
+static_assert(InCommandOrder(), "one handler for each command, in the order of Command");
 
 } // namespace
 
@@ -73,77 +130,11 @@ void TForm1::ListBox1KeyDown(int& key, bool shift) {
         if (!FileList.IsFileRow(row))
             return;
     }
-    switch (binding->command) {
-    case Command::SendSelected:
-        return SendSelected(shift);
-    case Command::ReceiveProgram:
-        return ReceiveProgram(shift);
-    case Command::DeleteFiles:
-        return DeleteFiles();
-    case Command::MoveFiles:
-        return MoveFiles();
-    case Command::CopyFiles:
-        return CopyFiles();
-    case Command::JoinFiles:
-        return JoinFiles();
-    case Command::ChangeDirectory:
-        return ChangeDirectory();
-    case Command::BrowseDirectory:
-        return BrowseDirectory();
-    case Command::ChangeMask:
-        return ChangeMask();
-    case Command::OpenCommSettings:
-        return OpenCommSettings();
-    case Command::ViewFile:
-        return ViewFile();
-    case Command::ShowTransferLog:
-        return ShowTransferLog();
-    case Command::OpenAssociated:
-        return OpenAssociated();
-    case Command::SplitFile:
-        return SplitFile();
-    case Command::ExitProgram:
-        return ExitProgram();
-    case Command::LaunchEditor:
-        return LaunchEditor();
-    case Command::FindFiles:
-        return FindFiles();
-    case Command::OpenEditorSetup:
-        return OpenEditorSetup();
-    case Command::DoubleAxis:
-        return DoubleAxis();
-    case Command::ShowFileInfo:
-        return ShowFileInfo();
-    case Command::SelectDrive:
-        return SelectDrive();
-    case Command::OpenOptions:
-        return OpenOptions();
-    case Command::RenameFiles:
-        return RenameFiles();
-    case Command::ChangeSort:
-        return ChangeSort();
-    case Command::GoTop:
-        return GoTop();
-    case Command::GoBottom:
-        return GoBottom();
-    case Command::OpenAppList:
-        return OpenAppList();
-    case Command::RefreshList:
-        return RefreshList();
-    case Command::AbortOperation:
-        return AbortOperation();
-    case Command::PageUpList:
-        return PageUpList();
-    case Command::PageDownList:
-        return PageDownList();
-    case Command::MarkFromCursor:
-        return MarkFromCursor();
-    case Command::ClearMarks:
-        return ClearMarks();
-    case Command::EnterRow:
-    case Command::None:
-        return;
-    }
+    const CommandHandler& handler = kCommandHandlers[static_cast<std::size_t>(binding->command)];
+    if (handler.shifted)
+        (this->*handler.shifted)(shift);
+    else if (handler.plain)
+        (this->*handler.plain)();
 }
 
 void TForm1::ListBox1AltKeyDown(int& key) {
@@ -255,9 +246,7 @@ void TForm1::RefreshList() {
 }
 
 void TForm1::AbortOperation() {
-    SetMessage(QStringLiteral("操作中止!!"), kRed);
-    Timer1->start(1000);
-    ListBox1->setEnabled(true);
+    AbortToIdle();
     Edit1->setEnabled(false);
     for (int panel : {4, 5, 6})
         SetStatusPanel(panel, QString());

@@ -103,9 +103,8 @@ void TForm1::DropFromShell(const QList<QUrl>& urls) {
     if (!failures.empty())
         ShowRefusal(this, FailureText(QStringLiteral("コピーできませんでした。"), failures));
     if (outcome.cancelled)
-        SetMessage(QStringLiteral("操作中止!!"), Qt::red);
-    else
-        SetMessage(QStringLiteral("ファイルコピー完了"));
+        return AbortToIdle();
+    SetMessage(QStringLiteral("ファイルコピー完了"));
     Timer1->start(1000);
     ListBox1->setEnabled(true);
 }

@@ -22,8 +22,6 @@
 
 namespace {
 
-const QColor kRed(0xFF, 0x00, 0x00);
-
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -115,20 +113,6 @@ void TForm1::BindFileList() {
         ListBox1MouseDown(button, modifiers.testFlag(Qt::ShiftModifier), x, y);
     };
 
-    Label21 = new QLabel(GroupBox3);
-    Label21->setGeometry(10, 24, 181, 18);
-    Edit7 = new QLineEdit(GroupBox3);
-    Edit7->setGeometry(10, 48, 60, 22);
-    Edit7->setMaxLength(3);
-    auto* help =
-        new QLabel(QStringLiteral("N:名前 S:ｻｲｽﾞ T:日付\nD:昇順 U:降順\n例 N-D"), GroupBox3);
-    help->setGeometry(10, 76, 181, 54);
-    Label22 = new QLabel(QStringLiteral(" ESC:中止"), GroupBox3);
-    Label22->setGeometry(10, 140, 181, 18);
-    Label22->setCursor(Qt::PointingHandCursor);
-    for (QWidget* w : {static_cast<QWidget*>(Label21), static_cast<QWidget*>(Edit7),
-                       static_cast<QWidget*>(help), static_cast<QWidget*>(Label22)})
-        w->setFont(GothicFont());
     // Text that arrives without a key press (an input method) obeys the same rule.
     connect(Edit7, &QLineEdit::textEdited, this, [this](const QString& text) {
         std::string kept;
@@ -212,9 +196,7 @@ void TForm1::Edit7KeyDown(int& key) {
     key = 0;
     Edit7->clear();
     GroupBox3->hide();
-    SetMessage(QStringLiteral("操作中止!!"), kRed);
-    Timer1->start(1000);
-    ListBox1->setEnabled(true);
+    AbortToIdle();
     Edit1->setEnabled(true);
 }
 

@@ -16,20 +16,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QProgressBar>
 #include <QTimer>
 
 #include <filesystem>
 
 namespace {
-
-// The legend as three rows; together they are the one text of the legend.
-constexpr const char* kQuestionRows[] = {
-    "受信ファイル名を付けて保存(Y)",
-    "Ｏ（Ｌ）番号毎に保存　　　(N)",
-    "　　　　　　　　　　　Esc:中止",
-};
 
 const QColor kGreen(0x00, 0x80, 0x00);
 
@@ -104,41 +96,8 @@ private:
 
 } // namespace
 
-TSaveQuestionLabel::TSaveQuestionLabel(QWidget* parent) : QLabel(parent) {
-    QString text;
-    for (const char* row : kQuestionRows)
-        text += QString::fromUtf8(row);
-    setText(text);
-}
-
-void TSaveQuestionLabel::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setFont(font());
-    painter.setPen(palette().color(QPalette::WindowText));
-    int top = 0;
-    for (const char* row : kQuestionRows) {
-        painter.drawText(QRect(0, top, width(), kRowHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                         QString::fromUtf8(row));
-        top += kRowHeight;
-    }
-}
-
-void TSaveQuestionLabel::mousePressEvent(QMouseEvent* event) {
-    if (onMouseDown)
-        onMouseDown(event->position().toPoint().y());
-}
-
-void TForm1::BuildSaveQuestion() {
-    auto* label = new TSaveQuestionLabel(GroupBox4);
-    label->setGeometry(6, 16, 192, 3 * TSaveQuestionLabel::kRowHeight);
-    label->setFont(GothicFont());
-    label->onMouseDown = [this](int y) { Label38MouseDown(y); };
-    Label38 = label;
-
-    Edit16 = new QLineEdit(GroupBox4);
-    Edit16->setGeometry(206, 34, 30, 20);
-    Edit16->setFont(GothicFont());
-    Edit16->setMaxLength(1);
+void TForm1::BindSaveQuestion() {
+    Label38->onMouseDown = [this](int y) { Label38MouseDown(y); };
     Edit16->installEventFilter(new Edit16Keys(*this));
 }
 
@@ -174,9 +133,7 @@ void TForm1::Edit16KeyDown(int key) {
         StartReceiveJob();
     } else {
         Edit1->clear();
-        SetMessage(QStringLiteral("操作中止!!"), Qt::red);
-        Timer1->start(1000);
-        ListBox1->setEnabled(true);
+        AbortToIdle();
         Edit1->setEnabled(false);
     }
 }

@@ -12,6 +12,7 @@
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ScreenSaver.h"
 #include "transfer/qt/CommSettingsPanel.h"
+#include "ui/CommSettingsLayout.h"
 #include "ui/StatusPanels.h"
 
 #include <QCloseEvent>
@@ -38,9 +39,10 @@ bool ImportFile(const std::filesystem::path& from, const std::filesystem::path& 
 } // namespace
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
-    BuildLayout();
+    SetupUi(this);
+    BindSaveQuestion();
     BindFileList();
-    CommPanel = new TCommSettingsPanel(this);
+    CommPanel = new TCommSettingsPanel(*this, BuildCommPanelLayout(GroupBox1), this);
     OptionForm = new TOptionForm(this);
     BuildAppDialogs();
     BindFileCommands();
@@ -177,6 +179,12 @@ void TForm1::SetStatusPanel(int index, const QString& text) {
 
 QString TForm1::StatusPanel(int index) const {
     return StatusBar2->PanelText(index);
+}
+
+void TForm1::AbortToIdle(const QString& text) {
+    SetMessage(text, Qt::red);
+    Timer1->start(1000);
+    ListBox1->setEnabled(true);
 }
 
 void TForm1::ReturnToIdle() {

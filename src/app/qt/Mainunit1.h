@@ -1,5 +1,5 @@
 // TForm1: the main window. It owns the settings record and the state shared by the
-// commands; its controls are laid out in ui/Mainunit1Layout.cpp. Commands are
+// commands; its controls are laid out by TForm1Controls (ui/Mainunit1Layout.cpp). Commands are
 // methods named after the key table's commands, each in the unit of its feature.
 #pragma once
 
@@ -7,6 +7,8 @@
 #include "extapps/AppTable.h"
 #include "files/FileListModel.h"
 #include "settings/Settings.h"
+#include "transfer/qt/CommSettingsPanel.h"
+#include "ui/Mainunit1Controls.h"
 
 #include <QColor>
 #include <QIcon>
@@ -32,7 +34,6 @@ class QTimer;
 class TStatusPanels;
 class DataView;
 class FileListBox;
-class TCommSettingsPanel;
 class TFolderCheck;
 class TOptionForm;
 class TPlusCopyForm;
@@ -51,7 +52,7 @@ class TRNameAForm;
 class TDividesForm;
 class TPlusForm;
 
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, public TForm1Controls, public CommPanelHost {
     Q_OBJECT
 
 public:
@@ -64,6 +65,10 @@ public:
     void FormCloseQuery();
     void FirstIdleListing();
     void ReturnToIdle();
+    // The one return to idle after a stop: the text in red, the list usable again
+    // and the message line cleared a second later. Each stop keeps what it does
+    // with the command line.
+    void AbortToIdle(const QString& text = QStringLiteral("操作中止!!"));
     void RememberWindowRect();
     // Centres a dialog on the remembered main-window rectangle (integer halves).
     void CentreDialog(QWidget* dialog) const;
@@ -82,7 +87,8 @@ public:
     // Connects the list, the legends and the sort panel to their handlers.
     void BindFileList();
 
-    // The command line, the file operations and the viewer (files/qt/Main*.cpp).
+    // The command line, the file operations and the viewer (MainCommandLine.cpp,
+    // MainFileOps.cpp, MainViewer.cpp).
     // Binds Edit1 and RichEdit1 to their key handlers.
     void BindFileCommands();
     void Edit1KeyPress(QChar& ch);
@@ -119,7 +125,7 @@ public:
     void Label1MouseDown(int x, int y);
     void Label16MouseDown(int x);
     void Label22MouseDown();
-    void PressKey(int key);
+    void PressKey(int key) override;
     // Only the key-down of a key (the transfer loop sends the key-up when it stops).
     void PressKeyDown(int key);
     void ShowAppLegend();
@@ -166,7 +172,7 @@ public:
 
     // The receive command: the save question, the named receive (Enter in
     // command-line mode "2") and the job.
-    void BuildSaveQuestion();
+    void BindSaveQuestion();
     void Edit16KeyDown(int key);
     void Label38MouseDown(int y);
     void ReceiveUnderName();
@@ -192,7 +198,7 @@ public:
     // Lamps back to rest: DSR text red, CTS text " ○".
     void LampsToRest();
     // The port probe: open exclusively and close; false for modem ports and failures.
-    bool PortUsable(int portNumber);
+    bool PortUsable(int portNumber) override;
 
     // State shared by the commands.
     TSettings Settings;
@@ -225,44 +231,17 @@ public:
     QString NormalLegend;
     QString ShiftLegend;
 
-    // Controls (created by the layout).
-    QLabel* Label4 = nullptr;
-    QLineEdit* LabeledEdit1 = nullptr;
-    QLineEdit* LabeledEdit2 = nullptr;
-    QLabel* LabeledEdit1Label = nullptr;
-    QLabel* LabeledEdit2Label = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Label8 = nullptr;
-    FileListBox* ListBox1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label11 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label1 = nullptr;
-    TStatusPanels* StatusBar2 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
-    QGroupBox* GroupBox2 = nullptr;
-    QGroupBox* GroupBox3 = nullptr;
-    QGroupBox* GroupBox4 = nullptr;
-    QGroupBox* GroupBox5 = nullptr;
-    QLabel* Label21 = nullptr;  // sort panel: the current sort
-    QLineEdit* Edit7 = nullptr; // sort panel: the new sort, "N-D" and so on
-    QLabel* Label22 = nullptr;  // sort panel legend
-    DataView* RichEdit1 = nullptr;
-    QLabel* Label17 = nullptr;
-    QLabel* Label16 = nullptr;
-    QListWidget* ListBox2 = nullptr;
-    QLabel* Label40 = nullptr;
-    QLabel* Label41 = nullptr;
-    QLineEdit* Edit16 = nullptr;
-    QLabel* Label38 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-
-    // The communication settings panel inside GroupBox1, and the dialogs.
+    // The communication settings panel inside GroupBox1 (MainCommSettings.cpp), and
+    // the dialogs.
     TCommSettingsPanel* CommPanel = nullptr;
+    QWidget* PanelWindow() override;
+    TSettings& PanelSettings() override;
+    void RememberAnswer(int answer) override;
+    void CommPanelShown() override;
+    void CommPanelHidden() override;
+    void CommSettingsStored() override;
+    void CommSettingsLeft() override;
+    void CloseWindow() override;
     TOptionForm* OptionForm = nullptr;
 
     // External applications (MainExtApps.cpp): the table of OutApp_Sub.ini, the Alt
@@ -323,7 +302,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void BuildLayout();
     TPlusCopyForm* CopyForm();
     // F5 and Shift+F5: Edit1 shows the path and goes back with its bytes.
     void PromptForDirectory(const std::string& startPath);
@@ -340,7 +318,3 @@ private:
     bool RefusedForRow(RowRefusal refusal);
     bool closing_ = false;
 };
-
-// Fonts of the window: IPAGothic for "ＭＳ ゴシック", IPAMincho for "ＭＳ 明朝".
-QFont GothicFont(int pixelSize = 12);
-QFont MinchoFont(int pixelSize = 12);

@@ -5,18 +5,15 @@
 #pragma once
 
 #include "platform/qt/FieldRule.h"
+#include "ui/OptionLayout.h"
 
 #include <QDialog>
 
 #include <array>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QTabWidget;
 class TForm1;
 
-class TOptionForm : public QDialog {
+class TOptionForm : public QDialog, public TOptionControls {
     Q_OBJECT
 
 public:
@@ -29,13 +26,9 @@ public:
     void Button2Click();
 
     // LabeledEdit1 to LabeledEdit24 by their number.
-    QLineEdit* LabeledEdit(int number) const { return edits_.at(number); }
+    QLineEdit* LabeledEdit(int number) const { return edits.at(number); }
     // The label above a field.
-    QLabel* LabeledEditLabel(int number) const { return labels_.at(number); }
-
-    QTabWidget* PageControl1 = nullptr;
-    QPushButton* Button1 = nullptr; // "変更"
-    QPushButton* Button2 = nullptr; // "戻る"
+    QLabel* LabeledEditLabel(int number) const { return labels.at(number); }
 
     // Every way of closing passes here (Esc, "戻る", the close box): the close question.
     void done(int result) override;
@@ -45,7 +38,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildLayout();
+    void BindControls();
     void LabeledEdit1Change();
     // Key handlers of the four pages: they differ only in the page's fields.
     bool PageKeyDown(QLineEdit* edit, int key);
@@ -55,8 +48,6 @@ private:
     bool RefuseEmptyNumber();
 
     TForm1* form_;
-    std::array<QLineEdit*, 25> edits_{};
-    std::array<QLabel*, 25> labels_{};
     std::array<FieldRule, 25> rules_{};
     bool filling_ = false;
 };

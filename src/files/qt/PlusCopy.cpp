@@ -1,7 +1,7 @@
 #include "files/qt/PlusCopy.h"
 
 #include "files/HistoryList.h"
-#include "files/MakeDirectoryPath.h"
+#include "files/qt/CreateDirectoryQuestion.h"
 #include "files/qt/HistoryCombo.h"
 #include "files/qt/TransferDialogs.h"
 #include "platform/Paths.h"
@@ -134,21 +134,12 @@ void TPlusCopyForm::Button1Click() {
     std::string dest = ResolveTypedPath(typedPath, DirPath, DefaultDirPath());
     std::error_code ec;
     if (dest != "/" && !std::filesystem::is_directory(dest, ec)) {
-        int answer = ShowBoxAtCorner(
-            this, {BoxIcon::Exclamation,
-                   BoxButtons::YesNo,
-                   QStringLiteral("警告"),
-                   QStringLiteral("ディレクトリが見つかりません。ディレクトリを作成しますか？"),
-                   {}});
-        if (answer == kAnswerYes) {
-            std::string error;
-            if (!MakeDirectoryPath(dest, &error)) {
-                ShowRefusal(this, QStringLiteral("ディレクトリを作成できませんでした。\n") +
-                                      ShownText(error));
-                ComboBox1->setFocus();
-                return;
-            }
-        } else {
+        const CreateDirectoryOutcome outcome = AskCreateDirectory(this, dest);
+        if (outcome == CreateDirectoryOutcome::Failed) {
+            ComboBox1->setFocus();
+            return;
+        }
+        if (outcome == CreateDirectoryOutcome::Declined) {
             dest = DirPath;
             history_->SetText(DirPath);
         }

@@ -1,8 +1,8 @@
 #include "nctools/qt/Divides.h"
 
 #include "files/HistoryList.h"
-#include "files/MakeDirectoryPath.h"
 #include "files/TextDocument.h"
+#include "files/qt/CreateDirectoryQuestion.h"
 #include "files/qt/HistoryCombo.h"
 #include "files/qt/TransferDialogs.h"
 #include "nctools/SplitByProgram.h"
@@ -139,26 +139,20 @@ std::string TDividesForm::PrepareDestination(const std::string& typed) {
     std::error_code ec;
     if (dest == "/" || std::filesystem::is_directory(dest, ec))
         return dest;
-    const int answer = ShowBoxAtCorner(
-        this, {BoxIcon::Exclamation,
-               BoxButtons::YesNo,
-               QStringLiteral("警告"),
-               QStringLiteral("ディレクトリが見つかりません。ディレクトリを作成しますか？"),
-               {}});
-    if (answer != kAnswerYes) {
+    switch (AskCreateDirectory(this, dest)) {
+    case CreateDirectoryOutcome::Created:
+        return dest;
+    case CreateDirectoryOutcome::Declined: {
         const std::vector<std::string> entries = history_->Entries();
         history_->SetText(entries.empty() ? std::string() : entries.front());
         Button1->setEnabled(true);
         return {};
     }
-    std::string error;
-    if (!MakeDirectoryPath(dest, &error)) {
-        ShowRefusal(this,
-                    QStringLiteral("ディレクトリを作成できませんでした。\n") + ShownText(error));
+    case CreateDirectoryOutcome::Failed:
         ComboBox1->setFocus();
         return {};
     }
-    return dest;
+    return {};
 }
 
 void TDividesForm::Button1Click() {

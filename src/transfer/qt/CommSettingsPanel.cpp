@@ -1,19 +1,15 @@
 #include "transfer/qt/CommSettingsPanel.h"
 
-#include "app/CommandTable.h"
-#include "app/qt/Mainunit1.h"
-#include "files/qt/FileListBox.h"
 #include "platform/SerialDevices.h"
 #include "platform/TextCodec.h"
+#include "platform/VirtualKeyCodes.h"
 #include "platform/qt/MessageBox.h"
 #include "transfer/SpeedString.h"
 
 #include <QComboBox>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -23,8 +19,6 @@ const FieldRule kSpeedRule{QStringLiteral("0123456789,NEOneo"), false};
 const FieldRule kPortRule{QStringLiteral("0123456789COMcom"), false};
 const FieldRule kFlagRule{QStringLiteral("YNyn"), true};
 const FieldRule kFeedRule{QStringLiteral("0123456789"), false};
-
-const char* const kSpeedCaption = "(速度,ﾃﾞｰﾀﾋﾞｯﾄ,ﾊﾟﾘﾃｨ,ｽﾄｯﾌﾟﾋﾞｯﾄ)";
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -42,92 +36,36 @@ QLineEdit* LineEditOf(QWidget* field) {
 
 } // namespace
 
-TCommSettingsPanel::TCommSettingsPanel(TForm1* form) : QObject(form), form_(form) {
+TCommSettingsPanel::TCommSettingsPanel(CommPanelHost& host, const CommPanelControls& controls,
+                                       QObject* parent)
+    : QObject(parent), CommPanelControls(controls), host_(host) {
     speedItems_ = OfferedSpeedStrings();
-    BuildControls();
+    BindControls();
 }
 
-QLabel* TCommSettingsPanel::MakeLabel(const QRect& rect, const QString& text) {
-    auto* label = new QLabel(text, form_->GroupBox1);
-    label->setGeometry(rect);
-    label->setFont(GothicFont());
-    return label;
-}
-
-QComboBox* TCommSettingsPanel::MakeCombo(const QRect& rect, const FieldRule& rule) {
-    auto* box = new QComboBox(form_->GroupBox1);
-    box->setGeometry(rect);
-    box->setFont(GothicFont());
-    box->setEditable(true);
-    // The box's own completer and item insertion would fight ComboBox1Change and Enter.
-    box->setCompleter(nullptr);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->setMaxVisibleItems(16);
+void TCommSettingsPanel::BindCombo(QComboBox* box, const FieldRule& rule) {
     box->installEventFilter(this);
     rules_.insert(box, rule);
     // The rule is checked first: completion then works on the checked text.
     GuardEditedText(box->lineEdit(), rule);
     connect(box->lineEdit(), &QLineEdit::textEdited, this, [this, box] { ComboBox1Change(box); });
-    return box;
 }
 
-QLineEdit* TCommSettingsPanel::MakeEdit(const QRect& rect, const FieldRule& rule, int maxLength) {
-    auto* edit = new QLineEdit(form_->GroupBox1);
-    edit->setGeometry(rect);
-    edit->setFont(GothicFont());
-    edit->setMaxLength(maxLength);
+void TCommSettingsPanel::BindEdit(QLineEdit* edit, const FieldRule& rule) {
     edit->installEventFilter(this);
     rules_.insert(edit, rule);
     GuardEditedText(edit, rule);
-    return edit;
 }
 
-QLineEdit* TCommSettingsPanel::MakeFlagRow(int top, const QString& caption) {
-    MakeLabel({8, top, 340, 20}, caption);
-    return MakeEdit({356, top, 30, 20}, kFlagRule, 1);
-}
-
-void TCommSettingsPanel::BuildControls() {
-    MakeLabel({8, 18, 80, 16}, QStringLiteral("送信通信条件"));
-    MakeLabel({92, 18, 300, 16}, QString::fromUtf8(kSpeedCaption));
-    ComboBox1 = MakeCombo({8, 36, 118, 20}, kSpeedRule);
-    Label12 = MakeLabel({134, 36, 258, 20});
-    MakeLabel({8, 60, 90, 20}, QStringLiteral("送信ポート番号"));
-    ComboBox2 = MakeCombo({100, 60, 72, 20}, kPortRule);
-    Label13 = MakeLabel({180, 60, 212, 20});
-    Label13Device = MakeLabel({100, 80, 292, 18});
-
-    Edit4 = MakeFlagRow(100, QStringLiteral("送信開始をＮＣ機側で行う                   (Y/N)"));
-    Edit6 = MakeFlagRow(122, QStringLiteral("送受信時、頭に％をつける                （Y/N）"));
-    Edit5 = MakeFlagRow(144, QStringLiteral("送受信時、後に％をつける                  (Y/N)"));
-    Edit8 = MakeFlagRow(166, QStringLiteral("送信コードＥＩＡ (Y/N)"));
-    Edit9 = MakeFlagRow(188, QStringLiteral("テープパンチャーに出力"));
-
-    MakeLabel({8, 212, 160, 16}, QStringLiteral("テープ出力時のフィード長さ"));
-    MakeLabel({24, 232, 56, 20}, QStringLiteral("前後長さ"));
-    Edit10 = MakeEdit({84, 232, 30, 20}, kFeedRule, 2);
-    MakeLabel({118, 232, 16, 20}, QStringLiteral("㎜"));
-    MakeLabel({160, 232, 56, 20}, QStringLiteral("Ｏ番号間"));
-    Edit11 = MakeEdit({220, 232, 30, 20}, kFeedRule, 2);
-    MakeLabel({254, 232, 16, 20}, QStringLiteral("㎜"));
-
-    MakeLabel({8, 262, 80, 16}, QStringLiteral("受信通信条件"));
-    MakeLabel({92, 262, 300, 16}, QString::fromUtf8(kSpeedCaption));
-    ComboBox3 = MakeCombo({8, 280, 118, 20}, kSpeedRule);
-    Label24 = MakeLabel({134, 280, 258, 20});
-    MakeLabel({8, 304, 90, 20}, QStringLiteral("受信ポート番号"));
-    ComboBox4 = MakeCombo({100, 304, 72, 20}, kPortRule);
-    Label26 = MakeLabel({180, 304, 212, 20});
-    Label26Device = MakeLabel({100, 324, 292, 18});
-
-    Edit14 = MakeFlagRow(344, QStringLiteral("受信開始をＮＣ機側で行う                   (Y/N)"));
-    Edit15 = MakeFlagRow(366, QStringLiteral("テープリーダから読み込み"));
-
-    // Eight pixels a column, so that the click ranges fall on the key texts.
-    Label14 = MakeLabel({0, 420, 400, 20},
-                        QStringLiteral("                       F1 :保存     F2 :戻る"));
-    Label14->setFont(GothicFont(16));
-    Label14->setCursor(Qt::PointingHandCursor);
+void TCommSettingsPanel::BindControls() {
+    BindCombo(ComboBox1, kSpeedRule);
+    BindCombo(ComboBox2, kPortRule);
+    BindCombo(ComboBox3, kSpeedRule);
+    BindCombo(ComboBox4, kPortRule);
+    for (QLineEdit* edit : {Edit4, Edit6, Edit5, Edit8, Edit9, Edit14, Edit15})
+        BindEdit(edit, kFlagRule);
+    for (QLineEdit* edit : {Edit10, Edit11})
+        BindEdit(edit, kFeedRule);
     Label14->installEventFilter(this);
 
     for (QComboBox* box : {ComboBox1, ComboBox3}) {
@@ -148,11 +86,8 @@ void TCommSettingsPanel::BuildControls() {
 }
 
 void TCommSettingsPanel::Open() {
-    const TSettings& s = form_->Settings;
-    form_->GroupBox1->show();
-    form_->GroupBox1->raise();
-    form_->ListBox1->setEnabled(false);
-    form_->Edit1->setEnabled(false);
+    const TSettings& s = host_.PanelSettings();
+    host_.CommPanelShown();
     devices_ = PresentSerialDevices();
     Label12->setText(QStringLiteral("送信条件(") + Q(s.Speed1) + QStringLiteral(")"));
     Label13->setText(QStringLiteral("送信ポート(") + Q(s.Port1) + QStringLiteral(")"));
@@ -160,7 +95,7 @@ void TCommSettingsPanel::Open() {
     ComboBox2->clear();
     ComboBox4->clear();
     for (int n = 1; n <= 30; ++n) {
-        if (form_->PortUsable(n))
+        if (host_.PortUsable(n))
             ComboBox2->addItem(QStringLiteral("COM%1").arg(n));
     }
     for (int i = 0; i < ComboBox2->count(); ++i)
@@ -199,45 +134,38 @@ CommPanelTexts TCommSettingsPanel::Texts() const {
 }
 
 void TCommSettingsPanel::SaveCommSettings() {
-    const CommRefusal refusal = StoreCommTexts(Texts(), form_->Settings);
+    const CommRefusal refusal = StoreCommTexts(Texts(), host_.PanelSettings());
     if (refusal != CommRefusal::None) {
-        ShowBoxAtCorner(form_, {BoxIcon::Stop,
-                                BoxButtons::Yes,
-                                QStringLiteral("エラー"),
-                                QStringLiteral("入力データを確認してください。"),
-                                {}});
+        ShowBoxAtCorner(host_.PanelWindow(), {BoxIcon::Stop,
+                                              BoxButtons::Yes,
+                                              QStringLiteral("エラー"),
+                                              QStringLiteral("入力データを確認してください。"),
+                                              {}});
         FocusField(refusal == CommRefusal::Speed1 ? ComboBox1 : ComboBox3);
         return;
     }
     ClosePanel();
-    // Browsing keeps the command line disabled; it is enabled only by its own commands.
-    form_->Edit1->setEnabled(false);
-    form_->ListBox1->setFocus();
-    for (int panel : {4, 5, 6})
-        form_->SetStatusPanel(panel, QString());
+    host_.CommSettingsStored();
 }
 
 void TCommSettingsPanel::LeaveCommSettings() {
-    if (CommTextsDiffer(Texts(), form_->Settings)) {
+    if (CommTextsDiffer(Texts(), host_.PanelSettings())) {
         const int answer =
-            AskYesNo(form_, QStringLiteral("通信設定"),
+            AskYesNo(host_.PanelWindow(), QStringLiteral("通信設定"),
                      QStringLiteral("通信設定が変更されています。\n保存せずに終了しますか？"));
-        form_->LastAnswer = answer;
+        host_.RememberAnswer(answer);
         if (answer != kAnswerYes) {
             SaveCommSettings();
             return;
         }
     }
     ClosePanel();
-    form_->SetMessage(QStringLiteral("操作中止!!"), Qt::red);
-    form_->Timer1->start(1000);
-    form_->Edit1->setEnabled(true);
+    host_.CommSettingsLeft();
 }
 
 void TCommSettingsPanel::ClosePanel() {
     ClearFields();
-    form_->GroupBox1->hide();
-    form_->ListBox1->setEnabled(true);
+    host_.CommPanelHidden();
 }
 
 void TCommSettingsPanel::ClearFields() {
@@ -247,9 +175,9 @@ void TCommSettingsPanel::ClearFields() {
 
 void TCommSettingsPanel::Label14MouseDown(int x) {
     if (x >= 200 && x <= 280)
-        form_->PressKey(vk::F(1));
+        host_.PressKey(vk::F(1));
     else if (x >= 320 && x <= 397)
-        form_->PressKey(vk::F(2));
+        host_.PressKey(vk::F(2));
 }
 
 bool TCommSettingsPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -277,7 +205,7 @@ bool TCommSettingsPanel::PanelKey(int key) {
         SaveCommSettings();
         return true;
     case Qt::Key_F10:
-        form_->close();
+        host_.CloseWindow();
         return true;
     default:
         return false;
@@ -379,11 +307,7 @@ void TCommSettingsPanel::ShowDevice(QComboBox* box, QLabel* label) {
     }
     const std::string name = PortNameFromText(S(text));
     const std::string device =
-        DeviceOf ? DeviceOf(name) : PortDevicePath(name, form_->Settings.Ports, devices_);
+        DeviceOf ? DeviceOf(name) : PortDevicePath(name, host_.PanelSettings().Ports, devices_);
     label->setText(device.empty() ? QStringLiteral("→ ﾃﾞﾊﾞｲｽ未割当")
                                   : QStringLiteral("→ ") + Q(device));
-}
-
-void TForm1::OpenCommSettings() {
-    CommPanel->Open();
 }

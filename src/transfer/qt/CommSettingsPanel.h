@@ -2,11 +2,13 @@
 // GroupBox1, driven from the keyboard (Enter, Up and Down in a fixed field order,
 // F1 saves, F2 or Esc leaves, F10 ends the program). Beside each port box a label
 // names the device that the COM name stands for on this machine. The rules of
-// what is stored live in transfer/CommSettings.h.
+// what is stored live in transfer/CommSettings.h. The controls are laid out by
+// ui/CommSettingsLayout.cpp; the panel reaches the window through CommPanelHost.
 #pragma once
 
 #include "platform/SerialDevices.h"
 #include "platform/qt/FieldRule.h"
+#include "settings/Settings.h"
 #include "transfer/CommSettings.h"
 
 #include <QHash>
@@ -20,31 +22,11 @@ class QComboBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QString;
 class QWidget;
-class TForm1;
 
-class TCommSettingsPanel : public QObject {
-    Q_OBJECT
-
-public:
-    // Builds the controls inside form->GroupBox1.
-    explicit TCommSettingsPanel(TForm1* form);
-
-    // F7: shows the panel filled from the settings, with the usable ports listed.
-    void Open();
-    // F1: stores the panel into the settings and closes it; a refused speed keeps it open.
-    void SaveCommSettings();
-    // F2 or Esc: closes the panel, asking first when something was changed.
-    void LeaveCommSettings();
-    // The legend: x 200 to 280 presses F1, 320 to 397 presses F2.
-    void Label14MouseDown(int x);
-
-    CommPanelTexts Texts() const;
-
-    // The device path a COM name stands for, "" when none; by default section Ports
-    // and the serial devices present when the panel was opened. Tests replace it.
-    std::function<std::string(const std::string& portName)> DeviceOf;
-
+// The thirteen fields, their captions and the legend inside the window's GroupBox1.
+struct CommPanelControls {
     QComboBox* ComboBox1 = nullptr;
     QComboBox* ComboBox2 = nullptr;
     QComboBox* ComboBox3 = nullptr;
@@ -66,16 +48,58 @@ public:
     // The devices behind ComboBox2 and ComboBox4.
     QLabel* Label13Device = nullptr;
     QLabel* Label26Device = nullptr;
+};
+
+// What the panel asks of the main window.
+class CommPanelHost {
+public:
+    virtual ~CommPanelHost() = default;
+    // The window the refusal and the question are shown over.
+    virtual QWidget* PanelWindow() = 0;
+    virtual TSettings& PanelSettings() = 0;
+    // The port probe: open exclusively and close.
+    virtual bool PortUsable(int portNumber) = 0;
+    virtual void PressKey(int key) = 0;
+    virtual void RememberAnswer(int answer) = 0;
+    // The panel shows over the list, which leaves the keyboard to it.
+    virtual void CommPanelShown() = 0;
+    virtual void CommPanelHidden() = 0;
+    // Back to browsing after the settings were stored.
+    virtual void CommSettingsStored() = 0;
+    // Back to browsing after a leave without storing.
+    virtual void CommSettingsLeft() = 0;
+    virtual void CloseWindow() = 0;
+};
+
+class TCommSettingsPanel : public QObject, public CommPanelControls {
+    Q_OBJECT
+
+public:
+    // Takes over the laid-out controls: their rules, keys and lists.
+    TCommSettingsPanel(CommPanelHost& host, const CommPanelControls& controls, QObject* parent);
+
+    // F7: shows the panel filled from the settings, with the usable ports listed.
+    void Open();
+    // F1: stores the panel into the settings and closes it; a refused speed keeps it open.
+    void SaveCommSettings();
+    // F2 or Esc: closes the panel, asking first when something was changed.
+    void LeaveCommSettings();
+    // The legend: x 200 to 280 presses F1, 320 to 397 presses F2.
+    void Label14MouseDown(int x);
+
+    CommPanelTexts Texts() const;
+
+    // The device path a COM name stands for, "" when none; by default section Ports
+    // and the serial devices present when the panel was opened. Tests replace it.
+    std::function<std::string(const std::string& portName)> DeviceOf;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildControls();
-    QComboBox* MakeCombo(const QRect& rect, const FieldRule& rule);
-    QLineEdit* MakeEdit(const QRect& rect, const FieldRule& rule, int maxLength);
-    QLineEdit* MakeFlagRow(int top, const QString& caption);
-    QLabel* MakeLabel(const QRect& rect, const QString& text = {});
+    void BindControls();
+    void BindCombo(QComboBox* box, const FieldRule& rule);
+    void BindEdit(QLineEdit* edit, const FieldRule& rule);
 
     bool Edit4KeyDown(QLineEdit* edit, QKeyEvent* event);
     bool Edit4KeyPress(QLineEdit* edit, QKeyEvent* event);
@@ -93,7 +117,7 @@ private:
     void ClearFields();
     void ClosePanel();
 
-    TForm1* form_;
+    CommPanelHost& host_;
     std::vector<QWidget*> order_; // Enter and Down go forward, Up back
     QHash<const QObject*, FieldRule> rules_;
     std::vector<std::string> speedItems_;

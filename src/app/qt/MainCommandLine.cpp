@@ -7,6 +7,7 @@
 #include "files/CommandLine.h"
 #include "files/FileCopy.h"
 #include "files/MakeDirectoryPath.h"
+#include "files/qt/CreateDirectoryQuestion.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
 #include "files/qt/TransferDialogs.h"
@@ -136,9 +137,7 @@ void TForm1::Edit1KeyDown(int& key) {
     if (key == Qt::Key_Escape) {
         key = 0;
         Edit1->clear();
-        SetMessage(QStringLiteral("操作中止!!"), Qt::red);
-        Timer1->start(1000);
-        ListBox1->setEnabled(true);
+        AbortToIdle();
         Edit1->setEnabled(false);
         for (int panel : {4, 5, 6})
             SetStatusPanel(panel, QString());
@@ -185,19 +184,11 @@ void TForm1::ChangeToTypedDirectory() {
     if (PendingDirectory == "/" || std::filesystem::is_directory(PendingDirectory, ec)) {
         Settings.DirPath = PendingDirectory;
     } else {
-        LastAnswer = ShowBoxAtCorner(this, {BoxIcon::Exclamation,
-                                            BoxButtons::YesNo,
-                                            QStringLiteral("警告"),
-                                            QStringLiteral("ディレクトリが有りません。\n") +
-                                                ShownText(PendingDirectory) +
-                                                QStringLiteral("を作成しますか？"),
-                                            {}});
-        std::string error;
-        if (LastAnswer == kAnswerYes && MakeDirectoryPath(PendingDirectory, &error))
+        const QString question = QStringLiteral("ディレクトリが有りません。\n") +
+                                 ShownText(PendingDirectory) + QStringLiteral("を作成しますか？");
+        if (AskCreateDirectory(this, PendingDirectory, question, &LastAnswer) ==
+            CreateDirectoryOutcome::Created)
             Settings.DirPath = PendingDirectory;
-        else if (LastAnswer == kAnswerYes)
-            ShowRefusal(this, QStringLiteral("ディレクトリを作成できませんでした。\n") +
-                                  ShownText(error));
     }
     CommandLineDone();
     SetMessage(QString());

@@ -91,9 +91,7 @@ bool TForm1::RichEdit1KeyDown(int key) {
         return false;
     RichEdit1->Clear();
     GroupBox2->hide();
-    SetMessage(QStringLiteral("操作中止!!"), Qt::red);
-    Timer1->start(1000);
-    ListBox1->setEnabled(true);
+    AbortToIdle();
     SetStatusPanel(2, QString());
     // Consumed and let go of here, so the key never reaches the list.
     MainTransferHost(*this).ReleaseAbortKeys();

@@ -1,0 +1,54 @@
+// F7: the communication settings panel inside GroupBox1, and what it asks of the
+// window.
+#include "app/qt/Mainunit1.h"
+
+#include "files/qt/FileListBox.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QTimer>
+
+void TForm1::OpenCommSettings() {
+    CommPanel->Open();
+}
+
+QWidget* TForm1::PanelWindow() {
+    return this;
+}
+
+TSettings& TForm1::PanelSettings() {
+    return Settings;
+}
+
+void TForm1::RememberAnswer(int answer) {
+    LastAnswer = answer;
+}
+
+void TForm1::CommPanelShown() {
+    GroupBox1->show();
+    GroupBox1->raise();
+    ListBox1->setEnabled(false);
+    Edit1->setEnabled(false);
+}
+
+void TForm1::CommPanelHidden() {
+    GroupBox1->hide();
+    ListBox1->setEnabled(true);
+}
+
+void TForm1::CommSettingsStored() {
+    // Browsing keeps the command line disabled; it is enabled only by its own commands.
+    Edit1->setEnabled(false);
+    ListBox1->setFocus();
+    for (int panel : {4, 5, 6})
+        SetStatusPanel(panel, QString());
+}
+
+void TForm1::CommSettingsLeft() {
+    AbortToIdle();
+    Edit1->setEnabled(true);
+}
+
+void TForm1::CloseWindow() {
+    close();
+}
