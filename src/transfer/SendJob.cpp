@@ -10,7 +10,6 @@
 #include "transfer/TransferHost.h"
 #include "transfer/TransferLog.h"
 
-#include <cstdlib>
 #include <ctime>
 
 namespace {
@@ -28,11 +27,6 @@ constexpr const char* kPrepareNc = "ＮＣ装置側の準備を行ってくだ�
                                    "押すと送信が開始します。";
 constexpr int kYes = 6;
 constexpr int kPreSendBlanks = 200;
-
-// A feed length setting read as a number; text that is not a number is 0.
-double FeedSetting(const std::string& text) {
-    return std::strtod(text.c_str(), nullptr);
-}
 
 } // namespace
 
@@ -59,6 +53,7 @@ SendOutcome SendJob::RunSteps(const SendRequest& request) {
     // Only a press during the job stops it: Esc while browsing or in a question
     // before the job is still recorded as pressed.
     line_.ReleaseAbortKeys();
+    options_ = SendOptionsFor(settings_);
     file_ = request.fileBeingSent;
     position_ = 1;
     lineNumber_ = 0;
@@ -68,29 +63,26 @@ SendOutcome SendJob::RunSteps(const SendRequest& request) {
         return Stop();
     window_.SuspendScreenSaver();
     // DC1 and DC3 from the NC are read in the code the program goes out in.
-    line_.SetReceiveCode(ReceiveCodeFor(SendCodeFor(settings_)));
+    line_.SetReceiveCode(ReceiveCodeFor(options_.sendCode));
     if (!request.keepStatusPanel0)
         host_.SetStatusText(0, "送信名 " + file_);
     counters_.StartFile(CountedBytes(window_.DataView()));
     line_.ClearStopRequest();
 
-    bool ncStarts = settings_.Signal1 == "Y" && settings_.Puncher == "N";
-    if (ncStarts ? !WaitForNcStart() : !AskOperatorToStart())
+    if (options_.ncStarts ? !WaitForNcStart() : !AskOperatorToStart())
         return Stop();
-    const bool puncher = settings_.Puncher == "Y";
-    if (puncher && FeedSetting(settings_.Feed) > 0 &&
-        !WriteBlanks(FeedLength(FeedSetting(settings_.Feed))))
+    if (options_.feedMm > 0 && !WriteBlanks(FeedLength(options_.feedMm)))
         return Stop();
 
     host_.SetStatusText(3, kSending);
     counters_.sent = 0;
     window_.SetProgressRange(counters_.total);
     window_.StartEstimateTimer();
-    if (settings_.Send_Before == 1 && !WriteBlanks(kPreSendBlanks))
+    if (options_.sendBefore == 1 && !WriteBlanks(kPreSendBlanks))
         return Stop();
-    if (settings_.Send_Before == 2)
+    if (options_.sendBefore == 2)
         host_.Sleep(1000);
-    if (!WriteText(StartCharacters(settings_)))
+    if (!WriteText(options_.startCharacters))
         return Stop();
 
     for (;;) {
@@ -119,7 +111,7 @@ bool SendJob::WaitForNcStart() {
             line_.GrantSending();
             return true;
         }
-        if (settings_.op2 == "Y" && (c == kDc3 || c == kDc4))
+        if (options_.ncMayRefuse && (c == kDc3 || c == kDc4))
             return false;
         // A line that has gone (the adapter pulled, the far end closed) never starts.
         if (step.lineLost)
@@ -163,24 +155,21 @@ bool SendJob::WriteBlanks(int count) {
 // lines, not over a byte count that LF or LF CR CR files would miss.
 bool SendJob::SendText() {
     const TextDocument& document = window_.DataView();
-    const LineRules rules = LineRulesFor(settings_);
-    const double feedBetween = FeedSetting(settings_.Feed1);
-    const bool puncher = settings_.Puncher == "Y";
     line_.RestartPollCount();
     window_.SelectDataLine(0);
     for (lineNumber_ = 1; lineNumber_ <= document.LineCount(); ++lineNumber_) {
         const std::string text(document.Line(lineNumber_ - 1));
-        if (!text.empty() && text[0] == 'O' && lineNumber_ > 3 && puncher && feedBetween > 0 &&
-            !WriteBlanks(FeedLength(feedBetween)))
+        if (!text.empty() && text[0] == 'O' && lineNumber_ > 3 && options_.feedBetweenMm > 0 &&
+            !WriteBlanks(FeedLength(options_.feedBetweenMm)))
             return false;
         window_.SelectDataLine(lineNumber_ - 1);
-        const LinePlan plan = PlanLine(text, rules);
+        const LinePlan plan = PlanLine(text, options_.lineRules);
         if (!plan.skip) {
             for (unsigned char ch : plan.chars) {
                 if (!Write(ch))
                     return false;
-                if (settings_.InvTime > 0)
-                    host_.Sleep(settings_.InvTime);
+                if (options_.characterDelayMs > 0)
+                    host_.Sleep(options_.characterDelayMs);
             }
             if (!Write('\n'))
                 return false;
@@ -226,11 +215,10 @@ void SendJob::ClearStatusPanels() {
 
 SendOutcome SendJob::Complete(const SendRequest& request) {
     window_.StopEstimateTimer();
-    if (!WriteText(EndCharacters(settings_)))
+    if (!WriteText(options_.endCharacters))
         return Stop();
     LogEntry(true);
-    if (settings_.Puncher == "Y" && FeedSetting(settings_.Feed) > 0 &&
-        !(WriteBlanks(FeedLength(FeedSetting(settings_.Feed))) && Write(kDc4)))
+    if (options_.feedMm > 0 && !(WriteBlanks(FeedLength(options_.feedMm)) && Write(kDc4)))
         return Stop();
     host_.Sleep(4000); // the driver drains its queue before the close
     line_.CloseLine();

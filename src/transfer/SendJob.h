@@ -6,6 +6,7 @@
 // user-interface thread and waits only through TransferHost and SerialLine.
 #pragma once
 
+#include "transfer/SendOptions.h"
 #include "transfer/SendTime.h"
 
 #include <cstdint>
@@ -100,6 +101,7 @@ private:
     SendWindow& window_;
     SerialLine& line_;
     const TSettings& settings_;
+    SendOptions options_; // taken from settings_ when the send starts
     SendCounters& counters_;
     std::string file_;
     size_t position_ = 0;

@@ -410,6 +410,43 @@ TEST_F(SerialLineTest, XoffWaitEndsAtFirstCarrierOrStopKey) {
     EXPECT_EQ(host.releases, 1);
 }
 
+// The one wait step of the jobs' waits: a held key stops before the read (the
+// byte stays for later), a pressed key after it, and a vanished device is reported.
+TEST_F(SerialLineTest, WaitStepStopsAroundTheReadAndReportsALostLine) {
+    struct Case {
+        bool held;
+        bool pressed;
+        bool gone;
+        bool stopped;
+        unsigned char byte;
+        size_t inputLeft;
+        int releases;
+        bool lost;
+    } cases[] = {
+        {false, false, false, false, 'O', 0, 0, false},
+        {true, false, false, true, 0, 1, 1, false},
+        {false, true, false, true, 'O', 0, 1, false},
+        {false, false, true, false, 0, 1, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.held) + std::to_string(c.pressed) + std::to_string(c.gone));
+        OpenSending();
+        host.releases = 0;
+        host.held = c.held;
+        host.pressed = c.pressed;
+        port.gone = c.gone;
+        port.input = {0xCF}; // ISO "O"
+        const LineWait step = line.WaitStep();
+        EXPECT_EQ(step.stopped, c.stopped);
+        EXPECT_EQ(step.byte, c.byte);
+        EXPECT_EQ(step.lineLost, c.lost);
+        EXPECT_EQ(port.input.size(), c.inputLeft);
+        EXPECT_EQ(host.releases, c.releases);
+        EXPECT_FALSE(host.held || host.pressed);
+        port.gone = false;
+    }
+}
+
 TEST_F(SerialLineTest, StopKeyHeldOrPressedStopsBeforeTheByte) {
     OpenSending();
     host.held = true;
