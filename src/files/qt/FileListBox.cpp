@@ -1,6 +1,7 @@
 #include "files/qt/FileListBox.h"
 
 #include "files/FileListModel.h"
+#include "platform/qt/QtText.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -179,7 +180,7 @@ void FileListBox::PaintRow(QPainter& painter, int row, const QRect& rect) const 
     painter.setPen(selected ? kBlack : ink);
     QRect textRect(rect.left() + kTextLeft, rect.top(), rect.width() * 4, rect.height());
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+                     FromUtf8(text));
     painter.restore();
     if (selected && hasFocus()) {
         painter.save();
