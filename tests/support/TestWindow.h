@@ -12,7 +12,7 @@
 #include "platform/FileWrite.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Volumes.h"
-#include "platform/qt/MessageBox.h"
+#include "support/BoxRecorder.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -23,18 +23,13 @@
 #include <string>
 #include <vector>
 
-class WindowHome {
+class WindowHome : public BoxRecorder {
 public:
     WindowHome() {
         SetProgramFolder(home.path());
         std::filesystem::create_directories(work());
-        SetBoxInterceptorForTest([this](const BoxRequest& r) {
-            boxes.push_back(r);
-            return answerBox ? answerBox(r) : answer;
-        });
     }
     ~WindowHome() {
-        SetBoxInterceptorForTest(nullptr);
         SetFileWriteFaultForTest(nullptr);
         SetReplaceAnswererForTest(nullptr);
         g_mountsFileForTest.clear();
@@ -95,10 +90,6 @@ public:
     }
 
     TempDir home;
-    std::vector<BoxRequest> boxes;
-    // The answer to every box, unless answerBox is set and decides per box.
-    int answer = kAnswerYes;
-    std::function<int(const BoxRequest&)> answerBox;
     // Given to every window made here: its transfer host sleeps through it.
     std::function<void(int ms)> transferSleep;
 };
