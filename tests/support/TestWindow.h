@@ -1,45 +1,110 @@
-// A real main window for widget tests: a temporary program folder whose
-// Dravik.INI points the working directory into it, message boxes answered by
-// the test (recorded in boxes), and the window created, shown and active.
+// The real main window for widget tests, built one way for every test: a temporary
+// program folder whose Dravik.INI points the working directory into it, message
+// boxes answered by the test (recorded in boxes), and the window created as the
+// program creates it at start. What a test changes in the process (faults, mount
+// tables, replace answers) is undone when the fixture goes.
 #pragma once
 
+#include "app/qt/MainTransferHost.h"
 #include "app/qt/Mainunit1.h"
+#include "files/qt/FileListBox.h"
+#include "files/qt/TransferDialogs.h"
+#include "platform/FileWrite.h"
 #include "platform/ProgramFolder.h"
-#include "platform/qt/MessageBox.h"
+#include "platform/Volumes.h"
+#include "support/BoxRecorder.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
-class TestWindow {
+class WindowHome : public BoxRecorder {
 public:
-    TestWindow() {
+    WindowHome() {
         SetProgramFolder(home.path());
-        std::filesystem::create_directories(home / "work");
-        home.Write("Dravik.INI", "[Setting]\r\nDirPath=" + (home / "work").string() + "\r\n");
-        SetBoxInterceptorForTest([this](const BoxRequest& r) {
-            boxes.push_back(r);
-            return answer;
-        });
-        form = std::make_unique<TForm1>();
-        form->FormCreate({});
-        form->FormShow();
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        boxes.clear(); // the start-up port checks
+        std::filesystem::create_directories(work());
     }
-    ~TestWindow() {
-        form.reset();
-        SetBoxInterceptorForTest(nullptr);
+    ~WindowHome() {
+        SetFileWriteFaultForTest(nullptr);
+        SetReplaceAnswererForTest(nullptr);
+        g_mountsFileForTest.clear();
         SetProgramFolder({});
     }
-    TestWindow(const TestWindow&) = delete;
-    TestWindow& operator=(const TestWindow&) = delete;
+    WindowHome(const WindowHome&) = delete;
+    WindowHome& operator=(const WindowHome&) = delete;
+
+    std::filesystem::path work() const { return home / "work"; }
+
+    // Dravik.INI with the working directory and the given lines of [Setting], then
+    // any further sections.
+    void WriteIni(const std::string& settingLines = "", const std::string& sections = "") const {
+        home.Write("Dravik.INI",
+                   "[Setting]\r\nDirPath=" + work().string() + "\r\n" + settingLines + sections);
+    }
+
+    // The window after FormCreate only, as the application object sees it before
+    // the window is shown.
+    std::unique_ptr<TForm1> Create(const std::vector<std::string>& args = {}) const {
+        auto form = std::make_unique<TForm1>();
+        form->FormCreate(args);
+        if (transferSleep)
+            SetTransferSleep(*form, transferSleep);
+        return form;
+    }
+    // The window after FormCreate and FormShow: settings read, ports checked, the
+    // first listing queued for the first idle moment.
+    std::unique_ptr<TForm1> Start(const std::vector<std::string>& args = {}) const {
+        auto form = Create(args);
+        form->FormShow();
+        return form;
+    }
+    // The window on screen and active, so that the stop-key filter and the
+    // dialogs' centring see it.
+    static void Show(TForm1& form) {
+        form.show();
+        form.activateWindow();
+        QApplication::setActiveWindow(&form);
+    }
+    // The window as the operator meets it: started, on screen, the first idle
+    // listing done and the file list holding the focus.
+    std::unique_ptr<TForm1> Open(const std::vector<std::string>& args = {}) const {
+        auto form = Start(args);
+        Show(*form);
+        QCoreApplication::processEvents();
+        form->ListBox1->setFocus();
+        return form;
+    }
+
+    // The row of the entry name in the list, or -1.
+    static int RowOf(const TForm1& form, const std::string& name) {
+        for (int row = 0; row < form.FileList.RowCount(); ++row) {
+            if (form.FileList.EntryName(row) == name)
+                return row;
+        }
+        return -1;
+    }
 
     TempDir home;
-    std::vector<BoxRequest> boxes;
-    int answer = kAnswerYes;
+    // Given to every window made here: its transfer host sleeps through it.
+    std::function<void(int ms)> transferSleep;
+};
+
+// The common case: one window, started and on screen, the start-up boxes (the port
+// checks) forgotten. The first listing runs at the first idle moment.
+class TestWindow : public WindowHome {
+public:
+    TestWindow() {
+        WriteIni();
+        form = Start();
+        Show(*form);
+        boxes.clear();
+    }
+    ~TestWindow() { form.reset(); }
+
     std::unique_ptr<TForm1> form;
 };

@@ -14,11 +14,6 @@
 
 namespace {
 
-std::function<void(int)>& SleepOverride() {
-    static std::function<void(int)> sleep;
-    return sleep;
-}
-
 QColor ColourOf(MessageColour colour) {
     switch (colour) {
     case MessageColour::Red:
@@ -60,10 +55,13 @@ public:
         keys_.Install();
     }
 
+    // When set, the sleeps of this window's jobs go here instead of blocking.
+    void SetSleep(std::function<void(int)> sleep) { sleep_ = std::move(sleep); }
+
     void ProcessEvents() override { QCoreApplication::processEvents(); }
     void Sleep(int ms) override {
-        if (SleepOverride())
-            SleepOverride()(ms);
+        if (sleep_)
+            sleep_(ms);
         else
             QThread::msleep(static_cast<unsigned long>(ms));
     }
@@ -137,6 +135,7 @@ private:
     TForm1& form_;
     KeyStateFilter keys_;
     bool stopRequested_ = false;
+    std::function<void(int)> sleep_;
 };
 
 TMainTransferHost& HostOf(TForm1& form) {
@@ -147,8 +146,8 @@ TMainTransferHost& HostOf(TForm1& form) {
 
 } // namespace
 
-void SetTransferSleepForTest(std::function<void(int ms)> sleep) {
-    SleepOverride() = std::move(sleep);
+void SetTransferSleep(TForm1& form, std::function<void(int ms)> sleep) {
+    HostOf(form).SetSleep(std::move(sleep));
 }
 
 TransferHost& MainTransferHost(TForm1& form) {

@@ -15,6 +15,6 @@ TransferHost& MainTransferHost(TForm1& form);
 // lets go of the stop keys, so that no window event can lose it.
 void RequestTransferStop(TForm1& form);
 
-// Test seam: when set, the host's sleeps (the 4000 ms drain, InvTime, the
-// port-switch pauses) call this instead of blocking.
-void SetTransferSleepForTest(std::function<void(int ms)> sleep);
+// When set, the sleeps of form's host (the 4000 ms drain, InvTime, the port-switch
+// pauses) call sleep instead of blocking: a test counts them rather than waits.
+void SetTransferSleep(TForm1& form, std::function<void(int ms)> sleep);

@@ -14,4 +14,7 @@ struct AppDialogHooks {
     std::function<void()> hideMainPanels;
     // LaunchProgram of the main window, which names a program that did not start.
     std::function<void(const std::string& program, const std::string& arguments)> launch;
+    // The program chooser (OpenDialog1); unset, the modal ProgramChooser. Answers
+    // the chosen path as bytes, empty when cancelled.
+    std::function<std::string(QWidget* parent)> chooseProgram;
 };

@@ -162,7 +162,7 @@ void TAppopenForm::LoadEditFields() {
 
 void TAppopenForm::BitBtn1Click() {
     int row = SelectedRow();
-    std::string chosen = ProgramChooser::Choose(this);
+    std::string chosen = ChooseProgram(hooks_, this);
     if (!chosen.empty())
         ShowPathInField(LabeledEdit2, chosen);
     ListView1->setFocus();

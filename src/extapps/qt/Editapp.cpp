@@ -48,7 +48,7 @@ void TEditAppForm::FormShow() {
 }
 
 void TEditAppForm::Button1Click() {
-    std::string chosen = ProgramChooser::Choose(this);
+    std::string chosen = ChooseProgram(hooks_, this);
     if (!chosen.empty())
         ShowPathInField(LabeledEdit1, chosen);
 }

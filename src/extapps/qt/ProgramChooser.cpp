@@ -1,14 +1,11 @@
 #include "extapps/qt/ProgramChooser.h"
 
+#include "extapps/qt/AppDialogHooks.h"
+
 #include <QFileSystemModel>
 #include <QSortFilterProxyModel>
 
 namespace {
-
-std::function<std::string()>& TestAnswer() {
-    static std::function<std::string()> answer;
-    return answer;
-}
 
 // Keeps the folders and, under the first filter, only the executable files.
 class ExecutableFilter : public QSortFilterProxyModel {
@@ -56,14 +53,12 @@ bool ProgramChooser::Shows(const QFileInfo& info) const {
 }
 
 std::string ProgramChooser::Choose(QWidget* parent) {
-    if (TestAnswer())
-        return TestAnswer()();
     ProgramChooser chooser(parent);
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return {};
     return QFile::encodeName(chooser.selectedFiles().front()).toStdString();
 }
 
-void ProgramChooser::SetAnswerForTest(std::function<std::string()> answer) {
-    TestAnswer() = std::move(answer);
+std::string ChooseProgram(const AppDialogHooks& hooks, QWidget* parent) {
+    return hooks.chooseProgram ? hooks.chooseProgram(parent) : ProgramChooser::Choose(parent);
 }

@@ -21,6 +21,9 @@ public:
 
     // Opens the chooser; the chosen path as bytes, taken as it is (empty: cancelled).
     static std::string Choose(QWidget* parent);
-    // Tests answer here instead of the modal chooser.
-    static void SetAnswerForTest(std::function<std::string()> answer);
 };
+
+struct AppDialogHooks;
+
+// The chooser that hooks name, or the modal one when they name none.
+std::string ChooseProgram(const AppDialogHooks& hooks, QWidget* parent);

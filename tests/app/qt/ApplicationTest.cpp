@@ -1,11 +1,8 @@
 // An exception that escapes an event handler: the error box, the end of the event
 // loop, and no settings saved at the close. Needs its own application object.
 #include "app/qt/Application.h"
-#include "app/qt/Mainunit1.h"
-#include "platform/ProgramFolder.h"
-#include "platform/qt/MessageBox.h"
 #include "support/NoRealPorts.h"
-#include "support/TempDir.h"
+#include "support/TestWindow.h"
 
 #include <QEvent>
 #include <QTimer>
@@ -32,20 +29,16 @@ char* g_argv[] = {g_arg0, nullptr};
 
 TEST(Application, AnEscapedErrorShowsTheBoxAndEndsWithoutSaving) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    TempDir home;
-    SetProgramFolder(home.path());
-    home.Write("Dravik.INI", "[Setting]\r\nDirPath=" + home.path().string() + "\r\nFeed=10\r\n");
-    std::vector<BoxRequest> boxes;
-    SetBoxInterceptorForTest([&](const BoxRequest& r) {
-        boxes.push_back(r);
-        return int(kAnswerOk);
-    });
+    WindowHome window;
+    const TempDir& home = window.home;
+    std::vector<BoxRequest>& boxes = window.boxes;
+    window.answer = kAnswerOk;
+    window.WriteIni("Feed=10\r\n");
 
     DravikApplication app(g_argc, g_argv);
-    TForm1 form;
-    app.form = &form;
-    form.FormCreate({});
-    form.Settings.Feed = "99";
+    auto form = window.Create();
+    app.form = form.get();
+    form->Settings.Feed = "99";
     boxes.clear();
 
     Thrower thrower;
@@ -58,10 +51,8 @@ TEST(Application, AnEscapedErrorShowsTheBoxAndEndsWithoutSaving) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "ファイルを作成できません。");
 
-    form.FormCloseQuery();
+    form->FormCloseQuery();
     EXPECT_EQ(IniFile::Load(home / "Dravik.INI").ReadString("Setting", "Feed", ""), "10");
-    SetBoxInterceptorForTest(nullptr);
-    SetProgramFolder({});
 }
 
 int main(int argc, char** argv) {

@@ -1,11 +1,8 @@
 // The dispatcher as keystroke scripts on the real main window, offscreen: each key
 // or click and the state of the list, the marks, the message line and the panels it
 // must leave.
-#include "app/qt/Mainunit1.h"
 #include "files/qt/FileListBox.h"
-#include "platform/ProgramFolder.h"
-#include "platform/qt/MessageBox.h"
-#include "support/TempDir.h"
+#include "support/TestWindow.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -34,22 +31,10 @@ protected:
     }
 };
 
-class Dispatcher : public ::testing::Test {
+class Dispatcher : public ::testing::Test, protected WindowHome {
 protected:
-    void SetUp() override {
-        SetProgramFolder(home.path());
-        SetBoxInterceptorForTest([this](const BoxRequest& r) {
-            boxes.push_back(r);
-            return kAnswerOk;
-        });
-        std::filesystem::create_directories(work());
-    }
-    void TearDown() override {
-        form.reset();
-        SetBoxInterceptorForTest(nullptr);
-        SetProgramFolder({});
-    }
-    std::filesystem::path work() const { return home / "work"; }
+    Dispatcher() { answer = kAnswerOk; }
+    void TearDown() override { form.reset(); }
     void Files(int count, const std::string& prefix = "O") {
         for (int i = 0; i < count; ++i) {
             char name[32];
@@ -61,15 +46,8 @@ protected:
         }
     }
     void Start(const std::string& settings = "") {
-        home.Write("Dravik.INI", "[Setting]\r\nDirPath=" + work().string() + "\r\n" + settings);
-        form = std::make_unique<TForm1>();
-        form->FormCreate({});
-        form->FormShow();
-        form->show();
-        form->activateWindow();
-        QApplication::setActiveWindow(form.get());
-        QCoreApplication::processEvents(); // the first idle listing
-        form->ListBox1->setFocus();
+        WriteIni(settings);
+        form = Open();
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(form->ListBox1, key, modifiers);
@@ -95,8 +73,6 @@ protected:
         ASSERT_EQ(form->ListBox1->RowsPerColumn(), rows);
     }
 
-    TempDir home;
-    std::vector<BoxRequest> boxes;
     std::unique_ptr<TForm1> form;
 };
 

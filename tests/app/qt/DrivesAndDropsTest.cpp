@@ -30,18 +30,9 @@ struct Window : ::testing::Test {
     // run now, so that it does not reset the rows a case set up.
     Window() { QApplication::processEvents(); }
     void SetUp() override { form.ListDirectory(false, false, false); }
-    void TearDown() override {
-        g_mountsFileForTest.clear();
-        SetReplaceAnswererForTest(nullptr);
-    }
     fs::path Work() const { return window.home / "work"; }
     void Relist() { form.ListDirectory(false, false, false); }
-    int RowOf(const std::string& name) const {
-        for (int row = 0; row < form.FileList.RowCount(); ++row)
-            if (form.FileList.EntryName(row) == name)
-                return row;
-        return -1;
-    }
+    int RowOf(const std::string& name) const { return WindowHome::RowOf(form, name); }
     std::string CurrentName() const { return form.FileList.EntryName(form.ListBox1->ItemIndex()); }
     QPoint PointOf(int row) const {
         const int perColumn = form.ListBox1->RowsPerColumn();
@@ -122,12 +113,11 @@ TEST_F(DriveMenu, AFloppyThatCannotBeReadAsksForTheDisk) {
                           Case{"OK with the disk in", kAnswerOk, true, true}}) {
         form.Settings.DirPath = before;
         window.boxes.clear();
-        SetBoxInterceptorForTest([&](const BoxRequest& box) {
-            window.boxes.push_back(box);
+        window.answerBox = [&](const BoxRequest&) {
             if (c.diskInserted)
                 fs::create_directories(floppy);
             return c.answer;
-        });
+        };
         form.BuildDriveMenu();
         QAction* item = Item(floppy.string());
         ASSERT_NE(item, nullptr);
@@ -139,6 +129,7 @@ TEST_F(DriveMenu, AFloppyThatCannotBeReadAsksForTheDisk) {
         EXPECT_EQ(form.LastAnswer, c.answer);
     }
     // With the disk in, no question.
+    window.answerBox = nullptr;
     window.boxes.clear();
     form.Settings.DirPath = before;
     Item(floppy.string())->trigger();

@@ -1,12 +1,9 @@
 #include "app/qt/MainLegends.h"
 #include "app/qt/MainTransferHost.h"
-#include "app/qt/Mainunit1.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
 #include "platform/FileWrite.h"
-#include "platform/ProgramFolder.h"
-#include "platform/qt/MessageBox.h"
-#include "support/TempDir.h"
+#include "support/TestWindow.h"
 #include "transfer/TransferHost.h"
 #include "ui/StatusPanels.h"
 
@@ -24,37 +21,7 @@
 
 namespace {
 
-class MainWindow : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SetProgramFolder(home.path());
-        SetBoxInterceptorForTest([this](const BoxRequest& r) {
-            boxes.push_back(r);
-            return answer;
-        });
-    }
-    void TearDown() override {
-        SetBoxInterceptorForTest(nullptr);
-        SetFileWriteFaultForTest(nullptr);
-        SetProgramFolder({});
-    }
-    void WriteIni(const std::string& settingLines, const std::string& extra = "") {
-        home.Write("Dravik.INI",
-                   "[Setting]\r\nDirPath=" + work().string() + "\r\n" + settingLines + extra);
-    }
-    std::filesystem::path work() const { return home / "work"; }
-    std::unique_ptr<TForm1> Start(std::vector<std::string> args = {}) {
-        std::filesystem::create_directories(work());
-        auto form = std::make_unique<TForm1>();
-        form->FormCreate(args);
-        form->FormShow();
-        return form;
-    }
-
-    TempDir home;
-    std::vector<BoxRequest> boxes;
-    int answer = kAnswerYes;
-};
+class MainWindow : public ::testing::Test, protected WindowHome {};
 
 QColor TextColour(QWidget* w) {
     return w->palette().color(QPalette::WindowText);
@@ -181,9 +148,7 @@ TEST_F(MainWindow, MissingWorkingDirectoryIsCreatedOrReplacedByHome) {
     const auto missing = home / "a" / "b" / "c";
     home.Write("Dravik.INI", "[Setting]\r\nDirPath=" + missing.string() + "\r\n");
     answer = kAnswerYes;
-    auto form = std::make_unique<TForm1>();
-    form->FormCreate({});
-    form->FormShow();
+    auto form = Start();
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes[0].caption, "警告");
     EXPECT_EQ(boxes[0].text, "ディレクトリが見つかりません。ディレクトリを作成しますか？");
@@ -191,9 +156,7 @@ TEST_F(MainWindow, MissingWorkingDirectoryIsCreatedOrReplacedByHome) {
 
     std::filesystem::remove_all(home / "a");
     answer = kAnswerNo;
-    auto refused = std::make_unique<TForm1>();
-    refused->FormCreate({});
-    refused->FormShow();
+    auto refused = Start();
     EXPECT_EQ(refused->Settings.DirPath, DefaultDirPath());
     EXPECT_FALSE(std::filesystem::exists(missing));
 }

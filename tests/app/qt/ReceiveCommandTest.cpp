@@ -1,14 +1,9 @@
 // The receive command in the main window: the save question, the named receive
 // and a reception through the window's own host over a pseudo-terminal.
 #include "app/qt/MainReceive.h"
-#include "app/qt/MainTransferHost.h"
-#include "app/qt/Mainunit1.h"
 #include "files/qt/DataView.h"
-#include "files/qt/FileListBox.h"
-#include "platform/ProgramFolder.h"
-#include "platform/qt/MessageBox.h"
 #include "support/CloseWays.h"
-#include "support/TempDir.h"
+#include "support/TestWindow.h"
 #include "transfer/SerialLine.h"
 #include "ui/StatusPanels.h"
 
@@ -31,36 +26,26 @@
 
 namespace {
 
-class ReceiveCommand : public ::testing::Test {
+class ReceiveCommand : public ::testing::Test, protected WindowHome {
 protected:
     void SetUp() override {
-        SetProgramFolder(home.path());
-        SetBoxInterceptorForTest([this](const BoxRequest& r) {
-            boxes.push_back(r);
-            return answer;
-        });
         // Sleeps are counted, not waited; only the short one that lets a last DC4
         // leave before the close is real, so that the far end can see it.
-        SetTransferSleepForTest([this](int ms) {
+        transferSleep = [this](int ms) {
             sleeps.push_back(ms);
             if (ms <= kLastByteLeaveMs)
                 std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        });
+        };
         char name[64] = {};
         ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
-        std::filesystem::create_directories(work());
-        home.Write("Dravik.INI",
-                   "[Setting]\r\nDirPath=" + work().string() +
-                       "\r\nPort2=COM2\r\nSpeed2=9600,8,N,1\r\nEndChar=N\r\nR_Code=0\r\n"
-                       "[Options]\r\nAdd_No=Y\r\n"
-                       "[Ports]\r\nCOM2=" +
-                       std::string(name) + "\r\n");
+        WriteIni("Port2=COM2\r\nSpeed2=9600,8,N,1\r\nEndChar=N\r\nR_Code=0\r\n",
+                 "[Options]\r\nAdd_No=Y\r\n"
+                 "[Ports]\r\nCOM2=" +
+                     std::string(name) + "\r\n");
         NewWindow();
     }
     void NewWindow() {
-        form = std::make_unique<TForm1>();
-        form->FormCreate({});
-        form->FormShow();
+        form = Start();
         boxes.clear();
     }
     void TearDown() override {
@@ -69,11 +54,7 @@ protected:
         form.reset();
         ::close(master);
         ::close(slave);
-        SetBoxInterceptorForTest(nullptr);
-        SetTransferSleepForTest(nullptr);
-        SetProgramFolder({});
     }
-    std::filesystem::path work() const { return home / "work"; }
     // What the far end punches, ISO with even parity, ended by DC4. It is sent when
     // the job has opened the line (the pseudo-terminal reports the purge of the
     // opening in packet mode), since the purge would discard anything sent before.
@@ -114,12 +95,9 @@ protected:
                            [this] { QTest::keyPress(form->RichEdit1, Qt::Key_F3); });
     }
 
-    TempDir home;
     std::unique_ptr<TForm1> form;
     std::string fromPc;
-    std::vector<BoxRequest> boxes;
     std::vector<int> sleeps;
-    int answer = kAnswerYes;
     int master = -1;
     int slave = -1;
     std::thread farEnd;

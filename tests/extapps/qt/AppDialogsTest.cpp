@@ -36,8 +36,10 @@ struct AppDialogs : ::testing::Test {
         hooks.launch = [this](const std::string& program, const std::string& arguments) {
             launches.emplace_back(program, arguments);
         };
+        hooks.chooseProgram = [this](QWidget*) { return chooserAnswer(); };
     }
-    void TearDown() override { ProgramChooser::SetAnswerForTest(nullptr); }
+    // What the operator picks in the program chooser; empty: cancelled.
+    std::function<std::string()> chooserAnswer = [] { return std::string(); };
 };
 
 QString Column(const TAppopenForm& form, int row, int column) {
@@ -133,7 +135,7 @@ TEST_F(AppDialogs, CloseWithoutApplyKeepsTheTableAndTheNextShowForgetsTheEdits) 
 }
 
 TEST_F(AppDialogs, ChooserPathGoesIntoTheTemplateAsItIsAndTheRowStays) {
-    ProgramChooser::SetAnswerForTest([] { return std::string("/usr/bin/MyView"); });
+    chooserAnswer = [] { return std::string("/usr/bin/MyView"); };
     TAppopenForm form(table, hooks);
     form.show();
     QTest::keyClick(form.ListView1, Qt::Key_End);
@@ -144,7 +146,7 @@ TEST_F(AppDialogs, ChooserPathGoesIntoTheTemplateAsItIsAndTheRowStays) {
     form.Button1->click();
     EXPECT_EQ(table.apps[25].command, "/usr/bin/MyView");
 
-    ProgramChooser::SetAnswerForTest([] { return std::string(); }); // cancelled
+    chooserAnswer = [] { return std::string(); }; // cancelled
     form.BitBtn1->click();
     EXPECT_EQ(form.LabeledEdit2->text(), QStringLiteral("/usr/bin/MyView"));
 }
@@ -186,7 +188,7 @@ TEST_F(AppDialogs, EditorSetupSavesAsTypedOrCancels) {
 
     form.show(); // shown again: the field starts from the table
     EXPECT_EQ(form.LabeledEdit1->text(), QStringLiteral("/usr/bin/editor"));
-    ProgramChooser::SetAnswerForTest([] { return std::string("/opt/ed/Editor"); });
+    chooserAnswer = [] { return std::string("/opt/ed/Editor"); };
     form.Button1->click();
     form.Button5->click();
     EXPECT_EQ(table.EditApp, "/opt/ed/Editor");

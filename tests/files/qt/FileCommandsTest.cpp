@@ -1,14 +1,11 @@
 // The command line, the file commands and the viewer of the main window, driven the
 // way the operator drives them: a command, then keys into Edit1 or RichEdit1.
-#include "app/qt/Mainunit1.h"
 #include "files/ListSelection.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
 #include "files/qt/PlusCopy.h"
 #include "files/qt/TransferDialogs.h"
-#include "platform/ProgramFolder.h"
-#include "platform/qt/MessageBox.h"
-#include "support/TempDir.h"
+#include "support/TestWindow.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -23,39 +20,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FileCommands : public ::testing::Test {
+class FileCommands : public ::testing::Test, protected WindowHome {
 protected:
     void SetUp() override {
-        SetProgramFolder(home.path());
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString((home / "data").string()));
-        fs::create_directories(work());
-        home.Write("Dravik.INI", "[Setting]\r\nDirPath=" + work().string() + "\r\n");
-        SetBoxInterceptorForTest([this](const BoxRequest& r) {
-            boxes.push_back(r);
-            return answer;
-        });
+        WriteIni();
     }
-    void TearDown() override {
-        SetBoxInterceptorForTest(nullptr);
-        SetReplaceAnswererForTest(nullptr);
-        SetProgramFolder({});
-        qunsetenv("XDG_DATA_HOME");
-    }
-    fs::path work() const { return home / "work"; }
+    void TearDown() override { qunsetenv("XDG_DATA_HOME"); }
+    // Started with the rows listed at once, before the first idle moment.
     std::unique_ptr<TForm1> Start() {
-        auto form = std::make_unique<TForm1>();
-        form->FormCreate({});
-        form->FormShow();
+        auto form = WindowHome::Start();
         form->ListDirectory(false, false, false);
         boxes.clear();
         return form;
-    }
-    static int RowOf(TForm1& form, const std::string& name) {
-        for (int row = 0; row < form.FileList.RowCount(); ++row) {
-            if (form.FileList.EntryName(row) == name)
-                return row;
-        }
-        return -1;
     }
     static void Type(TForm1& form, const QString& text) {
         form.Edit1->clear();
@@ -68,10 +45,6 @@ protected:
             names.push_back(file.name);
         return names;
     }
-
-    TempDir home;
-    std::vector<BoxRequest> boxes;
-    int answer = kAnswerYes;
 };
 
 TEST_F(FileCommands, MaskModeTakesTheExtensionAndRefusesWildcardsOnly) {

@@ -2,7 +2,7 @@
 // limits on Enter and on 更新, and what 更新 writes to the file.
 #include "files/qt/FileInfo.h"
 
-#include "platform/qt/MessageBox.h"
+#include "support/BoxRecorder.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -22,25 +22,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct FileInfoDialog : ::testing::Test {
+struct FileInfoDialog : ::testing::Test, BoxRecorder {
     TempDir dir;
     TFileInfoForm form;
-    std::vector<BoxRequest> boxes;
     int relists = 0;
 
     void SetUp() override {
         setenv("TZ", "JST-9", 1);
         tzset();
-        SetBoxInterceptorForTest([this](const BoxRequest& r) {
-            boxes.push_back(r);
-            return int(kAnswerOk);
-        });
+        answer = kAnswerOk;
         form.DirPath = dir.path().string();
         form.relist = [this] { ++relists; };
     }
     void TearDown() override {
         form.hide();
-        SetBoxInterceptorForTest(nullptr);
         unsetenv("TZ");
         tzset();
     }

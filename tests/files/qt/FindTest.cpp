@@ -3,7 +3,7 @@
 #include "files/qt/Find.h"
 
 #include "files/HistoryList.h"
-#include "platform/qt/MessageBox.h"
+#include "support/BoxRecorder.h"
 #include "support/TempDir.h"
 #include "support/TypeText.h"
 
@@ -16,25 +16,20 @@
 
 namespace {
 
-struct FindDialog : ::testing::Test {
+struct FindDialog : ::testing::Test, BoxRecorder {
     TempDir dir;
     TFindForm form;
-    std::vector<BoxRequest> boxes;
     std::vector<std::string> patterns;
     int legends = 0;
 
     void SetUp() override {
-        SetBoxInterceptorForTest([this](const BoxRequest& r) {
-            boxes.push_back(r);
-            return int(kAnswerOk);
-        });
+        answer = kAnswerOk;
         form.DirPath = "/nc/work";
         form.Mask = "*.NC";
         form.historyFile = dir / "FIND.LST";
         form.listNarrowed = [this](const std::string& pattern) { patterns.push_back(pattern); };
         form.restoreLegend = [this] { ++legends; };
     }
-    void TearDown() override { SetBoxInterceptorForTest(nullptr); }
     // The F command: the entry emptied, the dialog shown.
     void Open() {
         form.ComboBox1->setEditText(QString());

@@ -1,6 +1,6 @@
 #include "files/qt/PlusCopy.h"
 
-#include "platform/qt/MessageBox.h"
+#include "support/BoxRecorder.h"
 #include "support/TempDir.h"
 
 #include <QComboBox>
@@ -14,13 +14,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct PlusCopyFixture : ::testing::Test {
+struct PlusCopyFixture : ::testing::Test, BoxRecorder {
     TempDir dir;
     TPlusCopyForm form;
-    std::vector<BoxRequest> boxes;
     std::vector<std::pair<std::string, std::string>> transfers;
     int legends = 0;
-    int answer = kAnswerYes;
 
     void SetUp() override {
         fs::create_directory(dir / "nc");
@@ -34,13 +32,9 @@ struct PlusCopyFixture : ::testing::Test {
             return true;
         };
         form.restoreLegend = [this] { ++legends; };
-        SetBoxInterceptorForTest([this](const BoxRequest& request) {
-            boxes.push_back(request);
-            return request.buttons == BoxButtons::YesNo ? answer : kAnswerOk;
-        });
+        AnswerQuestions();
         form.FormShow();
     }
-    void TearDown() override { SetBoxInterceptorForTest(nullptr); }
 
     void Ok(const std::string& dest) {
         form.ComboBox1->setEditText(QString::fromStdString(dest));

@@ -3,7 +3,7 @@
 #include "files/qt/Rname.h"
 #include "files/qt/Rnamea.h"
 
-#include "platform/qt/MessageBox.h"
+#include "support/BoxRecorder.h"
 #include "support/TypeText.h"
 
 #include <QApplication>
@@ -21,18 +21,13 @@ void Click(QRadioButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
 }
 
-struct RnameDialog : ::testing::Test {
+struct RnameDialog : ::testing::Test, BoxRecorder {
     TRNameForm form;
-    std::vector<BoxRequest> boxes;
 
     void SetUp() override {
-        SetBoxInterceptorForTest([this](const BoxRequest& r) {
-            boxes.push_back(r);
-            return int(kAnswerOk);
-        });
+        answer = kAnswerOk;
         form.CentreRect = QRect(100, 100, 800, 600);
     }
-    void TearDown() override { SetBoxInterceptorForTest(nullptr); }
     void Open(const std::string& name) {
         form.CurrentName = name;
         form.hide();

@@ -2,15 +2,10 @@
 // pseudo-terminal as the controller behind COM1.
 #include "NcSim.h"
 
-#include "app/qt/MainTransferHost.h"
-#include "app/qt/Mainunit1.h"
 #include "files/qt/DataView.h"
-#include "files/qt/FileListBox.h"
-#include "platform/ProgramFolder.h"
-#include "platform/qt/MessageBox.h"
 #include "support/CloseWays.h"
 #include "support/IsoBytes.h"
-#include "support/TempDir.h"
+#include "support/TestWindow.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -24,20 +19,17 @@
 
 namespace {
 
-class MainSend : public ::testing::Test {
+class MainSend : public ::testing::Test, protected WindowHome {
 protected:
     void SetUp() override {
-        SetProgramFolder(home.path());
-        SetBoxInterceptorForTest([this](const BoxRequest& r) {
-            boxes.push_back(r);
+        answerBox = [](const BoxRequest& r) {
             return r.buttons == BoxButtons::YesNo ? kAnswerYes : kAnswerOk;
-        });
+        };
         // The drain waits until the simulator has everything instead of 4 seconds.
-        SetTransferSleepForTest([this](int ms) {
+        transferSleep = [this](int ms) {
             while (ms >= 100 && far.joinable() && !farDone)
                 std::this_thread::yield();
-        });
-        std::filesystem::create_directories(work());
+        };
         home.Write("work/O0001.NC", "%\r\nO0001\r\nG0X1.\r\nM30\r\n%\r\n");
         home.Write("work/O0002.NC", "O0002\nG1Y2.\n");
         home.Write("work/O0003.NC", "O0003\nG2Z3.\n");
@@ -51,24 +43,11 @@ protected:
         if (far.joinable())
             far.join();
         form.reset();
-        SetTransferSleepForTest(nullptr);
-        SetBoxInterceptorForTest(nullptr);
-        SetProgramFolder({});
     }
-    std::filesystem::path work() const { return home / "work"; }
     void Start(const std::string& port, const std::string& signal1 = "N") {
-        home.Write("Dravik.INI", "[Setting]\r\nDirPath=" + work().string() +
-                                     "\r\nPort1=COM1\r\nSignal1=" + signal1 +
-                                     "\r\nStartChar=Y\r\n"
-                                     "[Ports]\r\nCOM1=" +
-                                     port + "\r\n");
-        form = std::make_unique<TForm1>();
-        form->FormCreate({});
-        form->FormShow();
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        QCoreApplication::processEvents(); // the first idle listing
-        form->ListBox1->setFocus();
+        WriteIni("Port1=COM1\r\nSignal1=" + signal1 + "\r\nStartChar=Y\r\n",
+                 "[Ports]\r\nCOM1=" + port + "\r\n");
+        form = Open();
         boxes.clear();
     }
     void Receive() {
@@ -83,20 +62,15 @@ protected:
         });
     }
     int RowOf(const std::string& name) const {
-        for (int row = 0; row < form->FileList.RowCount(); ++row) {
-            if (form->FileList.IsFileRow(row) && form->FileList.EntryName(row) == name)
-                return row;
-        }
-        return -1;
+        const int row = WindowHome::RowOf(*form, name);
+        return row >= 0 && form->FileList.IsFileRow(row) ? row : -1;
     }
     void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(widget, key, modifiers);
     }
     std::string Log() const { return TempDir::Read(home / "Dravik.log"); }
 
-    TempDir home;
     std::unique_ptr<TForm1> form;
-    std::vector<BoxRequest> boxes;
     std::optional<ncsim::SimLine> sim;
     ncsim::ReceiveOptions options;
     ncsim::ReceiveReport report;

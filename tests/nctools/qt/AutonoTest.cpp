@@ -1,5 +1,5 @@
 #include "nctools/qt/Autono.h"
-#include "platform/qt/MessageBox.h"
+#include "support/BoxRecorder.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,22 +8,17 @@
 
 namespace {
 
-class AutonoTest : public ::testing::Test {
+class AutonoTest : public ::testing::Test, protected BoxRecorder {
 protected:
     AutonoTest() {
-        SetBoxInterceptorForTest([this](const BoxRequest& request) {
-            boxes.push_back(request);
-            return int(kAnswerOk);
-        });
+        answer = kAnswerOk;
         main.setGeometry(100, 200, 801, 601);
         form.show();
         QApplication::setActiveWindow(&form);
     }
-    ~AutonoTest() override { SetBoxInterceptorForTest(nullptr); }
 
     QWidget main;
     TAutoForm form{&main};
-    std::vector<BoxRequest> boxes;
 };
 
 TEST_F(AutonoTest, FieldTakesThreeAllowedCharacters) {

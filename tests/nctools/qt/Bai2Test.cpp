@@ -3,7 +3,7 @@
 #include "nctools/qt/Bai2.h"
 
 #include "files/qt/DataView.h"
-#include "platform/qt/MessageBox.h"
+#include "support/BoxRecorder.h"
 #include "support/TempDir.h"
 
 #include <QLabel>
@@ -27,16 +27,12 @@ public:
     int legends = 0;
 };
 
-class Bai2Test : public ::testing::Test {
+class Bai2Test : public ::testing::Test, protected BoxRecorder {
 protected:
     Bai2Test() {
-        SetBoxInterceptorForTest([this](const BoxRequest& request) {
-            boxes.push_back(request);
-            return int(kAnswerOk);
-        });
+        answer = kAnswerOk;
         main.setGeometry(100, 200, 801, 601);
     }
-    ~Bai2Test() override { SetBoxInterceptorForTest(nullptr); }
 
     void Open(const std::string& text, const std::string& source = "O1234.NC",
               const std::string& output = "O1234_2.NC") {
@@ -50,7 +46,6 @@ protected:
     QWidget main;
     FakeBai2Host host;
     TBai2Form form{host, &main};
-    std::vector<BoxRequest> boxes;
 };
 
 TEST_F(Bai2Test, AxisFieldTakesAxisLettersOnly) {

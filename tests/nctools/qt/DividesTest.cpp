@@ -9,7 +9,7 @@
 #include "files/qt/FileListBox.h"
 #include "nctools/SplitOptions.h"
 #include "platform/FileWrite.h"
-#include "platform/qt/MessageBox.h"
+#include "support/BoxRecorder.h"
 #include "support/TempDir.h"
 #include "support/TestWindow.h"
 
@@ -31,7 +31,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DividesFixture : public ::testing::Test {
+class DividesFixture : public ::testing::Test, protected BoxRecorder {
 protected:
     void SetUp() override {
         fs::create_directory(dir / "work");
@@ -43,15 +43,9 @@ protected:
         form.relist = [this] { ++relists; };
         form.restoreLegend = [this] { ++legends; };
         source.SetText("%\nO0001\nG00 X1.\nM30\n%\nO0002 (B)\nM30\n%\n");
-        SetBoxInterceptorForTest([this](const BoxRequest& request) {
-            boxes.push_back(request);
-            return request.buttons == BoxButtons::YesNo ? answer : kAnswerOk;
-        });
+        AnswerQuestions();
     }
-    void TearDown() override {
-        SetBoxInterceptorForTest(nullptr);
-        SetFileWriteFaultForTest(nullptr);
-    }
+    void TearDown() override { SetFileWriteFaultForTest(nullptr); }
     void Type(const QString& text) {
         form.ComboBox1->setEditText(QString());
         QTest::keyClicks(form.ComboBox1->lineEdit(), text);
@@ -60,8 +54,6 @@ protected:
     TempDir dir;
     TextDocument source;
     TDividesForm form;
-    std::vector<BoxRequest> boxes;
-    int answer = kAnswerYes;
     int relists = 0;
     int legends = 0;
 };

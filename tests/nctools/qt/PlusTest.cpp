@@ -34,14 +34,7 @@ protected:
         form.ListDirectory(false, false, false);
         window.boxes.clear();
     }
-    void TearDown() override { SetFileWriteFaultForTest(nullptr); }
-    int RowOf(const std::string& name) {
-        for (int row = 0; row < form.FileList.RowCount(); ++row) {
-            if (form.FileList.EntryName(row) == name)
-                return row;
-        }
-        return -1;
-    }
+    int RowOf(const std::string& name) { return WindowHome::RowOf(form, name); }
     void Mark(std::initializer_list<const char*> names) {
         for (const char* name : names)
             ToggleMark(form.FileList, RowOf(name));
