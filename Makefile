@@ -6,7 +6,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests tools bench -name '*.cpp' -o -name '*.h')
 
-.PHONY: setup build run test format format-check asan
+.PHONY: setup build run test format format-check layers asan
 
 setup:
 	sh scripts/setup.sh
@@ -23,6 +23,9 @@ run: build
 format:
 	clang-format -i $(SOURCES)
 
+layers:
+	sh scripts/check-layers.sh
+
 format-check:
 	clang-format --dry-run --Werror $(SOURCES)
 
@@ -32,8 +35,8 @@ $(ASAN_BUILD)/build.ninja:
 
 asan: setup $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ctest -L logic --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest -L logic --output-on-failure --timeout 300 -j $(JOBS)
 
-test: setup format-check build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+test: setup format-check layers build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j $(JOBS)
 	$(MAKE) asan

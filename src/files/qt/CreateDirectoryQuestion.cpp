@@ -3,6 +3,7 @@
 #include "files/MakeDirectoryPath.h"
 #include "files/qt/TransferDialogs.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 
 QString MissingDirectoryQuestion() {
     return QStringLiteral("ディレクトリが見つかりません。ディレクトリを作成しますか？");

@@ -150,6 +150,9 @@ TEST_F(MainSend, CloseDuringASendStopsItFirst) {
         Start(sim->DeviceName());
         options.fault = ncsim::Fault::Dc3Forever;
         options.faultAfter = 8;
+        // A DC4 that never arrives fails the test (the far end gives up) instead of
+        // leaving far.join() waiting for ever.
+        options.idleTimeoutMs = 20000;
         Receive();
         bool closedWhileSending = false;
         auto* poll = new QTimer(form.get());
