@@ -9,15 +9,11 @@
 #include "nctools/qt/Bai2.h"
 #include "platform/TextCodec.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 
 #include <memory>
 
 namespace {
-
-QString DecodedName(const std::string& name) {
-    const std::string text = DecodeToUtf8(name);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 class TMainBai2Host : public TBai2Host {
 public:
@@ -51,7 +47,7 @@ void TForm1::DoubleAxis() {
     // report it done: a file gone since the listing is refused, and a "No" to the
     // format question ends the command.
     if (size == kUnknownFileSize) {
-        ShowRefusal(this, QStringLiteral("ファイル %1 を読み込めません。").arg(DecodedName(name)));
+        ShowRefusal(this, QStringLiteral("ファイル %1 を読み込めません。").arg(DecodedText(name)));
         return;
     }
     if (size > 0 && RichEdit1->LineCount() == 0)

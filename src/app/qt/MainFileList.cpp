@@ -11,6 +11,7 @@
 #include "files/qt/FolderCheck.h"
 #include "files/qt/WidgetListingView.h"
 #include "platform/TextCodec.h"
+#include "platform/qt/QtText.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -21,10 +22,6 @@
 #include <QTimer>
 
 namespace {
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Routes the events of the legends and of the sort entry to the window's handlers.
 class HandlerFilter : public QObject {

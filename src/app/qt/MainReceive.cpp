@@ -5,6 +5,7 @@
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/ScreenSaver.h"
 #include "transfer/ReceiveJob.h"
 #include "transfer/ReceiveNaming.h"
@@ -24,10 +25,6 @@
 namespace {
 
 const QColor kGreen(0x00, 0x80, 0x00);
-
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
 
 // Edit16 answers with single keys; anything else is not an answer and is dropped.
 class Edit16Keys : public QObject {
@@ -57,7 +54,7 @@ public:
     void AppendDataLine(std::string_view line) override { f_.RichEdit1->AppendLine(line); }
     void ClearDataView() override { f_.RichEdit1->Clear(); }
     void ListProgram(int index, std::string_view line) override {
-        f_.ListBox2->addItem(Text(line));
+        f_.ListBox2->addItem(FromUtf8(line));
         f_.ListBox2->setCurrentRow(index);
         f_.ListBox2->repaint();
     }

@@ -1,5 +1,7 @@
 #include "transfer/qt/CommSettingsPanel.h"
 
+#include "platform/qt/QtText.h"
+
 #include "platform/SerialDevices.h"
 #include "platform/TextCodec.h"
 #include "platform/VirtualKeyCodes.h"
@@ -19,14 +21,6 @@ const FieldRule kSpeedRule{QStringLiteral("0123456789,NEOneo"), false};
 const FieldRule kPortRule{QStringLiteral("0123456789COMcom"), false};
 const FieldRule kFlagRule{QStringLiteral("YNyn"), true};
 const FieldRule kFeedRule{QStringLiteral("0123456789"), false};
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-std::string S(const QString& text) {
-    return text.toStdString();
-}
 
 QLineEdit* LineEditOf(QWidget* field) {
     if (auto* box = qobject_cast<QComboBox*>(field))
@@ -70,7 +64,7 @@ void TCommSettingsPanel::BindControls() {
 
     for (QComboBox* box : {ComboBox1, ComboBox3}) {
         for (const std::string& item : speedItems_)
-            box->addItem(Q(item));
+            box->addItem(FromUtf8(item));
     }
     connect(ComboBox2, &QComboBox::editTextChanged, this,
             [this] { ShowDevice(ComboBox2, Label13Device); });
@@ -89,9 +83,9 @@ void TCommSettingsPanel::Open() {
     const TSettings& s = host_.PanelSettings();
     host_.CommPanelShown();
     devices_ = PresentSerialDevices();
-    Label12->setText(QStringLiteral("送信条件(") + Q(s.Speed1) + QStringLiteral(")"));
-    Label13->setText(QStringLiteral("送信ポート(") + Q(s.Port1) + QStringLiteral(")"));
-    ComboBox1->setEditText(Q(s.Speed1));
+    Label12->setText(QStringLiteral("送信条件(") + FromUtf8(s.Speed1) + QStringLiteral(")"));
+    Label13->setText(QStringLiteral("送信ポート(") + FromUtf8(s.Port1) + QStringLiteral(")"));
+    ComboBox1->setEditText(FromUtf8(s.Speed1));
     ComboBox2->clear();
     ComboBox4->clear();
     for (int n = 1; n <= 30; ++n) {
@@ -100,37 +94,37 @@ void TCommSettingsPanel::Open() {
     }
     for (int i = 0; i < ComboBox2->count(); ++i)
         ComboBox4->addItem(ComboBox2->itemText(i));
-    ComboBox2->setEditText(Q(s.Port1));
-    Edit4->setText(Q(s.Signal1));
-    Edit6->setText(Q(s.StartChar));
-    Edit5->setText(Q(s.EndChar));
-    Edit8->setText(Q(s.Code));
-    Edit9->setText(Q(s.Puncher));
-    Edit10->setText(Q(s.Feed));
-    Edit11->setText(Q(s.Feed1));
-    Label24->setText(QStringLiteral("受信条件(") + Q(s.Speed2) + QStringLiteral(")"));
-    Label26->setText(QStringLiteral("受信ポート(") + Q(s.Port2) + QStringLiteral(")"));
-    ComboBox3->setEditText(Q(s.Speed2));
-    ComboBox4->setEditText(Q(s.Port2));
-    Edit14->setText(Q(s.Signal2));
-    Edit15->setText(Q(s.Reader));
+    ComboBox2->setEditText(FromUtf8(s.Port1));
+    Edit4->setText(FromUtf8(s.Signal1));
+    Edit6->setText(FromUtf8(s.StartChar));
+    Edit5->setText(FromUtf8(s.EndChar));
+    Edit8->setText(FromUtf8(s.Code));
+    Edit9->setText(FromUtf8(s.Puncher));
+    Edit10->setText(FromUtf8(s.Feed));
+    Edit11->setText(FromUtf8(s.Feed1));
+    Label24->setText(QStringLiteral("受信条件(") + FromUtf8(s.Speed2) + QStringLiteral(")"));
+    Label26->setText(QStringLiteral("受信ポート(") + FromUtf8(s.Port2) + QStringLiteral(")"));
+    ComboBox3->setEditText(FromUtf8(s.Speed2));
+    ComboBox4->setEditText(FromUtf8(s.Port2));
+    Edit14->setText(FromUtf8(s.Signal2));
+    Edit15->setText(FromUtf8(s.Reader));
     FocusField(ComboBox1);
 }
 
 CommPanelTexts TCommSettingsPanel::Texts() const {
-    return {S(ComboBox1->currentText()),
-            S(ComboBox2->currentText()),
-            S(Edit4->text()),
-            S(Edit6->text()),
-            S(Edit5->text()),
-            S(Edit8->text()),
-            S(Edit9->text()),
-            S(Edit10->text()),
-            S(Edit11->text()),
-            S(ComboBox3->currentText()),
-            S(ComboBox4->currentText()),
-            S(Edit14->text()),
-            S(Edit15->text())};
+    return {ToUtf8(ComboBox1->currentText()),
+            ToUtf8(ComboBox2->currentText()),
+            ToUtf8(Edit4->text()),
+            ToUtf8(Edit6->text()),
+            ToUtf8(Edit5->text()),
+            ToUtf8(Edit8->text()),
+            ToUtf8(Edit9->text()),
+            ToUtf8(Edit10->text()),
+            ToUtf8(Edit11->text()),
+            ToUtf8(ComboBox3->currentText()),
+            ToUtf8(ComboBox4->currentText()),
+            ToUtf8(Edit14->text()),
+            ToUtf8(Edit15->text())};
 }
 
 void TCommSettingsPanel::SaveCommSettings() {
@@ -232,7 +226,7 @@ bool TCommSettingsPanel::FieldKeyPress(QWidget* field, QKeyEvent* event) {
     QLineEdit* edit = LineEditOf(field);
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (!edit->text().isEmpty()) {
-            edit->setText(Q(AsciiUpper(S(edit->text()))));
+            edit->setText(FromUtf8(AsciiUpper(ToUtf8(edit->text()))));
             MoveFocus(field, 1);
         }
         return true;
@@ -263,11 +257,11 @@ void TCommSettingsPanel::ComboBox1Change(QComboBox* box) {
         return;
     std::vector<std::string> items;
     for (int i = 0; i < box->count(); ++i)
-        items.push_back(S(box->itemText(i)));
-    const std::string text = S(edit->text());
+        items.push_back(ToUtf8(box->itemText(i)));
+    const std::string text = ToUtf8(edit->text());
     const Completion done = CompleteFromItems(items, text, edit->cursorPosition());
     if (done.text != text)
-        edit->setText(Q(done.text));
+        edit->setText(FromUtf8(done.text));
     if (done.selectionLength > 0)
         edit->setSelection(done.selectionStart, done.selectionLength);
     else
@@ -305,9 +299,9 @@ void TCommSettingsPanel::ShowDevice(QComboBox* box, QLabel* label) {
         label->clear();
         return;
     }
-    const std::string name = PortNameFromText(S(text));
+    const std::string name = PortNameFromText(ToUtf8(text));
     const std::string device =
         DeviceOf ? DeviceOf(name) : PortDevicePath(name, host_.PanelSettings().Ports, devices_);
     label->setText(device.empty() ? QStringLiteral("→ ﾃﾞﾊﾞｲｽ未割当")
-                                  : QStringLiteral("→ ") + Q(device));
+                                  : QStringLiteral("→ ") + FromUtf8(device));
 }
