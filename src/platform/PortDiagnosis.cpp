@@ -261,6 +261,41 @@ std::string GrabberHint(const std::string& name) {
            "package brltty), then plug the adapter in again";
 }
 
+std::string PermissionHint(const PortDiagnosis& d) {
+    if (d.userListedInGroup) {
+        return "log in again, so that the session gets group " + d.group;
+    }
+    if (!d.userInGroup && !d.group.empty()) {
+        return "add the user to group " + d.group + ": sudo usermod -aG " + d.group +
+               " $USER, then log in again";
+    }
+    return "check the device's mode: ls -l " + d.device;
+}
+
+std::string ProblemHint(const PortDiagnosis& d) {
+    switch (d.problem) {
+    case PortProblem::NoDevice:
+        return "name its device in [Ports] of Dravik.INI, for example " + d.port + "=/dev/ttyUSB0";
+    case PortProblem::Gone:
+        return "plug the adapter in, or correct " + d.port + " in [Ports] of Dravik.INI";
+    case PortProblem::Permission:
+        return PermissionHint(d);
+    case PortProblem::Held:
+        // A holder that can be named gets its own hint.
+        return d.holders.empty() ? "a process of another user holds " + d.device +
+                                       "; run this command as root to name it"
+                                 : "";
+    case PortProblem::NoHardware:
+        return "check the adapter and its cable; an on-board port without a UART cannot be used";
+    case PortProblem::NotSerial:
+        return "correct " + d.port + " in [Ports] of Dravik.INI to a serial device";
+    case PortProblem::None:
+    case PortProblem::Other:
+        break;
+    }
+    return "";
+}
+
 } // namespace
 
 PortMap KnownPorts(const PortMap& ports, const std::vector<SerialDevice>& devices) {
@@ -316,40 +351,8 @@ bool PortUsable(const PortDiagnosis& diagnosis) {
 
 std::vector<std::string> PortHints(const PortDiagnosis& d) {
     std::vector<std::string> hints;
-    switch (d.problem) {
-    case PortProblem::NoDevice:
-        hints.push_back("name its device in [Ports] of Dravik.INI, for example " + d.port +
-                        "=/dev/ttyUSB0");
-        break;
-    case PortProblem::Gone:
-        hints.push_back("plug the adapter in, or correct " + d.port + " in [Ports] of Dravik.INI");
-        break;
-    case PortProblem::Permission:
-        if (d.userListedInGroup) {
-            hints.push_back("log in again, so that the session gets group " + d.group);
-        } else if (!d.userInGroup && !d.group.empty()) {
-            hints.push_back("add the user to group " + d.group + ": sudo usermod -aG " + d.group +
-                            " $USER, then log in again");
-        } else {
-            hints.push_back("check the device's mode: ls -l " + d.device);
-        }
-        break;
-    case PortProblem::Held:
-        if (d.holders.empty()) {
-            hints.push_back("a process of another user holds " + d.device +
-                            "; run this command as root to name it");
-        }
-        break;
-    case PortProblem::NoHardware:
-        hints.push_back("check the adapter and its cable; an on-board port without a UART "
-                        "cannot be used");
-        break;
-    case PortProblem::NotSerial:
-        hints.push_back("correct " + d.port + " in [Ports] of Dravik.INI to a serial device");
-        break;
-    case PortProblem::None:
-    case PortProblem::Other:
-        break;
+    if (std::string hint = ProblemHint(d); !hint.empty()) {
+        hints.push_back(hint);
     }
     for (const ProcessInfo& holder : d.holders) {
         hints.push_back(ProcessText(holder) + " holds " + d.device);
