@@ -10,8 +10,6 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
 
 TEST(BoxPresenter, TheNearestOwnerAnswers) {
@@ -58,24 +56,6 @@ TEST(BoxPresenter, TheNearestOwnerAnswers) {
         EXPECT_EQ(c.expected->boxes[0].buttons, BoxButtons::YesNo);
         EXPECT_EQ(c.expected->boxes[0].text, QStringLiteral("消しますか？"));
     }
-}
-
-// A recorder that ends before its window takes itself back: a later box of the
-// window must not reach it (it would answer from freed memory).
-TEST(BoxPresenter, ARecorderThatEndsFirstLeavesTheOuterOneInCharge) {
-    QWidget window;
-    auto* dialog = new QDialog(&window);
-    BoxRecorder outer;
-    outer.Watch(window);
-    {
-        BoxRecorder inner;
-        inner.Watch(*dialog);
-        ShowRefusal(dialog, QStringLiteral("a"));
-        EXPECT_EQ(inner.boxes.size(), 1u);
-    }
-    ShowRefusal(dialog, QStringLiteral("b"));
-    ASSERT_EQ(outer.boxes.size(), 1u);
-    EXPECT_EQ(outer.boxes[0].text, QStringLiteral("b"));
 }
 
 } // namespace
