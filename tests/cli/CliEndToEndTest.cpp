@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <pty.h>
+
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -26,7 +28,9 @@ using namespace std::chrono_literals;
 // The real program as a child: stdin from /dev/null, stdout and stderr into files.
 class CliChild {
 public:
-    CliChild(const std::vector<std::string>& args, const fs::path& home, const fs::path& cwd)
+    // stderrFd, when given, takes the place of the stderr file (a terminal).
+    CliChild(const std::vector<std::string>& args, const fs::path& home, const fs::path& cwd,
+             int stderrFd = -1)
         : out_(home / "cli-out.txt"), err_(home / "cli-err.txt") {
         std::vector<std::string> env = {"DRAVIK_HOME=" + home.string(), "LC_ALL=C.UTF-8",
                                         "HOME=" + home.string(), "PATH=/usr/bin:/bin"};
@@ -40,7 +44,7 @@ public:
         int err = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(in, 0);
         ::dup2(out, 1);
-        ::dup2(err, 2);
+        ::dup2(stderrFd >= 0 ? stderrFd : err, 2);
         if (::chdir(cwd.c_str()) != 0)
             ::_exit(126);
         std::vector<char*> argv{const_cast<char*>(DRAVIK_CLI_EXE)};
@@ -225,6 +229,37 @@ TEST_F(CliEndToEnd, SendsSeveralFilesOneAfterTheOtherInOneRun) {
     EXPECT_EQ(report.program, "%\nO1\nG1X1.\nM30\nO2\nG1Y2.\nM30\n\n%");
     EXPECT_EQ(Count(Log(), "送信　　完了　"), 2u);
     EXPECT_NE(Log().find(b.string()), std::string::npos);
+}
+
+TEST_F(CliEndToEnd, ProgressOnlyOnATerminalAndNeverWhenQuiet) {
+    home.Write("work/O9250.NC", CorpusText("19_brown_O9250_crlf.nc"));
+    options.start = '\x11';
+    struct Case {
+        std::vector<std::string> args;
+        bool progress;
+    };
+    const Case cases[] = {{{"send", "O9250.NC"}, true}, {{"send", "-q", "O9250.NC"}, false}};
+    for (const Case& c : cases) {
+        int master = -1, terminal = -1;
+        ASSERT_EQ(::openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+        Receiving();
+        std::string shown;
+        CliChild child(c.args, home.path(), home / "work", terminal);
+        ::close(terminal);
+        // The terminal is read while the child writes, so that it never fills.
+        std::thread reader([&] {
+            char buffer[512];
+            for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+                shown.append(buffer, size_t(n));
+        });
+        EXPECT_EQ(child.Wait(), 0);
+        reader.join();
+        ::close(master);
+        JoinFarEnd();
+        EXPECT_EQ(shown.find("\r送信 O9250.NC") != std::string::npos, c.progress) << shown;
+        EXPECT_EQ(shown.find(" B/s  残り ") != std::string::npos, c.progress) << shown;
+        EXPECT_EQ(shown.find("送信完了しました。") != std::string::npos, c.progress) << shown;
+    }
 }
 
 TEST_F(CliEndToEnd, SigintMidSendTakesTheStopPath) {
