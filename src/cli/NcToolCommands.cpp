@@ -78,42 +78,75 @@ int RunSplit(const ParsedCommand& parsed, const TSettings& settings, TerminalHos
     return kExitFailed;
 }
 
+namespace {
+
+// Where the joined file goes: a plain name lands beside the first input, as the
+// window writes it into the folder of the marked files; a name with a folder is
+// a path from the current folder.
+struct JoinTarget {
+    std::string dirPath;
+    std::string outputName;
+    std::string outputPath;
+};
+
+JoinTarget JoinTargetOf(std::string typed, const std::string& firstInput,
+                        const TSettings& settings) {
+    JoinTarget target{ParentPath(firstInput), {}, {}};
+    if (typed.find('/') != std::string::npos) {
+        const std::string path = CommandLinePath(typed);
+        target.dirPath = ParentPath(path);
+        typed = FileNameOf(path);
+    }
+    if (!typed.empty()) {
+        target.outputName = JoinOutputName(typed, MaskExtension(settings.Mask));
+        target.outputPath = JoinOutputPath(target.dirPath, target.outputName);
+    }
+    return target;
+}
+
+// The dialog's checks in its order: readable inputs, the overwrite question, then
+// the refusal of an output that is one of the inputs.
+bool MayJoin(const std::vector<std::string>& inputs, const JoinTarget& target, TerminalHost& host) {
+    std::vector<std::string> names;
+    for (const std::string& input : inputs) {
+        if (!CheckInputFile(input, host))
+            return false;
+        names.push_back(std::filesystem::path(input).lexically_relative(target.dirPath).string());
+    }
+    if (!MayReplace(target.outputPath, host))
+        return false;
+    if (JoinOutputIsInput(target.dirPath, target.outputName, names)) {
+        host.Say("この結合ﾌｧｲﾙ名は選択したﾌｧｲﾙに存在します。");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 int RunJoin(const ParsedCommand& parsed, const TSettings& settings, TerminalHost& host) {
     std::vector<std::string> inputs;
     for (const std::string& operand : parsed.operands)
         inputs.push_back(CommandLinePath(operand));
-    // A plain name lands beside the first input, as the window writes it into the
-    // folder of the marked files; a name with a folder is a path from the current one.
-    std::string typed = *parsed.Value("name");
-    std::string dirPath = ParentPath(inputs.front());
-    if (typed.find('/') != std::string::npos) {
-        const std::string path = CommandLinePath(typed);
-        dirPath = ParentPath(path);
-        typed = FileNameOf(path);
-    }
-    if (typed.empty()) {
+    const JoinTarget target = JoinTargetOf(*parsed.Value("name"), inputs.front(), settings);
+    if (target.outputName.empty()) {
         host.Say("--name に結合ファイル名がありません");
         return kExitUsage;
     }
-    const std::string outputName = JoinOutputName(typed, MaskExtension(settings.Mask));
-    const std::string outputPath = JoinOutputPath(dirPath, outputName);
-    std::vector<std::string> names;
-    for (const std::string& input : inputs) {
-        if (!CheckInputFile(input, host))
-            return kExitFailed;
-        names.push_back(std::filesystem::path(input).lexically_relative(dirPath).string());
-    }
-    if (!MayReplace(outputPath, host))
+    if (!MayJoin(inputs, target, host))
         return kExitFailed;
-    if (JoinOutputIsInput(dirPath, outputName, names)) {
-        host.Say("この結合ﾌｧｲﾙ名は選択したﾌｧｲﾙに存在します。");
-        return kExitFailed;
-    }
     TextDocument document;
     std::string unreadable;
+    // One step more than there are inputs, which adds nothing: its start is the
+    // gate after the last input, so that an input gone since the check (or
+    // Ctrl+C) leaves no joined file that lacks it.
     const JoinResult result = JoinIntoFile(
-        outputPath, inputs.size(),
+        target.outputPath, inputs.size() + 1,
         [&](size_t i) -> const TextDocument& {
+            if (i == inputs.size()) {
+                document.Clear();
+                return document;
+            }
             LoadedText loaded = LoadInputFile(inputs[i], host);
             if (loaded.size == kUnknownFileSize)
                 unreadable = inputs[i];
@@ -121,9 +154,9 @@ int RunJoin(const ParsedCommand& parsed, const TSettings& settings, TerminalHost
             return document;
         },
         [&](size_t i) {
-            host.ShowProgress("結合 " + std::to_string(i + 1) + "/" +
-                              std::to_string(inputs.size()) + " " + inputs[i]);
-            // A file gone since the check, or Ctrl+C, ends the join without a result.
+            if (i < inputs.size())
+                host.ShowProgress("結合 " + std::to_string(i + 1) + "/" +
+                                  std::to_string(inputs.size()) + " " + inputs[i]);
             return unreadable.empty() && !host.AbortKeyPressed();
         });
     if (!unreadable.empty()) {
@@ -135,7 +168,7 @@ int RunJoin(const ParsedCommand& parsed, const TSettings& settings, TerminalHost
                                   : "結合ファイルを書き込めませんでした。 " + result.error);
         return kExitFailed;
     }
-    host.Tell("ファイル結合完了しました。 → " + outputPath);
+    host.Tell("ファイル結合完了しました。 → " + target.outputPath);
     return kExitCompleted;
 }
 

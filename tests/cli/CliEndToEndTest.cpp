@@ -282,6 +282,31 @@ TEST_F(CliEndToEnd, SigintMidSendTakesTheStopPath) {
     EXPECT_NE(child.Err().find("シグナル"), std::string::npos) << child.Err();
 }
 
+TEST_F(CliEndToEnd, SigtermWhileAReceptionWaitsStopsItWithDc4) {
+    // The far end reads all the time, as a controller's port does: a pseudo-terminal
+    // keeps what nobody has read, and the close would discard the DC4 otherwise.
+    std::atomic<bool> opened{false}, done{false};
+    std::string got;
+    far = std::thread([&] {
+        while (!done) {
+            sim->Read(got, 20);
+            opened = opened || sim->TakeOpened();
+        }
+    });
+    CliChild child({"receive", "--quiet"}, home.path(), home / "work");
+    const auto limit = std::chrono::steady_clock::now() + 10s;
+    while (!opened && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(opened);
+    child.Signal(SIGTERM);
+    EXPECT_EQ(child.Wait(), 1);
+    done = true;
+    JoinFarEnd();
+    EXPECT_EQ(got, "\x14");
+    EXPECT_NE(Log().find("受信　　中止　"), std::string::npos) << Log();
+    EXPECT_NE(child.Err().find("受信を中止しました。: シグナル"), std::string::npos) << child.Err();
+}
+
 TEST_F(CliEndToEnd, ReceivesEveryProgramIntoItsOwnFile) {
     const std::string tape = CorpusText("01_fanucbackup_ALL-PROG.TXT");
     fs::create_directory(home / "in");
@@ -411,7 +436,7 @@ TEST_F(CliEndToEnd, ABusyPortAndASilentFarEndStopWithTheirReason) {
     EXPECT_EQ(Count(Log(), "送信　　中止　"), 2u) << Log();
 }
 
-TEST_F(CliEndToEnd, SplitJoinAndDoubleWriteTheWindowsOutputs) {
+TEST_F(CliEndToEnd, SplitAndJoinWriteTheWindowsOutputs) {
     const fs::path source =
         home.Write("work/PROBE.NC", CorpusText("28_probekit_fadal_O9102_L9101.NC"));
     // Split into a folder that does not exist yet: only --yes creates it.
@@ -429,8 +454,10 @@ TEST_F(CliEndToEnd, SplitJoinAndDoubleWriteTheWindowsOutputs) {
     for (const auto& entry : fs::directory_iterator(home / "parts"))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
-    ASSERT_FALSE(names.empty());
+    // The second run replaces the first one's files rather than adding variants.
+    ASSERT_EQ(names.size(), 9u);
     EXPECT_EQ(names.front(), "L9101 R1+1. X+R6. Y+R7. F+R4. P1 .NC");
+    EXPECT_EQ(names[7], "L9101 R1+2. _2.NC"); // the same name twice in one run
     EXPECT_TRUE(fs::exists(home / "parts/O9102.NC"));
 
     // O9102's file holds the source's lines up to the first "L" line, "%" lines
@@ -455,15 +482,19 @@ TEST_F(CliEndToEnd, SplitJoinAndDoubleWriteTheWindowsOutputs) {
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.err.find("選択したﾌｧｲﾙに存在します"), std::string::npos) << run.err;
     EXPECT_EQ(TempDir::Read(source), CorpusText("28_probekit_fadal_O9102_L9101.NC"));
+}
 
-    // Doubling: the "_2" name beside the source, X doubled in every block.
+TEST_F(CliEndToEnd, DoubleWritesTheUnderscore2FileOrNothing) {
+    // The "_2" name beside the source, X doubled in every block; a second run replaces it.
     home.Write("work/D.NC", "O5\r\nG1X1.25Y3.\r\nX-0.5\r\nM30\r\n");
-    run = Run({"double", "D.NC", "--axis", "x"});
-    ASSERT_EQ(run.code, 0) << run.err;
-    EXPECT_NE(run.err.find("D_2.NC"), std::string::npos) << run.err;
-    EXPECT_EQ(TempDir::Read(home / "work/D_2.NC"), "O5\r\nG1X2.50Y3.\r\nX-1.0\r\nM30\r\n");
+    for (int pass = 0; pass < 2; ++pass) {
+        const CliResult run = Run({"double", "D.NC", "--axis", "x"});
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_NE(run.err.find("D_2.NC"), std::string::npos) << run.err;
+        EXPECT_EQ(TempDir::Read(home / "work/D_2.NC"), "O5\r\nG1X2.50Y3.\r\nX-1.0\r\nM30\r\n");
+    }
     home.Write("work/BAD.NC", "G1X1-2\r\n");
-    run = Run({"double", "BAD.NC", "--axis", "X"});
+    const CliResult run = Run({"double", "BAD.NC", "--axis", "X"});
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.err.find("1行目のXの値が数値ではありません"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(home / "work/BAD_2.NC"));
