@@ -15,6 +15,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <map>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <thread>
@@ -329,6 +330,42 @@ TEST_F(CliEndToEnd, ReceivesEveryProgramIntoItsOwnFile) {
     const std::string first = TempDir::Read(home / "in" / (programs[0] + ".NC"));
     EXPECT_EQ(first.rfind("%\r\n" + programs[0] + "(", 0), 0u) << first.substr(0, 40);
     EXPECT_NE(Log().find("受信　　完了　"), std::string::npos) << Log();
+}
+
+TEST_F(CliEndToEnd, SigintMidReceptionKeepsTheFinishedPrograms) {
+    const std::string tape = CorpusText("01_fanucbackup_ALL-PROG.TXT");
+    fs::create_directory(home / "in");
+    punch.baud = 57600; // paced, so that the stop comes in the middle of the tape
+    Punching(tape);
+    CliChild child({"receive", "--dir", "../in", "--no-add-number"}, home.path(), home / "work");
+    auto files = [this] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(home / "in"))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const auto limit = std::chrono::steady_clock::now() + 20s;
+    while (files().size() < 3 && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(5ms);
+    child.Signal(SIGINT);
+    EXPECT_EQ(child.Wait(), 1);
+    stop = true;
+    JoinFarEnd();
+    // The program being received is gone; each finished one holds all its words.
+    std::map<std::string, std::vector<std::string>> programs;
+    std::string current;
+    for (const std::string& word : Words(tape)) {
+        if (word[0] == 'O')
+            current = word.substr(0, word.find('(')) + ".NC";
+        programs[current].push_back(word);
+    }
+    const std::vector<std::string> kept = files();
+    EXPECT_GE(kept.size(), 2u);
+    EXPECT_LT(kept.size(), programs.size());
+    for (const std::string& name : kept)
+        EXPECT_EQ(Words(TempDir::Read(home / "in" / name)), programs[name]) << name;
+    EXPECT_NE(Log().find("受信　　中止　"), std::string::npos) << Log();
 }
 
 TEST_F(CliEndToEnd, NamedReceiveTwiceAsksBeforeReplacing) {
