@@ -33,21 +33,10 @@ public:
     CliChild(const std::vector<std::string>& args, const fs::path& home, const fs::path& cwd,
              int stderrFd = -1)
         : out_(home / "cli-out.txt"), err_(home / "cli-err.txt") {
+        // Everything is prepared before the fork: the child of a process with
+        // threads (the simulator's) may only make system calls until exec.
         std::vector<std::string> env = {"DRAVIK_HOME=" + home.string(), "LC_ALL=C.UTF-8",
                                         "HOME=" + home.string(), "PATH=/usr/bin:/bin"};
-        pid_ = ::fork();
-        if (pid_ != 0)
-            return;
-        // In the child: only async-signal-safe calls from here on would be ideal;
-        // these run before exec and touch nothing shared.
-        int in = ::open("/dev/null", O_RDONLY);
-        int out = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(in, 0);
-        ::dup2(out, 1);
-        ::dup2(stderrFd >= 0 ? stderrFd : err, 2);
-        if (::chdir(cwd.c_str()) != 0)
-            ::_exit(126);
         std::vector<char*> argv{const_cast<char*>(DRAVIK_CLI_EXE)};
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
@@ -56,6 +45,18 @@ public:
         for (std::string& entry : env)
             envp.push_back(entry.data());
         envp.push_back(nullptr);
+        const std::string dir = cwd.string();
+        pid_ = ::fork();
+        if (pid_ != 0)
+            return;
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int out = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(in, 0);
+        ::dup2(out, 1);
+        ::dup2(stderrFd >= 0 ? stderrFd : err, 2);
+        if (::chdir(dir.c_str()) != 0)
+            ::_exit(126);
         ::execve(DRAVIK_CLI_EXE, argv.data(), envp.data());
         ::_exit(127);
     }
