@@ -156,7 +156,7 @@ std::string CommandUsage(const CommandSpec& command, std::string_view footer) {
         left.resize(std::max<size_t>(left.size() + 1, 26), ' ');
         text += "  " + left + std::string(option.help) + "\n";
     }
-    text += "  -h, --help                表示中の説明\n";
+    text += "  -h, --help                この説明を表示する\n";
     text += footer;
     return text;
 }
