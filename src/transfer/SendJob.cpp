@@ -21,9 +21,6 @@ constexpr const char* kWaitingForNc = "送信待機中(信号待ち)";
 constexpr const char* kSending = "＜＜ 送信中 ＞＞";
 constexpr const char* kCompleted = "送信完了しました。";
 constexpr const char* kStopped = "送信中止しました。";
-constexpr const char* kPrepareNc = "ＮＣ装置側の準備を行ってください。\n"
-                                   "準備が出来ましたら「はい(Y)」を\n"
-                                   "押すと送信が開始します。";
 constexpr int kYes = 6;
 constexpr int kPreSendBlanks = 200;
 
@@ -122,7 +119,7 @@ bool SendJob::WaitForNcStart() {
 bool SendJob::AskOperatorToStart() {
     line_.GrantSending();
     line_.UpdateLamps();
-    if (host_.AskYesNo(HostBox::Warning, "", kPrepareNc) != kYes)
+    if (host_.AskYesNo(HostBox::Warning, "", kPrepareNcQuestion) != kYes)
         return false;
     host_.SetStatusText(0, "送信名 " + file_);
     return true;
