@@ -52,6 +52,10 @@ function(dravik_add_test source)
         if(dirname STREQUAL "ncsim")
             target_link_libraries(${target} PRIVATE ncsim_core)
         endif()
+        # Tests of the command-line tool's commands.
+        if(dirname STREQUAL "cli")
+            target_link_libraries(${target} PRIVATE dravik_cli_ports)
+        endif()
     endif()
     target_include_directories(${target} PRIVATE ${DRAVIK_TEST_DIR})
     # Tests find the corpus beside the repository (support/Corpus.h).

@@ -2,7 +2,6 @@
 
 #include "files/TextDocument.h"
 #include "platform/Paths.h"
-#include "settings/Settings.h"
 #include "transfer/SendText.h"
 #include "transfer/SerialLine.h"
 #include "transfer/ShutdownAfterTransfer.h"
@@ -205,7 +204,7 @@ bool SendJob::NextMarkedFile(const SendRequest& request) {
 
 void SendJob::LogEntry(bool completed) {
     AppendLogEntry(MakeLogEntry(completed ? kLogSendCompleted : kLogSendStopped, std::time(nullptr),
-                                JoinPath(settings_.DirPath, file_)));
+                                JoinPath(options_.dirPath, file_)));
 }
 
 void SendJob::ClearStatusPanels() {
@@ -223,7 +222,7 @@ SendOutcome SendJob::Complete(const SendRequest& request) {
     host_.Sleep(4000); // the driver drains its queue before the close
     line_.CloseLine();
     if (request.exitAfterTransfer)
-        ShutdownAfterTransfer(settings_, [this] { window_.CloseMainWindow(); });
+        ShutdownAfterTransfer(options_.powerOff, [this] { window_.CloseMainWindow(); });
     host_.SetStatusText(3, kCompleted);
     window_.ClearDataView();
     window_.HideTransferPanel();
