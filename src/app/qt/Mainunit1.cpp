@@ -6,10 +6,13 @@
 #include "files/MakeDirectoryPath.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
+#include "platform/FileRead.h"
+#include "platform/Paths.h"
 #include "platform/SerialDevices.h"
 #include "platform/TextCodec.h"
 #include "platform/Volumes.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/ScreenSaver.h"
 #include "transfer/qt/CommSettingsPanel.h"
 #include "ui/CommSettingsLayout.h"
@@ -31,11 +34,6 @@ namespace {
 
 const QColor kLime(0x00, 0xFF, 0x00);
 
-// A failed import gives no message; the copy never empties a file copied onto itself.
-bool ImportFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    return CopyFileSafely(from, to);
-}
-
 } // namespace
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
@@ -55,10 +53,35 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
     LoadSettings(Settings, IniFile::Load(SettingsPath(), &SettingsReadError));
     LoadAppTable();
     move(Settings.Left, Settings.Top);
-    ProcessArguments(args, Settings, Start, ImportFile);
+    ProcessArguments(args, Settings, Start,
+                     [this](const std::filesystem::path& from, const std::filesystem::path& to) {
+                         return ImportStartFile(from, to);
+                     });
     ExitAfterTransfer = Start.exitAfterTransfer;
     CheckFloppy();
     MarkCapacity = 100;
+}
+
+// A file handed over at start (a file manager's "open with") replaces another file
+// of its name in the working folder only when the operator says so: silently it
+// would wipe the program the machine runs. A failed copy gives no message; the
+// copy never empties a file copied onto itself.
+bool TForm1::ImportStartFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code ec;
+    if (std::filesystem::exists(to, ec) && !SameFile(from, to)) {
+        std::string old, incoming;
+        const bool same =
+            ReadWholeFile(to, old) && ReadWholeFile(from, incoming) && old == incoming;
+        if (same)
+            return true;
+        const QString text = QStringLiteral("すでに") + ShownText(to.string()) +
+                             QStringLiteral("が有ります。\n上書きしますか？");
+        if (ShowBox(this,
+                    {BoxIcon::Question, BoxButtons::YesNo, QStringLiteral("確認"), text, {}}) !=
+            kAnswerYes)
+            return false;
+    }
+    return CopyFileSafely(from, to);
 }
 
 void TForm1::FormShow() {

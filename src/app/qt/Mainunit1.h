@@ -19,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -195,6 +196,7 @@ public:
     // The floppy check of creation: a working directory on a floppy or a removable
     // volume that cannot be read is questioned.
     void CheckFloppy();
+    bool ImportStartFile(const std::filesystem::path& from, const std::filesystem::path& to);
     // Lamps back to rest: DSR text red, CTS text " ○".
     void LampsToRest();
     // The port probe: open exclusively and close; false for modem ports and failures.

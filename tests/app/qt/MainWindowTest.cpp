@@ -161,6 +161,44 @@ TEST_F(MainWindow, MissingWorkingDirectoryIsCreatedOrReplacedByHome) {
     EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
+// A file opened from the file manager is copied into the working folder; a
+// different file of its name there is replaced only after a Yes (a silent
+// replace would lose the machine's program), the same bytes need no question.
+TEST_F(MainWindow, AStartFileReplacesAnotherOfItsNameOnlyAfterYes) {
+    WriteIni();
+    std::filesystem::create_directories(work());
+    TempDir downloads;
+    const std::string handed = (downloads.path() / "O1234.NC").string();
+    downloads.Write("O1234.NC", "%\nO1234(NEW)\n%\n");
+    struct Case {
+        const char* existing; // nullptr: none
+        int answer;
+        const char* after;
+        size_t questions;
+    };
+    const Case cases[] = {
+        {nullptr, kAnswerNo, "%\nO1234(NEW)\n%\n", 0},
+        {"%\nO1234(NEW)\n%\n", kAnswerNo, "%\nO1234(NEW)\n%\n", 0},
+        {"%\nO1234(MACHINE)\n%\n", kAnswerNo, "%\nO1234(MACHINE)\n%\n", 1},
+        {"%\nO1234(MACHINE)\n%\n", kAnswerYes, "%\nO1234(NEW)\n%\n", 1},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(work() / "O1234.NC");
+        if (c.existing)
+            home.Write("work/O1234.NC", c.existing);
+        boxes.clear();
+        answer = c.answer;
+        auto form = Create({handed});
+        EXPECT_EQ(TempDir::Read(work() / "O1234.NC"), c.after) << c.existing;
+        ASSERT_EQ(boxes.size(), c.questions) << c.existing;
+        if (c.questions) {
+            EXPECT_EQ(boxes[0].text.toStdString(),
+                      "すでに" + (work() / "O1234.NC").string() + "が有ります。\n上書きしますか？");
+        }
+        EXPECT_EQ(form->Settings.Mask, "*.NC");
+    }
+}
+
 TEST_F(MainWindow, CloseSavesSettingsOrNamesTheFileThatCouldNotBeWritten) {
     WriteIni("Mask=*.TXT\r\n");
     auto form = Start();
