@@ -41,6 +41,7 @@ public:
     void SetProgressRange(int64_t maximum) override {
         total_ = maximum;
         startedMs_ = host_.NowMs();
+        ended_ = false;
     }
     void SetProgress(int64_t position) override {
         if (position != position_)
@@ -59,7 +60,8 @@ public:
     }
     void HighlightQueueEntry(int) override {}
     void SuspendScreenSaver() override {}
-    void HideTransferPanel() override {}
+    // The job resets the bar after its end: nothing more to draw.
+    void HideTransferPanel() override { ended_ = true; }
     void EnableFileList() override {}
     void StartReturnToIdle(int) override {}
     void ClearMarks() override {}
@@ -77,6 +79,8 @@ private:
         }
     }
     void ShowProgress(bool force) {
+        if (ended_)
+            return;
         const int64_t elapsedMs = host_.NowMs() - startedMs_;
         const int64_t rate = elapsedMs > 0 ? position_ * 1000 / elapsedMs : 0;
         host_.ShowProgress("送信 " + file_ + "  " + GroupThousands(position_) + "/" +
@@ -96,6 +100,7 @@ private:
     int64_t position_ = 0;
     std::int64_t startedMs_ = 0;
     bool estimating_ = false;
+    bool ended_ = false;
     std::int64_t nextEstimateMs_ = 0;
 };
 

@@ -154,9 +154,17 @@ void TerminalHost::SetStatusText(int panel, std::string_view text) {
 
 void TerminalHost::SetMessageLine(std::string_view text, MessageColour colour) {
     // A stop is reported once, with its cause, by StopLine at the end of the command.
-    if (colour == MessageColour::Red)
+    if (colour == MessageColour::Red) {
         stopMessage_ = OneLine(text);
-    else if (!text.empty())
+        return;
+    }
+    // The window repeats the job's last status with "!!"; a terminal has shown it already.
+    std::string_view said = text;
+    if (said.size() >= 2 && said.substr(said.size() - 2) == "!!")
+        said.remove_suffix(2);
+    if (progress_ && said == lastStatus_)
+        return;
+    if (!text.empty())
         Tell(text);
 }
 

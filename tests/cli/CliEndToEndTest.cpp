@@ -261,6 +261,12 @@ TEST_F(CliEndToEnd, ProgressOnlyOnATerminalAndNeverWhenQuiet) {
         EXPECT_EQ(shown.find("\r送信 O9250.NC") != std::string::npos, c.progress) << shown;
         EXPECT_EQ(shown.find(" B/s  残り ") != std::string::npos, c.progress) << shown;
         EXPECT_EQ(shown.find("送信完了しました。") != std::string::npos, c.progress) << shown;
+        if (c.progress) {
+            // Said once, and no progress line drawn again after it.
+            const size_t done = shown.find("送信完了しました。");
+            EXPECT_EQ(shown.find("送信完了しました。", done + 1), std::string::npos) << shown;
+            EXPECT_EQ(shown.find("\r送信 ", done), std::string::npos) << shown;
+        }
     }
 }
 
