@@ -11,6 +11,7 @@
 #include "platform/Paths.h"
 #include "platform/qt/MessageBox.h"
 #include "ui/StatusPanels.h"
+#include "ui/TransferPanel.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -106,7 +107,7 @@ bool TForm1::RefusedForRow(RowRefusal refusal) {
 void TForm1::ListBox1KeyDown(int& key, bool shift) {
     Timer1->stop();
     RichEdit1->Clear();
-    GroupBox2->hide();
+    TransferPanel->Hide();
     SetMessage(QString(), Label11->palette().color(QPalette::WindowText));
     SetStatusPanel(0, QString());
     SetStatusPanel(2, QString());

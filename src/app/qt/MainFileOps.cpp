@@ -9,6 +9,7 @@
 #include "files/qt/Trash.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/QtText.h"
+#include "ui/TransferPanel.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -59,10 +60,11 @@ int TForm1::CollectMarked(int target) {
     std::vector<std::string> names = CollectMarkedNames(FileList);
     ListBox1->RowsChanged();
     if (target == 0) {
-        ListBox2->clear();
+        QStringList shown;
         for (const std::string& name : names)
-            ListBox2->addItem(ShownText(name));
-        ListBox2->setCurrentRow(0);
+            shown.append(ShownText(name));
+        TransferPanel->SetQueue(shown);
+        TransferPanel->HighlightQueueEntry(0);
     } else if (target == 1) {
         JoinNames = names;
     } else if (target == 2) {

@@ -4,4 +4,4 @@
 // its host.
 #pragma once
 
-#include "ui/SaveQuestionLabel.h"
+#include "ui/SaveQuestion.h"

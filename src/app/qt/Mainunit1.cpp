@@ -13,15 +13,16 @@
 #include "platform/qt/ScreenSaver.h"
 #include "transfer/qt/CommSettingsPanel.h"
 #include "ui/CommSettingsLayout.h"
+#include "ui/SaveQuestion.h"
+#include "ui/SortPanel.h"
 #include "ui/StatusPanels.h"
+#include "ui/TransferPanel.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QProgressBar>
 #include <QScreen>
 #include <QTimer>
 
@@ -69,9 +70,9 @@ void TForm1::FormShow() {
     QTimer::singleShot(0, this, &TForm1::FirstIdleListing);
 
     GroupBox1->hide();
-    GroupBox2->hide();
-    GroupBox3->hide();
-    GroupBox4->hide();
+    TransferPanel->Hide();
+    SortPanel->Close();
+    SaveQuestion->Close();
     Edit1->setEnabled(false);
     for (int panel : {4, 5, 6})
         SetStatusPanel(panel, QString());
@@ -83,12 +84,6 @@ void TForm1::FormShow() {
     Label6->setText(QString::fromUtf8(kKeyHints));
     Label2->setText(QString::fromUtf8(kLetterHelp));
 
-    if (!ProgressBar1) {
-        ProgressBar1 = new QProgressBar(StatusBar2);
-        ProgressBar1->setTextVisible(false);
-        ProgressBar1->setGeometry(252, 2, 98, StatusBar2->height() - 2);
-        ProgressBar1->setValue(0);
-    }
     StartFolderWatch();
     GroupBox5->hide();
     AltLegendShown = false;
@@ -193,7 +188,7 @@ void TForm1::ReturnToIdle() {
     ShowNormalLegend();
 
     RichEdit1->Clear();
-    GroupBox2->hide();
+    TransferPanel->Hide();
     Timer1->stop();
     SetMessage(QString(), kLime);
 

@@ -218,7 +218,6 @@ public:
     TPlusCopyForm* PlusCopyForm = nullptr;
     // Receive: one file under the operator's name, or one file per program.
     bool NamedMode = false;
-    bool SaveQuestionOpen = false;
     std::string ReceiveTargetPath;
     std::string FileBeingReceived;
     bool SettingsSaveFailed = false;

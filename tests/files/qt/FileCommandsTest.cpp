@@ -255,9 +255,9 @@ TEST_F(FileCommands, ViewerShowsTheFileAndClosesWithEsc) {
     form->ListBox1->SetItemIndex(RowOf(*form, "THREE.NC"));
     form->ViewFile();
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(form->GroupBox2->title(), "ファイルビュー");
-    EXPECT_EQ(form->GroupBox2->geometry().topLeft(), QPoint(328, 100));
-    EXPECT_EQ(form->GroupBox2->width(), 350);
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->title(), "ファイルビュー");
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->geometry().topLeft(), QPoint(328, 100));
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->width(), 350);
     EXPECT_TRUE(form->RichEdit1->IsReadOnly());
     ASSERT_EQ(form->RichEdit1->LineCount(), 3u);
     EXPECT_EQ(form->RichEdit1->LineText(1), "O1(X)");
@@ -268,7 +268,7 @@ TEST_F(FileCommands, ViewerShowsTheFileAndClosesWithEsc) {
     QTest::keyClick(form->RichEdit1, Qt::Key_Down); // other keys scroll the view
     EXPECT_EQ(form->RichEdit1->CaretLine(), 1u);
     QTest::keyClick(form->RichEdit1, Qt::Key_Escape);
-    EXPECT_TRUE(form->GroupBox2->isHidden());
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isHidden());
     EXPECT_EQ(form->RichEdit1->LineCount(), 0u);
     EXPECT_EQ(form->Label11->text(), "操作中止!!");
     EXPECT_TRUE(form->Timer1->isActive());
@@ -283,7 +283,7 @@ TEST_F(FileCommands, ViewerShowsTheFileAndClosesWithEsc) {
     EXPECT_EQ(form->RichEdit1->LineText(0), "G01");
     EXPECT_EQ(form->RichEdit1->LineText(1), "G02");
     QTest::keyClick(form->RichEdit1, Qt::Key_F3);
-    EXPECT_TRUE(form->GroupBox2->isHidden());
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isHidden());
 
     // The line-by-line reading of a 1200-character line, asked for on a file that
     // loads empty.
@@ -313,10 +313,10 @@ TEST_F(FileCommands, KeystrokesFromTheList) {
     form->ListBox1->SetItemIndex(RowOf(*form, "A.NC"));
     form->ListBox1->setFocus();
     QTest::keyClick(form->ListBox1, Qt::Key_F8);
-    EXPECT_EQ(form->GroupBox2->title(), "ファイルビュー");
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->title(), "ファイルビュー");
     EXPECT_EQ(form->RichEdit1->LineCount(), 2u);
     QTest::keyClick(form->RichEdit1, Qt::Key_Escape);
-    EXPECT_TRUE(form->GroupBox2->isHidden());
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isHidden());
 
     form->ListBox1->setEnabled(true);
     QTest::keyClick(form->ListBox1, Qt::Key_F6);

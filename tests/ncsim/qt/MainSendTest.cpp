@@ -87,7 +87,7 @@ TEST_F(MainSend, F1SendsTheCurrentFileToTheController) {
     EXPECT_EQ(report.program, "%\nO0001\nG0X1.\nM30\n\n%");
     ASSERT_EQ(boxes.size(), 1u) << "the start question";
     EXPECT_EQ(form->Label11->text(), QStringLiteral("送信完了しました。!!"));
-    EXPECT_FALSE(form->GroupBox2->isVisible());
+    EXPECT_FALSE(Control<QGroupBox>(*form, "GroupBox2")->isVisible());
     EXPECT_TRUE(form->Timer1->isActive());
     EXPECT_EQ(form->Timer1->interval(), 3000);
     EXPECT_FALSE(form->ExitAfterTransfer);
@@ -107,8 +107,8 @@ TEST_F(MainSend, MarkedFilesGoOneAfterTheOther) {
     Key(form->ListBox1, Qt::Key_F1);
     far.join();
     EXPECT_EQ(report.program, "%\nO0002\nG1Y2.\nO0003\nG2Z3.\n\n%");
-    ASSERT_EQ(form->ListBox2->count(), 2);
-    EXPECT_EQ(form->ListBox2->item(1)->text(), QStringLiteral("O0003.NC"));
+    ASSERT_EQ(Control<QListWidget>(*form, "ListBox2")->count(), 2);
+    EXPECT_EQ(Control<QListWidget>(*form, "ListBox2")->item(1)->text(), QStringLiteral("O0003.NC"));
     EXPECT_EQ(form->FileList.marks.Count(), 0);
     EXPECT_EQ(Count(Log(), "送信　　完了　"), 2u);
 }
@@ -196,18 +196,18 @@ TEST_F(MainSend, APortThatDoesNotOpenStopsTheSendAndLogsIt) {
 TEST_F(MainSend, ShiftF8ShowsTheLogAndEscClosesIt) {
     Start(sim->DeviceName());
     Key(form->ListBox1, Qt::Key_F8, Qt::ShiftModifier);
-    EXPECT_TRUE(form->GroupBox2->isVisible());
-    EXPECT_EQ(form->GroupBox2->title(), QStringLiteral("送受信ログ"));
-    EXPECT_EQ(form->GroupBox2->geometry().topLeft(), QPoint(328, 100));
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isVisible());
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->title(), QStringLiteral("送受信ログ"));
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->geometry().topLeft(), QPoint(328, 100));
     EXPECT_EQ(form->StatusPanel(3), QStringLiteral("送受信ログ"));
     ASSERT_EQ(form->RichEdit1->LineCount(), 4u) << "header and the empty entry";
     EXPECT_EQ(form->RichEdit1->LineText(0), "<<<<<　　　通信ログ　　　>>>>>");
     EXPECT_EQ(form->RichEdit1->LineText(3), "");
 
     Key(form->RichEdit1, Qt::Key_Down); // other keys move in the view
-    EXPECT_TRUE(form->GroupBox2->isVisible());
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isVisible());
     Key(form->RichEdit1, Qt::Key_Escape);
-    EXPECT_FALSE(form->GroupBox2->isVisible());
+    EXPECT_FALSE(Control<QGroupBox>(*form, "GroupBox2")->isVisible());
     EXPECT_EQ(form->Label11->text(), QStringLiteral("操作中止!!"));
     EXPECT_EQ(form->Timer1->interval(), 1000);
     EXPECT_TRUE(form->ListBox1->isEnabled());
