@@ -1,7 +1,6 @@
 // The command line Edit1: the prompts of F5, Shift+F5 and F6, the character filters
-// of its modes, and Enter and Esc: copy under a new name ("4"), change the working
-// directory ("5"), change the mask ("6"). Mode "2" (the named reception) belongs
-// to the receive job.
+// of its modes, and Enter and Esc: copy under a new name, change the working
+// directory, change the mask. The named reception belongs to the receive job.
 #include "app/qt/Mainunit1.h"
 
 #include "files/CommandLine.h"
@@ -94,7 +93,7 @@ void TForm1::BrowseDirectory() {
 }
 
 void TForm1::PromptForDirectory(const std::string& startPath) {
-    CommandLineMode = "5";
+    CommandLineMode = Edit1Mode::Directory;
     Edit1->setEnabled(true);
     ListBox1->setEnabled(false);
     SetMessage(QStringLiteral("現ﾃﾞｨﾚｸﾄﾘ ") + ShownText(Settings.DirPath) +
@@ -104,7 +103,7 @@ void TForm1::PromptForDirectory(const std::string& startPath) {
 }
 
 void TForm1::ChangeMask() {
-    CommandLineMode = "6";
+    CommandLineMode = Edit1Mode::Mask;
     ListBox1->setEnabled(false);
     Edit1->setEnabled(true);
     SetMessage(QStringLiteral("拡張子変更 ") + QString::fromStdString(Settings.Mask) +
@@ -123,14 +122,22 @@ void TForm1::Edit1KeyPress(QChar& ch) {
     }
     if (Edit1->text().isEmpty())
         return;
-    if (CommandLineMode == "2")
+    switch (CommandLineMode) {
+    case Edit1Mode::NamedReceive:
         ReceiveUnderName();
-    else if (CommandLineMode == "4")
+        break;
+    case Edit1Mode::CopyAs:
         CopyUnderNewName();
-    else if (CommandLineMode == "5")
+        break;
+    case Edit1Mode::Directory:
         ChangeToTypedDirectory();
-    else if (CommandLineMode == "6")
+        break;
+    case Edit1Mode::Mask:
         ChangeToTypedMask();
+        break;
+    case Edit1Mode::None:
+        break;
+    }
 }
 
 void TForm1::Edit1KeyDown(int& key) {

@@ -108,7 +108,7 @@ void TForm1::CopyOrMove() {
         ListBox1->setEnabled(false);
         SetMessage(QStringLiteral("コピー元 ") + ShownText(FileList.EntryName(row)) +
                    QStringLiteral(" -->>>コピー後 "));
-        CommandLineMode = "4";
+        CommandLineMode = Edit1Mode::CopyAs;
         Edit1->setFocus();
         return;
     }

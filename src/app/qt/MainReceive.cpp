@@ -77,7 +77,7 @@ void TForm1::Edit16KeyDown(int key) {
     if (key == Qt::Key_Y) {
         Edit1->setEnabled(true);
         SetMessage(QStringLiteral("ファイル受信 受信ファイル名-->>>"));
-        CommandLineMode = "2";
+        CommandLineMode = Edit1Mode::NamedReceive;
         NamedMode = true;
         Edit1->setFocus();
     } else if (key == Qt::Key_N) {

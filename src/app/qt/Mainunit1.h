@@ -5,6 +5,7 @@
 
 #include "app/StartArguments.h"
 #include "extapps/AppTable.h"
+#include "files/CommandLine.h"
 #include "files/FileListModel.h"
 #include "settings/Settings.h"
 #include "transfer/qt/CommSettingsPanel.h"
@@ -171,7 +172,7 @@ public:
     void EnterRow();
 
     // The receive command: the save question, the named receive (Enter in
-    // command-line mode "2") and the job.
+    // the command line) and the job.
     void BindSaveQuestion();
     void Edit16KeyDown(int key);
     void Label38MouseDown(int y);
@@ -210,7 +211,7 @@ public:
     int LastAnswer = 0;
     bool AltLegendShown = false;
     FileListModel FileList;
-    std::string CommandLineMode;
+    Edit1Mode CommandLineMode = Edit1Mode::None;
     int CopyFlag = 1; // 1 copy, 0 move
     std::string TargetPath;
     std::string PendingDirectory;

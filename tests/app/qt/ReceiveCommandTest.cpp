@@ -149,7 +149,7 @@ TEST_F(ReceiveCommand, YesAsksForTheNameAndAnExistingFileIsQuestioned) {
     form->ReceiveProgram(false);
     QTest::mouseClick(Control<QLabel>(*form, "Label38"), Qt::LeftButton, {}, QPoint(20, 10));
     EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox4")->isHidden());
-    EXPECT_EQ(form->CommandLineMode, "2");
+    EXPECT_EQ(form->CommandLineMode, Edit1Mode::NamedReceive);
     EXPECT_TRUE(form->NamedMode);
     EXPECT_EQ(form->Label11->text(), "ファイル受信 受信ファイル名-->>>");
     EXPECT_TRUE(form->Edit1->isEnabled());

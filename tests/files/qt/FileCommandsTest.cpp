@@ -122,7 +122,7 @@ TEST_F(FileCommands, CopyUnderANewNameAndOntoItself) {
     form->ListBox1->SetItemIndex(RowOf(*form, "O1000.NC"));
     form->CopyFiles();
     EXPECT_EQ(form->Label11->text(), "コピー元 O1000.NC -->>>コピー後 ");
-    EXPECT_EQ(form->CommandLineMode, "4");
+    EXPECT_EQ(form->CommandLineMode, Edit1Mode::CopyAs);
     QTest::keyClicks(form->Edit1, ".");
     ASSERT_EQ(boxes.size(), 1u); // no dot while names are typed without extension
     EXPECT_EQ(boxes[0].text, "この文字はファイル名に使えません。\n/:,;*?<>|.");
@@ -320,12 +320,12 @@ TEST_F(FileCommands, KeystrokesFromTheList) {
 
     form->ListBox1->setEnabled(true);
     QTest::keyClick(form->ListBox1, Qt::Key_F6);
-    EXPECT_EQ(form->CommandLineMode, "6");
+    EXPECT_EQ(form->CommandLineMode, Edit1Mode::Mask);
     Type(*form, "TXT");
     EXPECT_EQ(form->Settings.Mask, "*.TXT");
 
     QTest::keyClick(form->ListBox1, Qt::Key_F5);
-    EXPECT_EQ(form->CommandLineMode, "5");
+    EXPECT_EQ(form->CommandLineMode, Edit1Mode::Directory);
     EXPECT_EQ(form->Edit1->text().toStdString(), work().string());
     QTest::keyClick(form->Edit1, Qt::Key_F10);
     EXPECT_FALSE(form->isVisible()); // F10 in the command line closes the window
