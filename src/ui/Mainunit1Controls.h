@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QTimer;
 class QWidget;
+class TCommandLinePanel;
 class TSaveQuestion;
 class TSortPanel;
 class TStatusPanels;
@@ -30,8 +31,7 @@ struct TForm1Controls {
     QLabel* Label8 = nullptr;
     FileListBox* ListBox1 = nullptr;
     QLabel* Label2 = nullptr;
-    QLabel* Label11 = nullptr;
-    QLineEdit* Edit1 = nullptr;
+    TCommandLinePanel* CommandLine = nullptr; // Label11 and Edit1
     QLabel* Label3 = nullptr;
     QLabel* Label6 = nullptr;
     QLabel* Label1 = nullptr;

@@ -2,6 +2,7 @@
 #include "ui/Mainunit1Controls.h"
 
 #include "files/qt/FileListBox.h"
+#include "ui/CommandLinePanel.h"
 #include "ui/LayoutParts.h"
 #include "ui/SaveQuestion.h"
 #include "ui/SortPanel.h"
@@ -76,14 +77,7 @@ void TForm1Controls::SetupUi(QWidget* window) {
     Label2 = MakeLabel(window, {616, 69, 112, 340}, kSilver);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    Label11 = MakeLabel(window, {0, 407, 305, 22}, kLime);
-    Label11->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-    Edit1 = new QLineEdit(window);
-    Edit1->setGeometry(304, 407, 425, 22);
-    Edit1->setFont(GothicFont());
-    Colour(Edit1, Qt::white, Qt::black);
-    Edit1->setEnabled(false);
+    CommandLine = new TCommandLinePanel(window);
 
     Label3 = MakeLabel(window, {0, 428, 728, 16}, Qt::white);
     Label6 = MakeLabel(window, {0, 444, 728, 16}, kFuchsia);

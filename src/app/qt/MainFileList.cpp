@@ -12,6 +12,7 @@
 #include "files/qt/WidgetListingView.h"
 #include "platform/TextCodec.h"
 #include "platform/qt/QtText.h"
+#include "ui/CommandLinePanel.h"
 #include "ui/SortPanel.h"
 
 #include <QApplication>
@@ -168,7 +169,7 @@ void TForm1::Edit7KeyPress(QChar& ch) {
         ListDirectory(false, true, true);
         SortPanel->Close();
         ListBox1->setEnabled(true);
-        Edit1->setEnabled(true);
+        CommandLine->Enable(true);
         ListBox1->setFocus();
         SetStatusPanel(4, FromUtf8(Settings.Speed1));
         SetStatusPanel(5, FromUtf8(Settings.Port1));
@@ -189,7 +190,7 @@ void TForm1::Edit7KeyDown(int& key) {
     SortPanel->ClearEntry();
     SortPanel->Close();
     AbortToIdle();
-    Edit1->setEnabled(true);
+    CommandLine->Enable(true);
 }
 
 void TForm1::ListView1ColumnClick(int column) {

@@ -9,6 +9,7 @@
 #include "files/qt/Trash.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/QtText.h"
+#include "ui/CommandLinePanel.h"
 #include "ui/TransferPanel.h"
 
 #include <QApplication>
@@ -104,12 +105,10 @@ void TForm1::CopyOrMove() {
     const int row = ListBox1->ItemIndex();
     const RowKind kind = FileList.KindOf(row);
     if (CopyFlag == 1 && kind == RowKind::File) {
-        Edit1->setEnabled(true);
+        CommandLine->Prompt(Edit1Mode::CopyAs);
         ListBox1->setEnabled(false);
         SetMessage(QStringLiteral("コピー元 ") + ShownText(FileList.EntryName(row)) +
                    QStringLiteral(" -->>>コピー後 "));
-        CommandLineMode = Edit1Mode::CopyAs;
-        Edit1->setFocus();
         return;
     }
     if (kind == RowKind::None) {

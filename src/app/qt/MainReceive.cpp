@@ -11,6 +11,7 @@
 #include "transfer/ReceiveNaming.h"
 #include "transfer/SerialLine.h"
 #include "transfer/TransferHost.h"
+#include "ui/CommandLinePanel.h"
 #include "ui/TransferPanel.h"
 
 #include <QLabel>
@@ -35,9 +36,9 @@ public:
     void ShowReceivePanel() override {
         ScreenSaver::Suspend();
         f_.SetMessage(QString());
-        f_.Label11->repaint();
-        f_.Edit1->clear();
-        f_.Edit1->setEnabled(false);
+        f_.CommandLine->RepaintMessage();
+        f_.CommandLine->Clear();
+        f_.CommandLine->Enable(false);
         f_.TransferPanel->ShowForReceiving(kLinesPerSave);
         f_.RichEdit1->setFocus();
     }
@@ -65,7 +66,7 @@ void TForm1::ReceiveProgram(bool shift) {
     SetStatusPanel(5, QString::fromStdString(Settings.Port2));
     SetStatusPanel(6, QString::fromStdString(Settings.Signal2));
     RichEdit1->SetReadOnly(false);
-    Edit1->setEnabled(true);
+    CommandLine->Enable(true);
     ListBox1->setEnabled(false);
     SaveQuestion->Ask();
 }
@@ -75,18 +76,16 @@ void TForm1::Edit16KeyDown(int key) {
         return;
     SaveQuestion->Close();
     if (key == Qt::Key_Y) {
-        Edit1->setEnabled(true);
         SetMessage(QStringLiteral("ファイル受信 受信ファイル名-->>>"));
-        CommandLineMode = Edit1Mode::NamedReceive;
         NamedMode = true;
-        Edit1->setFocus();
+        CommandLine->Prompt(Edit1Mode::NamedReceive);
     } else if (key == Qt::Key_N) {
         NamedMode = false;
         StartReceiveJob();
     } else {
-        Edit1->clear();
+        CommandLine->Clear();
         AbortToIdle();
-        Edit1->setEnabled(false);
+        CommandLine->Enable(false);
     }
 }
 
@@ -101,7 +100,7 @@ void TForm1::Label38MouseDown(int y) {
 
 // Enter in command-line mode "2": the file is named, checked and received.
 void TForm1::ReceiveUnderName() {
-    const QString typed = Edit1->text();
+    const QString typed = CommandLine->Text();
     if (typed.isEmpty())
         return;
     NamedTarget target = NamedReceiveTarget(Settings, typed.toStdString());

@@ -13,6 +13,7 @@
 #include "platform/qt/ScreenSaver.h"
 #include "transfer/qt/CommSettingsPanel.h"
 #include "ui/CommSettingsLayout.h"
+#include "ui/CommandLinePanel.h"
 #include "ui/SaveQuestion.h"
 #include "ui/SortPanel.h"
 #include "ui/StatusPanels.h"
@@ -73,7 +74,7 @@ void TForm1::FormShow() {
     TransferPanel->Hide();
     SortPanel->Close();
     SaveQuestion->Close();
-    Edit1->setEnabled(false);
+    CommandLine->Enable(false);
     for (int panel : {4, 5, 6})
         SetStatusPanel(panel, QString());
 
@@ -162,10 +163,7 @@ void TForm1::ShowShiftLegend() {
 }
 
 void TForm1::SetMessage(const QString& text, const QColor& colour) {
-    QPalette p = Label11->palette();
-    p.setColor(QPalette::WindowText, colour);
-    Label11->setPalette(p);
-    Label11->setText(text);
+    CommandLine->ShowMessage(text, colour);
 }
 
 void TForm1::SetStatusPanel(int index, const QString& text) {
@@ -197,7 +195,7 @@ void TForm1::ReturnToIdle() {
         ListDirectory(false, false, false);
     RelistFlag = "N";
     ListBox1->setFocus();
-    Edit1->setEnabled(false);
+    CommandLine->Enable(false);
 
     ScreenSaver::Allow();
     LampsToRest();

@@ -211,7 +211,6 @@ public:
     int LastAnswer = 0;
     bool AltLegendShown = false;
     FileListModel FileList;
-    Edit1Mode CommandLineMode = Edit1Mode::None;
     int CopyFlag = 1; // 1 copy, 0 move
     std::string TargetPath;
     std::string PendingDirectory;

@@ -106,7 +106,7 @@ TEST_F(Dispatcher, EveryKeyDownFirstStopsTheTimerAndClearsTheMessageLine) {
     form->SetStatusPanel(4, "c");
     Key(Qt::Key_Q); // not in the table
     EXPECT_FALSE(form->Timer1->isActive());
-    EXPECT_EQ(form->Label11->text(), "");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "");
     EXPECT_FALSE(Control<QGroupBox>(*form, "GroupBox2")->isVisible());
     EXPECT_EQ(form->StatusPanel(0), "");
     EXPECT_EQ(form->StatusPanel(2), "");
@@ -168,18 +168,20 @@ TEST_F(Dispatcher, PageDownFromRowFiveWithTwoColumnsOfTwentyRows) {
 
 TEST_F(Dispatcher, EscShowsTheStopInRedUntilReturnToIdle) {
     Start();
-    form->Edit1->setEnabled(true);
+    Control<QLineEdit>(*form, "Edit1")->setEnabled(true);
     form->SetStatusPanel(5, "COM1");
     Key(Qt::Key_Escape);
-    EXPECT_EQ(form->Label11->text(), "操作中止!!");
-    EXPECT_EQ(form->Label11->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->palette().color(QPalette::WindowText),
+              QColor(255, 0, 0));
     EXPECT_TRUE(form->Timer1->isActive());
     EXPECT_EQ(form->Timer1->interval(), 1000);
-    EXPECT_FALSE(form->Edit1->isEnabled());
+    EXPECT_FALSE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
     EXPECT_EQ(form->StatusPanel(5), "");
     form->ReturnToIdle(); // what Timer1 runs one second later
-    EXPECT_EQ(form->Label11->text(), "");
-    EXPECT_EQ(form->Label11->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->palette().color(QPalette::WindowText),
+              QColor(0, 255, 0));
 }
 
 TEST_F(Dispatcher, TopBottomAndSpaceKeepingTheCurrentFile) {
@@ -217,10 +219,10 @@ TEST_F(Dispatcher, RowCheckCommandsWantAFileRow) {
     Start();
     form->ListBox1->SetItemIndex(-1);
     Key(Qt::Key_F1);
-    EXPECT_EQ(form->Label11->text(), "ファイルを選択してください。!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "ファイルを選択してください。!!");
     form->ListBox1->SetItemIndex(0); // the parent row: nothing, not even the message
     Key(Qt::Key_F1);
-    EXPECT_EQ(form->Label11->text(), "");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "");
 }
 
 TEST_F(Dispatcher, ShiftClickMarksTheRangeFromTheLastClickedRow) {
@@ -280,7 +282,7 @@ TEST_F(Dispatcher, TheSortPanelTakesSixTextsAndEsc) {
     EXPECT_EQ(edit7->text(), "S-U");
     edit7->setText("N-");
     QTest::keyClick(edit7, Qt::Key_Return);
-    EXPECT_EQ(form->Label11->text(), "ソート設定を確認ください!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "ソート設定を確認ください!!");
     EXPECT_TRUE(panel->isVisible());
 
     edit7->setText("S-U");
@@ -297,7 +299,7 @@ TEST_F(Dispatcher, TheSortPanelTakesSixTextsAndEsc) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(panel->isVisible());
     EXPECT_EQ(edit7->text(), "");
-    EXPECT_EQ(form->Label11->text(), "操作中止!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
     EXPECT_TRUE(form->Timer1->isActive());
 }
 
@@ -328,7 +330,7 @@ TEST_F(Dispatcher, AltCombinationsNeverRunThePlainLettersCommand) {
         EXPECT_TRUE(boxes.empty()) << key;
         EXPECT_FALSE(Control<QGroupBox>(*form, "GroupBox3")->isVisible()) << key;
         EXPECT_FALSE(Control<QGroupBox>(*form, "GroupBox2")->isVisible()) << key;
-        EXPECT_FALSE(form->Edit1->isEnabled()) << key;
+        EXPECT_FALSE(Control<QLineEdit>(*form, "Edit1")->isEnabled()) << key;
         EXPECT_TRUE(Marked().empty()) << key;
         EXPECT_EQ(Current(), 1) << key;
     }

@@ -47,8 +47,8 @@ TEST_F(MainWindow, ControlsStandAtTheirPlacesWithTheirTexts) {
                             {form->Label8, {0, 51, 728, 16}},
                             {form->ListBox1, {0, 69, 616, 338}},
                             {form->Label2, {616, 69, 112, 340}},
-                            {form->Label11, {0, 407, 305, 22}},
-                            {form->Edit1, {304, 407, 425, 22}},
+                            {Control<QLabel>(*form, "Label11"), {0, 407, 305, 22}},
+                            {Control<QLineEdit>(*form, "Edit1"), {304, 407, 425, 22}},
                             {form->Label3, {0, 428, 728, 16}},
                             {form->Label6, {0, 444, 728, 16}},
                             {form->Label1, {0, 460, 728, 32}},
@@ -84,7 +84,7 @@ TEST_F(MainWindow, ControlsStandAtTheirPlacesWithTheirTexts) {
                            Control<QGroupBox>(*form, "GroupBox3"),
                            Control<QGroupBox>(*form, "GroupBox4"), form->GroupBox5})
         EXPECT_TRUE(panel->isHidden());
-    EXPECT_FALSE(form->Edit1->isEnabled());
+    EXPECT_FALSE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
     ASSERT_NE(Control<QProgressBar>(*form, "ProgressBar1"), nullptr);
     EXPECT_EQ(Control<QProgressBar>(*form, "ProgressBar1")->geometry(), QRect(252, 2, 98, 22));
     EXPECT_EQ(form->StatusBar2->PanelRect(1), QRect(250, 0, 100, 24));
@@ -100,8 +100,8 @@ TEST_F(MainWindow, ShiftLegendAndReturnToIdle) {
     form->SetStatusPanel(3, "送信中");
     form->ReturnToIdle();
     EXPECT_EQ(form->Label1->text(), QString::fromUtf8(kNormalLegend));
-    EXPECT_EQ(form->Label11->text(), "");
-    EXPECT_EQ(TextColour(form->Label11), QColor(0, 255, 0));
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "");
+    EXPECT_EQ(TextColour(Control<QLabel>(*form, "Label11")), QColor(0, 255, 0));
     EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isHidden());
     EXPECT_EQ(form->StatusPanel(3), "");
     EXPECT_EQ(form->LabeledEdit2->text(), " ○");

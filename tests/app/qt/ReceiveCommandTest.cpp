@@ -5,8 +5,10 @@
 #include "support/CloseWays.h"
 #include "support/TestWindow.h"
 #include "transfer/SerialLine.h"
+#include "ui/CommandLinePanel.h"
 #include "ui/StatusPanels.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,7 +116,7 @@ TEST_F(ReceiveCommand, SaveQuestionShowsTheReceiveSettings) {
     EXPECT_EQ(form->StatusPanel(5), "COM2");
     EXPECT_EQ(form->StatusPanel(6), "Y");
     EXPECT_FALSE(form->ListBox1->isEnabled());
-    EXPECT_TRUE(form->Edit1->isEnabled());
+    EXPECT_TRUE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
     EXPECT_FALSE(form->RichEdit1->IsReadOnly());
     EXPECT_EQ(Control<QLabel>(*form, "Label38")->text(),
               "受信ファイル名を付けて保存(Y)Ｏ（Ｌ）番号毎に保存　　　(N)"
@@ -125,16 +127,40 @@ TEST_F(ReceiveCommand, SaveQuestionShowsTheReceiveSettings) {
               Control<QGroupBox>(*form, "GroupBox4"));
 }
 
+// Keys that answer nothing leave the question open and type nothing; asked again
+// after an Esc, it opens empty with the focus in its field.
+TEST_F(ReceiveCommand, OnlyTheThreeAnswersCloseTheSaveQuestion) {
+    Show(*form);
+    auto* edit16 = Control<QLineEdit>(*form, "Edit16");
+    auto* box = Control<QGroupBox>(*form, "GroupBox4");
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        form->ReceiveProgram(false);
+        ASSERT_TRUE(form->SaveQuestion->IsOpen());
+        EXPECT_EQ(QApplication::focusWidget(), edit16);
+        for (int key : {int(Qt::Key_X), int(Qt::Key_1), int(Qt::Key_Space), int(Qt::Key_Return)}) {
+            QTest::keyClick(edit16, Qt::Key(key));
+            EXPECT_TRUE(form->SaveQuestion->IsOpen()) << key;
+            EXPECT_FALSE(box->isHidden()) << key;
+            EXPECT_EQ(edit16->text(), "") << key;
+        }
+        QTest::keyClick(edit16, Qt::Key_Escape);
+        EXPECT_FALSE(form->SaveQuestion->IsOpen());
+        EXPECT_TRUE(box->isHidden());
+    }
+}
+
 TEST_F(ReceiveCommand, EscAndTheLowestRowStopTheCommand) {
     form->ReceiveProgram(false);
     QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_Escape);
     EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox4")->isHidden());
-    EXPECT_EQ(form->Label11->text(), "操作中止!!");
-    EXPECT_EQ(form->Label11->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->palette().color(QPalette::WindowText),
+              QColor(Qt::red));
     EXPECT_TRUE(form->Timer1->isActive());
     EXPECT_EQ(form->Timer1->interval(), 1000);
     EXPECT_TRUE(form->ListBox1->isEnabled());
-    EXPECT_FALSE(form->Edit1->isEnabled());
+    EXPECT_FALSE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
 
     form->ReceiveProgram(false);
     form->Label38MouseDown(60);
@@ -142,27 +168,27 @@ TEST_F(ReceiveCommand, EscAndTheLowestRowStopTheCommand) {
         << "below the three rows nothing is chosen";
     QTest::mouseClick(Control<QLabel>(*form, "Label38"), Qt::LeftButton, {}, QPoint(20, 45));
     EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox4")->isHidden());
-    EXPECT_EQ(form->Label11->text(), "操作中止!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
 }
 
 TEST_F(ReceiveCommand, YesAsksForTheNameAndAnExistingFileIsQuestioned) {
     form->ReceiveProgram(false);
     QTest::mouseClick(Control<QLabel>(*form, "Label38"), Qt::LeftButton, {}, QPoint(20, 10));
     EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox4")->isHidden());
-    EXPECT_EQ(form->CommandLineMode, Edit1Mode::NamedReceive);
+    EXPECT_EQ(form->CommandLine->Mode(), Edit1Mode::NamedReceive);
     EXPECT_TRUE(form->NamedMode);
-    EXPECT_EQ(form->Label11->text(), "ファイル受信 受信ファイル名-->>>");
-    EXPECT_TRUE(form->Edit1->isEnabled());
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "ファイル受信 受信ファイル名-->>>");
+    EXPECT_TRUE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
 
     home.Write("work/PRG.NC", "keep");
     form->Settings.ALLFiles = "N";
-    QTest::keyClicks(form->Edit1, "PR.G");
+    QTest::keyClicks(Control<QLineEdit>(*form, "Edit1"), "PR.G");
     ASSERT_EQ(boxes.size(), 1u) << "names without extension refuse the dot";
     EXPECT_EQ(boxes[0].text, "この文字はファイル名に使えません。\n/:,;*?<>|.");
-    EXPECT_EQ(form->Edit1->text(), "PRG");
+    EXPECT_EQ(Control<QLineEdit>(*form, "Edit1")->text(), "PRG");
     boxes.clear();
     answer = kAnswerNo;
-    QTest::keyClick(form->Edit1, Qt::Key_Return);
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit1"), Qt::Key_Return);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "すでに" + QString::fromStdString((work() / "PRG.NC").string()) +
                                  "が有ります。\n上書きしますか？");
@@ -174,9 +200,9 @@ TEST_F(ReceiveCommand, YesAsksForTheNameAndAnExistingFileIsQuestioned) {
     // Yes: the file is received under the name.
     answer = kAnswerYes;
     Punch("%\nO0001(A)\nG01X1.\nM30\n%");
-    QTest::keyClick(form->Edit1, Qt::Key_Return);
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit1"), Qt::Key_Return);
     EXPECT_EQ(TempDir::Read(work() / "PRG.NC"), "O0001(A)\r\nG01 X1.\r\nM30\r\n");
-    EXPECT_EQ(form->Label11->text(), "受信完了しました。!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "受信完了しました。!!");
     EXPECT_EQ(form->StatusPanel(0), "");
 }
 
@@ -186,7 +212,7 @@ TEST_F(ReceiveCommand, NoReceivesOneFilePerProgramAndReturnsToIdleLater) {
     QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_N);
     EXPECT_EQ(TempDir::Read(work() / "O0001_001.NC"), "O0001\r\nG1\r\nM30\r\n");
     EXPECT_EQ(TempDir::Read(work() / "O0002_002.NC"), "O0002\r\nG2\r\nM30\r\n");
-    EXPECT_EQ(form->Label11->text(), "受信完了しました。!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "受信完了しました。!!");
     EXPECT_EQ(form->RelistFlag, "Y");
     EXPECT_EQ(form->Timer1->interval(), 3000);
     EXPECT_TRUE(form->Timer1->isActive());
@@ -202,7 +228,7 @@ TEST_F(ReceiveCommand, StopKeyDuringTheWaitStopsTheReception) {
     QTimer::singleShot(0, [this] { QTest::keyPress(form->RichEdit1, Qt::Key_F3); });
     Punch("?");
     QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_N);
-    EXPECT_EQ(form->Label11->text(), "受信を中止しました。!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "受信を中止しました。!!");
     EXPECT_EQ(form->Timer1->interval(), 1000);
     EXPECT_EQ(form->RelistFlag, "N");
 }
@@ -213,19 +239,19 @@ TEST_F(ReceiveCommand, EscBetweenTwoReceptionsStopsNeither) {
     Punch("%\nO0001\nM30\n%");
     form->ReceiveProgram(false);
     QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_N);
-    ASSERT_EQ(form->Label11->text(), "受信完了しました。!!");
+    ASSERT_EQ(Control<QLabel>(*form, "Label11")->text(), "受信完了しました。!!");
     farEnd.join();
 
     form->ListBox1->setFocus();
     QTest::keyClick(form->ListBox1, Qt::Key_Escape);
-    ASSERT_EQ(form->Label11->text(), "操作中止!!");
+    ASSERT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
     form->ReceiveProgram(false);
     QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_Escape);
 
     Punch("%\nO0002\nM30\n%");
     form->ReceiveProgram(false);
     QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_N);
-    EXPECT_EQ(form->Label11->text(), "受信完了しました。!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "受信完了しました。!!");
     EXPECT_EQ(TempDir::Read(work() / "O0001_001.NC"), "O0001\r\nM30\r\n");
     EXPECT_EQ(TempDir::Read(work() / "O0002_001.NC"), "O0002\r\nM30\r\n");
 }
@@ -278,7 +304,7 @@ TEST_F(ReceiveCommand, CloseDuringAReceptionStopsItFirst) {
         EXPECT_EQ(log.find("受信　　完了　"), std::string::npos) << c.way;
         EXPECT_NE(TempDir::Read(home / "Dravik.INI").find("Left="), std::string::npos)
             << c.way << ": the close saved the settings";
-        EXPECT_EQ(form->Label11->text(), "受信を中止しました。!!") << c.way;
+        EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "受信を中止しました。!!") << c.way;
     }
 }
 
