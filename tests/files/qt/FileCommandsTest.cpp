@@ -98,7 +98,8 @@ TEST_F(FileCommands, EachPromptRefusesByItsOwnModeOneAfterAnother) {
         QTest::keyClick(edit1, c.accepted);
         EXPECT_EQ(edit1->text(), QString(QChar(c.accepted)));
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_TRUE(boxes[0].text.startsWith(QString::fromUtf8(c.refusal))) << boxes[0].text.toStdString();
+        EXPECT_TRUE(boxes[0].text.startsWith(QString::fromUtf8(c.refusal)))
+            << boxes[0].text.toStdString();
         boxes.clear();
         QTest::keyClick(edit1, Qt::Key_Escape);
         EXPECT_FALSE(edit1->isEnabled());
