@@ -25,31 +25,31 @@ namespace {
 // The window as the receive job sees it.
 class ReceivePanel : public ReceiveWindow {
 public:
-    explicit ReceivePanel(TForm1& form) : f_(form) {}
+    explicit ReceivePanel(MainWindowServices& window) : w_(window) {}
 
-    void AppendDataLine(std::string_view line) override { f_.RichEdit1->AppendLine(line); }
-    void ClearDataView() override { f_.RichEdit1->Clear(); }
+    void AppendDataLine(std::string_view line) override { w_.View().AppendLine(line); }
+    void ClearDataView() override { w_.View().Clear(); }
     void ListProgram(int index, std::string_view line) override {
-        f_.TransferPanel->ListProgram(index, FromUtf8(line));
+        w_.Transfer().ListProgram(index, FromUtf8(line));
     }
-    void SetProgress(int lines) override { f_.TransferPanel->SetProgress(lines); }
+    void SetProgress(int lines) override { w_.Transfer().SetProgress(lines); }
     void ShowReceivePanel() override {
         ScreenSaver::Suspend();
-        f_.SetMessage(QString());
-        f_.CommandLine->RepaintMessage();
-        f_.CommandLine->Clear();
-        f_.CommandLine->Enable(false);
-        f_.TransferPanel->ShowForReceiving(kLinesPerSave);
-        f_.RichEdit1->setFocus();
+        w_.SetMessage(QString());
+        w_.CommandEntry().RepaintMessage();
+        w_.CommandEntry().Clear();
+        w_.CommandEntry().Enable(false);
+        w_.Transfer().ShowForReceiving(kLinesPerSave);
+        w_.View().setFocus();
     }
-    void HideTransferPanel() override { f_.TransferPanel->Hide(); }
-    void EnableFileList() override { f_.ListBox1->setEnabled(true); }
-    void StartReturnToIdle(int ms) override { f_.Timer1->start(ms); }
-    void RequestRelist() override { f_.RelistFlag = "Y"; }
-    void CloseMainWindow() override { f_.CloseAfterCompletion(); }
+    void HideTransferPanel() override { w_.Transfer().Hide(); }
+    void EnableFileList() override { w_.List().setEnabled(true); }
+    void StartReturnToIdle(int ms) override { w_.StartReturnToIdle(ms); }
+    void RequestRelist() override { w_.RequestRelist(); }
+    void CloseMainWindow() override { w_.CloseAfterCompletion(); }
 
 private:
-    TForm1& f_;
+    MainWindowServices& w_;
 };
 
 } // namespace

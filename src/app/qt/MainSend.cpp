@@ -47,47 +47,47 @@ TSendSupport& SendSupport(TForm1& form) {
     return support ? *static_cast<TSendSupport*>(support) : *new TSendSupport(form);
 }
 
-// The send job's view of the main window.
+// The send job's view of the main window; Timer2 paces the estimate.
 class TMainSendWindow : public SendWindow {
 public:
-    explicit TMainSendWindow(TForm1& form) : form_(form) {}
+    TMainSendWindow(MainWindowServices& window, QTimer& estimateTimer)
+        : w_(window), estimateTimer_(estimateTimer) {}
 
-    const TextDocument& DataView() const override { return form_.RichEdit1->Document(); }
-    void ClearDataView() override { form_.RichEdit1->Clear(); }
+    const TextDocument& DataView() const override { return w_.View().Document(); }
+    void ClearDataView() override { w_.View().Clear(); }
     void SelectDataLine(size_t index) override {
-        form_.RichEdit1->SelectLine(index);
-        form_.RichEdit1->setFocus();
+        w_.View().SelectLine(index);
+        w_.View().setFocus();
     }
     bool LoadFileIntoView(const std::string& name) override {
-        return form_.LoadFileIntoView(name) != kUnknownFileSize;
+        return w_.LoadFileIntoView(name) != kUnknownFileSize;
     }
     void SetProgressRange(int64_t maximum) override {
         // The bar counts in int: a file past 2 GB is shown in coarser steps.
         shift_ = 0;
         while ((maximum >> shift_) > INT_MAX)
             ++shift_;
-        form_.TransferPanel->SetProgressRange(int(maximum >> shift_));
+        w_.Transfer().SetProgressRange(int(maximum >> shift_));
     }
     void SetProgress(int64_t position) override {
-        form_.TransferPanel->SetProgress(int(position >> shift_));
+        w_.Transfer().SetProgress(int(position >> shift_));
     }
     void SetRemainingText(const std::string& text) override {
-        form_.TransferPanel->ShowRemaining(QString::fromStdString(text));
+        w_.Transfer().ShowRemaining(QString::fromStdString(text));
     }
-    void StartEstimateTimer() override { form_.Timer2->start(10000); }
-    void StopEstimateTimer() override { form_.Timer2->stop(); }
-    void HighlightQueueEntry(int index) override {
-        form_.TransferPanel->HighlightQueueEntry(index);
-    }
+    void StartEstimateTimer() override { estimateTimer_.start(10000); }
+    void StopEstimateTimer() override { estimateTimer_.stop(); }
+    void HighlightQueueEntry(int index) override { w_.Transfer().HighlightQueueEntry(index); }
     void SuspendScreenSaver() override { ScreenSaver::Suspend(); }
-    void HideTransferPanel() override { form_.TransferPanel->Hide(); }
-    void EnableFileList() override { form_.ListBox1->setEnabled(true); }
-    void StartReturnToIdle(int ms) override { form_.Timer1->start(ms); }
-    void ClearMarks() override { form_.FileList.marks.Clear(); }
-    void CloseMainWindow() override { form_.CloseAfterCompletion(); }
+    void HideTransferPanel() override { w_.Transfer().Hide(); }
+    void EnableFileList() override { w_.List().setEnabled(true); }
+    void StartReturnToIdle(int ms) override { w_.StartReturnToIdle(ms); }
+    void ClearMarks() override { w_.Listing().marks.Clear(); }
+    void CloseMainWindow() override { w_.CloseAfterCompletion(); }
 
 private:
-    TForm1& form_;
+    MainWindowServices& w_;
+    QTimer& estimateTimer_;
     int shift_ = 0;
 };
 
@@ -133,7 +133,7 @@ void TForm1::SendSelected(bool shift) {
     request.keepStatusPanel0 = Start.startFlags[1] != 'N';
     Start.startFlags[1] = 'N';
     TSendSupport& support = SendSupport(*this);
-    TMainSendWindow window(*this);
+    TMainSendWindow window(*this, *Timer2);
     SendJob job(MainTransferHost(*this), window, support.line, Settings, support.counters);
     RunTransfer([&] {
         job.Run(request);

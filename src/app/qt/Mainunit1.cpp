@@ -180,6 +180,10 @@ void TForm1::AbortToIdle(const QString& text) {
     ListBox1->setEnabled(true);
 }
 
+void TForm1::StartReturnToIdle(int ms) {
+    Timer1->start(ms);
+}
+
 void TForm1::ReturnToIdle() {
     StatusBar2->update();
     SetStatusPanel(3, QString());

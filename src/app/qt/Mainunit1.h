@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/StartArguments.h"
+#include "app/qt/MainWindowServices.h"
 #include "extapps/AppTable.h"
 #include "files/CommandLine.h"
 #include "files/FileListModel.h"
@@ -53,7 +54,10 @@ class TRNameAForm;
 class TDividesForm;
 class TPlusForm;
 
-class TForm1 : public QWidget, public TForm1Controls, public CommPanelHost {
+class TForm1 : public QWidget,
+               public TForm1Controls,
+               public CommPanelHost,
+               public MainWindowServices {
     Q_OBJECT
 
 public:
@@ -77,8 +81,8 @@ public:
     // Legends and the message line.
     void ShowNormalLegend();
     void ShowShiftLegend();
-    void SetMessage(const QString& text, const QColor& colour = Qt::green);
-    void SetStatusPanel(int index, const QString& text);
+    void SetMessage(const QString& text, const QColor& colour = Qt::green) override;
+    void SetStatusPanel(int index, const QString& text) override;
     QString StatusPanel(int index) const;
 
     // The listing of the working directory (file list).
@@ -97,7 +101,7 @@ public:
     // F3 and Esc close the viewer and the log view; true when the key was taken.
     bool RichEdit1KeyDown(int key);
     // Loads DirPath + "/" + name into RichEdit1; the size, 4294967295 when unknown.
-    std::uint64_t LoadFileIntoView(const std::string& name);
+    std::uint64_t LoadFileIntoView(const std::string& name) override;
     void CopyOrMove();
     void CompactMarks();
     // The marked files into ListBox2 (0), the join list JoinNames (1) or the copy/move
@@ -184,7 +188,7 @@ public:
     void RunTransfer(const std::function<void()>& job);
     // The job's own close after a completion (exit after transfer): its line is
     // already closed, so the window closes at once.
-    void CloseAfterCompletion();
+    void CloseAfterCompletion() override;
     bool TransferRunning = false;
     bool CloseAfterTransfer = false;
 
@@ -293,6 +297,17 @@ public:
     QMenu* PopupMenu2 = nullptr;
     std::vector<QIcon> ImageList1;
     TFolderCheck* FolderCheck = nullptr;
+
+    // The services of a command's window side (Mainunit1.cpp).
+    QWidget& Window() override { return *this; }
+    TSettings& SettingsRecord() override { return Settings; }
+    FileListModel& Listing() override { return FileList; }
+    FileListBox& List() override { return *ListBox1; }
+    DataView& View() override { return *RichEdit1; }
+    TTransferPanel& Transfer() override { return *TransferPanel; }
+    TCommandLinePanel& CommandEntry() override { return *CommandLine; }
+    void StartReturnToIdle(int ms) override;
+    void RequestRelist() override { RelistFlag = "Y"; }
 
     // Applies ListColumn: 1 to 4 columns at width 616 (help beside), 5 at 728.
     void ApplyListColumn();
