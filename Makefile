@@ -4,9 +4,13 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+# make fuzz: every fuzz target for FUZZ_RUNS inputs or FUZZ_SECONDS, whichever ends first.
+FUZZ_RUNS ?= 10000000
+FUZZ_SECONDS ?= 3600
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests tools bench -name '*.cpp' -o -name '*.h')
 
-.PHONY: setup build run test format format-check layers asan
+.PHONY: setup build run test format format-check layers asan fuzz-build fuzz fuzz-smoke
 
 setup:
 	sh scripts/setup.sh
@@ -37,6 +41,23 @@ asan: setup $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest -L logic --output-on-failure --timeout 300 -j $(JOBS)
 
+$(FUZZ_BUILD)/build.ninja:
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVIK_WERROR=ON \
+	    -DCMAKE_CXX_COMPILER=clang++ -DDRAVIK_FUZZ=ON
+
+fuzz-build: setup $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# A few seconds a target over its seeds: a known input that crashes fails the tests.
+fuzz-smoke: fuzz-build
+	cd $(FUZZ_BUILD) && ctest -L fuzz --output-on-failure --timeout 300 -j $(JOBS)
+
+# The long runs, one target after the other; each prints its final figures.
+fuzz: fuzz-build
+	cd $(FUZZ_BUILD) && DRAVIK_FUZZ_RUNS=$(FUZZ_RUNS) DRAVIK_FUZZ_SECONDS=$(FUZZ_SECONDS) \
+	    ctest -L fuzz --output-on-failure --verbose --timeout 0 -j 1
+
 test: setup format-check layers build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j $(JOBS)
 	$(MAKE) asan
+	$(MAKE) fuzz-smoke

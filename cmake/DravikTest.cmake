@@ -52,6 +52,7 @@ function(dravik_add_test source)
         if(dirname STREQUAL "ncsim")
             target_link_libraries(${target} PRIVATE ncsim_core)
         endif()
+        # Tests of the command-line tool's commands.
     endif()
     target_include_directories(${target} PRIVATE ${DRAVIK_TEST_DIR})
     # Tests find the corpus beside the repository (support/Corpus.h).

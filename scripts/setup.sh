@@ -5,7 +5,8 @@ set -eu
 
 PACKAGES="cmake ninja-build g++ make pkg-config clang-format \
 qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
-fonts-ipafont-gothic fonts-ipafont-mincho mawk"
+fonts-ipafont-gothic fonts-ipafont-mincho mawk \
+clang libclang-rt-dev"
 
 missing=""
 for p in $PACKAGES; do

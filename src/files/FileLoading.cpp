@@ -166,3 +166,29 @@ bool ReadFileInPieces(const std::filesystem::path& path,
     ::close(fd);
     return true;
 }
+
+bool NeedsPieceReading(const ViewFileText& file) {
+    return file.text.empty() || file.textAfterNul;
+}
+
+LoadedText LoadTextForView(const std::filesystem::path& path,
+                           const std::function<bool()>& readInPieces) {
+    ViewFileText file = ReadFileForView(path);
+    LoadedText loaded;
+    loaded.size = file.size;
+    if (NeedsPieceReading(file) && readInPieces()) {
+        // Every piece a line: gathered first, so the view takes them in one go.
+        std::string lines;
+        ReadFileInPieces(path, [&lines](std::string_view piece) {
+            lines.append(piece);
+            lines.push_back('\n');
+        });
+        loaded.text = std::move(lines);
+        loaded.inPieces = true;
+    } else {
+        loaded.text = std::move(file.text);
+    }
+    if (file.size == 0)
+        loaded.text = DocumentBytes();
+    return loaded;
+}

@@ -34,3 +34,25 @@ ViewFileText ReadFileForView(const std::filesystem::path& path);
 bool ReadFileInPieces(const std::filesystem::path& path,
                       const std::function<void(std::string_view piece)>& take,
                       size_t pieceLimit = 499);
+
+// The question asked before a file is read in pieces: its whole read left nothing,
+// or a NUL hides part of it, so sending or splitting it as read would lose the rest.
+inline constexpr std::string_view kFileFormatQuestion =
+    "ファイル形式が違います。\n"
+    "そのまま読み込みは可能ですが、データの一部読み込めない可能性が有ります。\n"
+    "読み込み開始は「はい(Y)」";
+
+// Whether the whole read of a file calls for the question above.
+bool NeedsPieceReading(const ViewFileText& file);
+
+struct LoadedText {
+    uint64_t size = kUnknownFileSize; // as the file system reports it
+    DocumentBytes text;               // empty for an empty file
+    bool inPieces = false;            // read line by line after a "yes"
+};
+
+// Reads a file for the data view as the viewer does: whole, or in pieces of at
+// most 499 characters, each a line, when NeedsPieceReading and readInPieces()
+// agrees. Without agreement the text is what the whole read gave.
+LoadedText LoadTextForView(const std::filesystem::path& path,
+                           const std::function<bool()>& readInPieces);

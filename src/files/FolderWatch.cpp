@@ -20,8 +20,6 @@ constexpr std::uint32_t kEndEvents = IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT 
 constexpr int kRemotePollMs = 2000;
 
 bool OnNetworkShare(const std::string& folder) {
-    if (g_folderWatchPollsForTest)
-        return true;
     struct statfs fs {};
     if (::statfs(folder.c_str(), &fs) != 0)
         return false;
@@ -52,9 +50,9 @@ std::pair<std::int64_t, std::int64_t> FolderStamp(const std::string& folder) {
 
 } // namespace
 
-bool g_folderWatchPollsForTest = false;
-
-FolderWatch::FolderWatch(Notify onChange) : onChange_(std::move(onChange)) {}
+FolderWatch::FolderWatch(Notify onChange, ShareTest onShare)
+    : onChange_(std::move(onChange)),
+      onShare_(onShare ? std::move(onShare) : ShareTest(OnNetworkShare)) {}
 
 FolderWatch::~FolderWatch() {
     Stop();
@@ -133,7 +131,7 @@ bool FolderWatch::Arm() {
         ::inotify_rm_watch(inotify_, wd_); // its IN_IGNORED is told apart by descriptor
     wd_ = ::inotify_add_watch(inotify_, wanted_.c_str(), kNameEvents | kEndEvents | IN_ONLYDIR);
     watched_ = wd_ >= 0 ? wanted_ : std::string();
-    remote_ = wd_ >= 0 && OnNetworkShare(watched_);
+    remote_ = wd_ >= 0 && onShare_(watched_);
     if (remote_)
         stamp_ = FolderStamp(watched_);
     return wd_ >= 0;

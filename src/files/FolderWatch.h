@@ -15,17 +15,16 @@
 #include <thread>
 #include <utility>
 
-// Test seam: every folder counts as a network share, whose changes from other
-// machines are found by comparing the folder's times.
-extern bool g_folderWatchPollsForTest;
-
 class FolderWatch {
 public:
     // Called on the watch thread with the listing epoch current when the change was
     // read (see OwnListingStarts).
     using Notify = std::function<void(std::uint64_t epoch)>;
+    // Whether a folder lies on a network share, whose changes from other machines
+    // are found by comparing the folder's times; empty: the file system's type says.
+    using ShareTest = std::function<bool(const std::string& folder)>;
 
-    explicit FolderWatch(Notify onChange);
+    explicit FolderWatch(Notify onChange, ShareTest onShare = {});
     ~FolderWatch();
     FolderWatch(const FolderWatch&) = delete;
     FolderWatch& operator=(const FolderWatch&) = delete;
@@ -57,6 +56,7 @@ private:
     void Wake();
 
     Notify onChange_;
+    ShareTest onShare_;
     mutable std::mutex mutex_;
     std::thread thread_;
     int inotify_ = -1;

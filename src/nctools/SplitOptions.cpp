@@ -1,5 +1,6 @@
 #include "nctools/SplitOptions.h"
 
+#include "platform/ProgramFolder.h"
 #include "settings/IniFile.h"
 
 namespace {
@@ -24,4 +25,8 @@ bool SaveSplitOptions(const std::filesystem::path& iniFile, const SplitOptions& 
     ini.WriteInteger(kSection, "B_Set", options.B_Set ? 1 : 0);
     ini.WriteInteger(kSection, "N_Set", options.N_Set ? 1 : 0);
     return ini.Save(iniFile, error);
+}
+
+std::filesystem::path SplitOptionsPath() {
+    return ProgramFolder() / "Div_Sub.ini";
 }

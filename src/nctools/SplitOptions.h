@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <string>
 
+// Div_Sub.ini in the program folder.
+std::filesystem::path SplitOptionsPath();
+
 struct SplitOptions {
     bool F_Set = false; // "%" line at the start of each program's file
     bool B_Set = false; // "%" line at its end

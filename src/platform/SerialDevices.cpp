@@ -59,18 +59,8 @@ fs::path Canonical(const fs::path& path) {
 
 std::string StableName(const fs::path& devRoot, const std::string& name) {
     fs::path device = devRoot / name;
-    fs::path canonicalDevice = Canonical(device);
-    std::error_code ec;
-    std::vector<std::string> links;
-    for (const auto& link : fs::directory_iterator(devRoot / "serial" / "by-id", ec)) {
-        if (Canonical(link.path()) == canonicalDevice) {
-            links.push_back(link.path().string());
-        }
-    }
-    if (links.empty()) {
-        return device.string();
-    }
-    return *std::min_element(links.begin(), links.end());
+    std::string link = SerialByIdName(devRoot, device);
+    return link.empty() ? device.string() : link;
 }
 
 const std::string* FindEntry(const PortMap& ports, const std::string& upperName) {
@@ -83,6 +73,18 @@ const std::string* FindEntry(const PortMap& ports, const std::string& upperName)
 }
 
 } // namespace
+
+std::string SerialByIdName(const fs::path& devRoot, const fs::path& device) {
+    fs::path canonicalDevice = Canonical(device);
+    std::error_code ec;
+    std::vector<std::string> links;
+    for (const auto& link : fs::directory_iterator(devRoot / "serial" / "by-id", ec)) {
+        if (Canonical(link.path()) == canonicalDevice) {
+            links.push_back(link.path().string());
+        }
+    }
+    return links.empty() ? std::string() : *std::min_element(links.begin(), links.end());
+}
 
 std::vector<SerialDevice> ListSerialDevices(const fs::path& sysClassTty, const fs::path& devRoot) {
     std::vector<std::pair<SortKey, std::string>> found;

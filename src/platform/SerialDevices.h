@@ -24,6 +24,10 @@ std::vector<SerialDevice>
 ListSerialDevices(const std::filesystem::path& sysClassTty = "/sys/class/tty",
                   const std::filesystem::path& devRoot = "/dev");
 
+// The /dev/serial/by-id link that leads to device (the first by name), or "".
+std::string SerialByIdName(const std::filesystem::path& devRoot,
+                           const std::filesystem::path& device);
+
 // The serial devices present now (ListSerialDevices on the machine's folders).
 std::vector<SerialDevice> PresentSerialDevices();
 

@@ -1,7 +1,6 @@
 #include "transfer/ReceiveJob.h"
 
 #include "platform/SerialPort.h"
-#include "settings/Settings.h"
 #include "transfer/SerialLine.h"
 #include "transfer/ShutdownAfterTransfer.h"
 #include "transfer/TransferHost.h"
@@ -31,6 +30,7 @@ ReceiveOutcome ReceiveJob::Run(const ReceiveRequest& request) {
     // Only a press during the job stops it: Esc while browsing or in the save
     // question before the job is still recorded as pressed.
     line_.ReleaseAbortKeys();
+    options_ = ReceiveOptionsFor(settings_);
     window_.ShowReceivePanel();
     ReceiveSession session(
         ReceivePlanFor(settings_, request.namedMode, request.targetPath, std::time(nullptr)),
@@ -71,12 +71,12 @@ ReceiveJob::Ending ReceiveJob::RunSteps(const ReceiveRequest& request, ReceiveSe
                                              : std::string("受信名 自動保存"));
     if (!session.Open())
         return Ending::Failed;
-    if (settings_.Reader == "Y")
+    if (options_.reader)
         StartReader();
     if (!line_.OpenLine(4))
         return Ending::Stopped;
     line_.GrantSending();
-    line_.SetReceiveCode(ReceiveCodeForSetting(settings_.R_Code));
+    line_.SetReceiveCode(options_.code);
 
     unsigned char startChar = 0;
     if (!WaitForStart(startChar))
@@ -112,14 +112,13 @@ bool ReceiveJob::WaitForStart(unsigned char& startChar) {
             startChar = step.byte;
             return true;
         }
-        if (settings_.R_Code == 0)
+        if (!options_.code.Known())
             line_.SetReceiveCode(kUndecidedCode);
     }
 }
 
 ReceiveJob::Ending ReceiveJob::ReceiveBytes(ReceiveSession& session) {
-    const Ending byKey = settings_.op5 == "Y" ? Ending::Saved : Ending::Stopped;
-    const bool dsrEnds = settings_.op6 == "Y";
+    const Ending byKey = options_.saveOnStop ? Ending::Saved : Ending::Stopped;
     for (;;) {
         const LineWait step = line_.WaitStep();
         if (step.stopped)
@@ -127,7 +126,7 @@ ReceiveJob::Ending ReceiveJob::ReceiveBytes(ReceiveSession& session) {
         if (step.lineLost)
             return Ending::LineLost;
         unsigned bits = 0;
-        if (line_.UpdateLamps(&bits) && (bits & kModemDsr) == 0 && dsrEnds) {
+        if (line_.UpdateLamps(&bits) && (bits & kModemDsr) == 0 && options_.dsrEnds) {
             session.KeepPartialLine();
             return Ending::Completed;
         }
@@ -153,7 +152,7 @@ ReceiveOutcome ReceiveJob::Complete(ReceiveSession& session, const ReceiveReques
     host_.SetMessageLine(WithMarks(kReceiveCompleted), MessageColour::Lime);
     AppendLogEntry(MakeLogEntry(kLogReceiveCompleted, std::time(nullptr), session.LastPath()));
     if (request.exitAfterTransfer)
-        ShutdownAfterTransfer(settings_, [this] { window_.CloseMainWindow(); });
+        ShutdownAfterTransfer(options_.powerOff, [this] { window_.CloseMainWindow(); });
     window_.RequestRelist();
     window_.StartReturnToIdle(3000);
     window_.EnableFileList();

@@ -6,6 +6,7 @@
 // user-interface thread and waits only through TransferHost and SerialLine.
 #pragma once
 
+#include "transfer/ReceiveOptions.h"
 #include "transfer/ReceiveSession.h"
 
 #include <string>
@@ -70,4 +71,5 @@ private:
     ReceiveWindow& window_;
     SerialLine& line_;
     const TSettings& settings_;
+    ReceiveOptions options_; // taken from settings_ when the job starts
 };

@@ -2,7 +2,6 @@
 
 #include "files/TextDocument.h"
 #include "platform/Paths.h"
-#include "settings/Settings.h"
 #include "transfer/SendText.h"
 #include "transfer/SerialLine.h"
 #include "transfer/ShutdownAfterTransfer.h"
@@ -22,9 +21,6 @@ constexpr const char* kWaitingForNc = "送信待機中(信号待ち)";
 constexpr const char* kSending = "＜＜ 送信中 ＞＞";
 constexpr const char* kCompleted = "送信完了しました。";
 constexpr const char* kStopped = "送信中止しました。";
-constexpr const char* kPrepareNc = "ＮＣ装置側の準備を行ってください。\n"
-                                   "準備が出来ましたら「はい(Y)」を\n"
-                                   "押すと送信が開始します。";
 constexpr int kYes = 6;
 constexpr int kPreSendBlanks = 200;
 
@@ -123,7 +119,7 @@ bool SendJob::WaitForNcStart() {
 bool SendJob::AskOperatorToStart() {
     line_.GrantSending();
     line_.UpdateLamps();
-    if (host_.AskYesNo(HostBox::Warning, "", kPrepareNc) != kYes)
+    if (host_.AskYesNo(HostBox::Warning, "", kPrepareNcQuestion) != kYes)
         return false;
     host_.SetStatusText(0, "送信名 " + file_);
     return true;
@@ -205,7 +201,7 @@ bool SendJob::NextMarkedFile(const SendRequest& request) {
 
 void SendJob::LogEntry(bool completed) {
     AppendLogEntry(MakeLogEntry(completed ? kLogSendCompleted : kLogSendStopped, std::time(nullptr),
-                                JoinPath(settings_.DirPath, file_)));
+                                JoinPath(options_.dirPath, file_)));
 }
 
 void SendJob::ClearStatusPanels() {
@@ -223,7 +219,7 @@ SendOutcome SendJob::Complete(const SendRequest& request) {
     host_.Sleep(4000); // the driver drains its queue before the close
     line_.CloseLine();
     if (request.exitAfterTransfer)
-        ShutdownAfterTransfer(settings_, [this] { window_.CloseMainWindow(); });
+        ShutdownAfterTransfer(options_.powerOff, [this] { window_.CloseMainWindow(); });
     host_.SetStatusText(3, kCompleted);
     window_.ClearDataView();
     window_.HideTransferPanel();

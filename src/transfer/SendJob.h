@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class SerialLine;
@@ -61,6 +62,11 @@ struct SendRequest {
 };
 
 enum class SendOutcome { Completed, Stopped };
+
+// The operator starts the send (no NC start signal, or a puncher): asked first.
+inline constexpr std::string_view kPrepareNcQuestion = "ＮＣ装置側の準備を行ってください。\n"
+                                                       "準備が出来ましたら「はい(Y)」を\n"
+                                                       "押すと送信が開始します。";
 
 // The bytes the job counts for a document: each line's length + 2, the size of the
 // file when its lines end in CR LF. The total is counted this way so that progress

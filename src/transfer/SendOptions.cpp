@@ -28,5 +28,7 @@ SendOptions SendOptionsFor(const TSettings& settings) {
     options.lineRules = LineRulesFor(settings);
     options.characterDelayMs = settings.InvTime;
     options.sendCode = SendCodeFor(settings);
+    options.dirPath = settings.DirPath;
+    options.powerOff = settings.Power_Off == "Y";
     return options;
 }

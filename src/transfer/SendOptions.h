@@ -22,6 +22,8 @@ struct SendOptions {
     LineRules lineRules;
     int characterDelayMs = 0;                // InvTime: the pause after each character of a line
     SendCode sendCode = SendCode::Unchanged; // also the code DC1 and DC3 arrive in
+    std::string dirPath;                     // the folder of the files sent, for the log
+    bool powerOff = false;                   // after a completed send that ends the program
 };
 
 SendOptions SendOptionsFor(const TSettings& settings);

@@ -98,3 +98,41 @@ TEST(FileLoading, FileShortenedUnderTheViewReadsZeros) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(FileLoading, LoadForViewAsksOnlyWhenTheWholeReadWouldLoseText) {
+    struct Case {
+        std::string bytes;
+        bool answer;
+        bool asked;
+        std::string text;
+        bool inPieces;
+    };
+    const Case cases[] = {
+        {"O1\r\nM30\r\n", true, false, "O1\r\nM30\r\n", false},
+        {std::string("G01\n\0G02\n", 9), false, true, "G01\n", false},
+        {std::string("G01\n\0G02\n", 9), true, true, "G01\nG02\n", true},
+        {std::string("\0\0G01\n", 6), true, true, "G01\n", true},
+        {std::string("G01\n\0\0", 6), true, false, std::string("G01\n", 4), false},
+        {"", true, true, "", true},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        bool asked = false;
+        LoadedText loaded = LoadTextForView(dir.Write("F.NC", c.bytes), [&] {
+            asked = true;
+            return c.answer;
+        });
+        EXPECT_EQ(asked, c.asked) << c.bytes;
+        EXPECT_EQ(loaded.text, c.text) << c.bytes;
+        EXPECT_EQ(loaded.inPieces, c.inPieces) << c.bytes;
+        EXPECT_EQ(loaded.size, c.bytes.size());
+    }
+    bool asked = false;
+    EXPECT_EQ(LoadTextForView(dir / "missing.NC", [&] { return asked = true; }).size,
+              kUnknownFileSize);
+    EXPECT_TRUE(asked); // as the window asks, and then finds nothing to read
+}
+
+} // namespace

@@ -1,18 +1,18 @@
 // The real main window for widget tests, built one way for every test: a temporary
 // program folder whose Dravik.INI points the working directory into it, message
-// boxes answered by the test (recorded in boxes), and the window created as the
-// program creates it at start. What a test changes in the process (faults, mount
-// tables, replace answers) is undone when the fixture goes.
+// boxes and replace questions answered by the test (recorded in boxes and
+// replaces), and the window created as the program creates it at start. What a
+// test changes in the process (faults, mount tables) is undone when the fixture goes.
 #pragma once
 
 #include "app/qt/MainTransferHost.h"
 #include "app/qt/Mainunit1.h"
 #include "files/qt/FileListBox.h"
-#include "files/qt/TransferDialogs.h"
 #include "platform/FileWrite.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Volumes.h"
 #include "support/BoxRecorder.h"
+#include "support/ReplaceAnswers.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -37,7 +37,6 @@ public:
     }
     ~WindowHome() {
         SetFileWriteFaultForTest(nullptr);
-        SetReplaceAnswererForTest(nullptr);
         g_mountsFileForTest.clear();
         SetProgramFolder({});
     }
@@ -55,8 +54,9 @@ public:
 
     // The window after FormCreate only, as the application object sees it before
     // the window is shown.
-    std::unique_ptr<TForm1> Create(const std::vector<std::string>& args = {}) const {
+    std::unique_ptr<TForm1> Create(const std::vector<std::string>& args = {}) {
         auto form = std::make_unique<TForm1>();
+        Watch(*form);
         form->FormCreate(args);
         if (transferSleep)
             SetTransferSleep(*form, transferSleep);
@@ -64,7 +64,7 @@ public:
     }
     // The window after FormCreate and FormShow: settings read, ports checked, the
     // first listing queued for the first idle moment.
-    std::unique_ptr<TForm1> Start(const std::vector<std::string>& args = {}) const {
+    std::unique_ptr<TForm1> Start(const std::vector<std::string>& args = {}) {
         auto form = Create(args);
         form->FormShow();
         return form;
@@ -78,7 +78,7 @@ public:
     }
     // The window as the operator meets it: started, on screen, the first idle
     // listing done and the file list holding the focus.
-    std::unique_ptr<TForm1> Open(const std::vector<std::string>& args = {}) const {
+    std::unique_ptr<TForm1> Open(const std::vector<std::string>& args = {}) {
         auto form = Start(args);
         Show(*form);
         QCoreApplication::processEvents();
@@ -95,7 +95,14 @@ public:
         return -1;
     }
 
+    // Boxes and replace questions of every window made here are the test's.
+    void Watch(TForm1& form) {
+        BoxRecorder::Watch(form);
+        replaces.Watch(form);
+    }
+
     TempDir home;
+    ReplaceAnswers replaces;
     // Given to every window made here: its transfer host sleeps through it.
     std::function<void(int ms)> transferSleep;
 };

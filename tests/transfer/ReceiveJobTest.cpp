@@ -174,6 +174,33 @@ TEST_F(ReceiveJobTest, AutomaticCodeForgetsBytesBeforeTheStart) {
     EXPECT_EQ(File("O0003_001.NC"), "O0003\r\nG2\r\n");
 }
 
+// An R_Code that names no code detects like 0: the leader's parity "%" fixes nothing.
+TEST_F(ReceiveJobTest, UnknownCodeSettingDetectsLikeAutomatic) {
+    settings.R_Code = 9;
+    Port("COM2")->input = {0x00, 0xA5};
+    Feed("\nO0004\nG1\n%");
+    EXPECT_EQ(Run(), ReceiveOutcome::Completed);
+    EXPECT_EQ(File("O0004_001.NC"), "O0004\r\nG1\r\n");
+}
+
+// The job takes its rules when it starts: settings changed while it runs (the
+// options dialog stays reachable through processed events) leave it alone.
+TEST_F(ReceiveJobTest, SettingsChangedDuringTheRunDoNotReachIt) {
+    Feed("%\nO1\nM30\nO2\nG1");
+    onEvent = [this](long) {
+        settings.op5 = "Y";
+        settings.op6 = "Y";
+        settings.R_Code = 2;
+        settings.Power_Off = "Y";
+        settings.Mask = "*.TXT";
+        host.pressed = Port("COM2")->input.empty();
+    };
+    Port("COM2")->modemBits = kModemCts;
+    EXPECT_EQ(Run(), ReceiveOutcome::Stopped) << "Esc still stops, DSR off still ends nothing";
+    EXPECT_EQ(File("O1_001.NC"), "O1\r\nM30\r\n") << "still read as ISO, named by *.NC";
+    EXPECT_FALSE(Exists("O2_002.NC")) << "the program in progress goes on a stop";
+}
+
 // Esc pressed before the job (while browsing, in the save question) is no stop.
 TEST_F(ReceiveJobTest, APressBeforeTheJobDoesNotStopIt) {
     Feed("%\nO1\nM30\n%");

@@ -383,6 +383,28 @@ TEST_F(SendJobTest, ExitAfterTransferClosesTheWindowAndSwitchesOffOnlyOnCompleti
     EXPECT_EQ(powerOffs, 1);
 }
 
+// The log names the folder and the power-off rule the send started with, even when
+// the settings change while it runs.
+TEST_F(SendJobTest, LogFolderAndPowerOffAreTakenWhenTheSendStarts) {
+    int powerOffs = 0;
+    SetPowerOffForTest([&] {
+        ++powerOffs;
+        return true;
+    });
+    window.onSelect = [this](size_t) {
+        settings.DirPath = "/elsewhere";
+        settings.Power_Off = "Y";
+    };
+    SendRequest request;
+    request.exitAfterTransfer = true;
+    settings.Power_Off = "N";
+    ASSERT_EQ(Send("G1\nG2\n", request), SendOutcome::Completed);
+    EXPECT_EQ(settings.DirPath, "/elsewhere") << "the change did happen during the send";
+    EXPECT_NE(Log().find("　/nc/O1234.NC\n"), std::string::npos);
+    EXPECT_EQ(window.closes, 1);
+    EXPECT_EQ(powerOffs, 0);
+}
+
 TEST_F(SendJobTest, UnexpectedFailureLogsTheStopWithoutDc4AndKeepsTheMarks) {
     window.onSelect = [](size_t index) {
         if (index == 1)

@@ -28,9 +28,11 @@ int main(int argc, char** argv) {
     std::ofstream(home / "Dravik.INI") << "[Setting]\r\nDirPath=" << work.string() << "\r\n";
     SetProgramFolder(home);
     // The sample machine has no serial ports: answer the start-up port boxes.
-    SetBoxInterceptorForTest([](const BoxRequest&) { return int(kAnswerOk); });
-
+    struct AnswerOk : BoxPresenter {
+        int Present(QWidget*, const BoxRequest&) override { return kAnswerOk; }
+    } answerOk;
     TForm1 form;
+    SetBoxPresenter(form, &answerOk);
     form.FormCreate({});
     form.show();
     form.FormShow();

@@ -5,7 +5,8 @@
 
 #include <exception>
 
-DravikApplication::DravikApplication(int& argc, char** argv) : QApplication(argc, argv) {
+DravikApplication::DravikApplication(int& argc, char** argv)
+    : QApplication(argc, argv), errorBoxes(&ModalBoxPresenter()) {
     setApplicationName(QStringLiteral("Dravik"));
 }
 
@@ -23,6 +24,7 @@ bool DravikApplication::notify(QObject* receiver, QEvent* event) {
 void DravikApplication::Fail(const QString& text) {
     if (form)
         form->SkipSettingsSave = true;
-    ShowBox(nullptr, {BoxIcon::Stop, BoxButtons::Ok, QStringLiteral("Dravik"), text, {}});
+    errorBoxes->Present(nullptr,
+                        {BoxIcon::Stop, BoxButtons::Ok, QStringLiteral("Dravik"), text, {}});
     exit(0);
 }

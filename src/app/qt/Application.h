@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+class BoxPresenter;
 class TForm1;
 
 class DravikApplication : public QApplication {
@@ -12,6 +13,8 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 
     TForm1* form = nullptr;
+    // Shows the error box, which belongs to no window; the modal box unless replaced.
+    BoxPresenter* errorBoxes;
 
 private:
     void Fail(const QString& text);

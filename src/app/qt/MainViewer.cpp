@@ -10,6 +10,7 @@
 #include "files/qt/FileListBox.h"
 #include "platform/Paths.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/QtText.h"
 #include "transfer/TransferHost.h"
 #include "ui/TransferPanel.h"
 
@@ -23,35 +24,20 @@ const QString kFileView = QStringLiteral("ファイルビュー");
 } // namespace
 
 uint64_t TForm1::LoadFileIntoView(const std::string& name) {
-    const std::string path = JoinPath(Settings.DirPath, name);
-    ViewFileText file = ReadFileForView(path);
     // A NUL that hides the rest of a program is asked about like an empty text:
     // sending or splitting half a program without a word would lose the rest.
-    const bool ask = file.text.empty() || file.textAfterNul;
-    RichEdit1->SetText(std::move(file.text));
-    if (ask) {
-        LastAnswer = ShowBoxAtCorner(
-            this, {BoxIcon::Exclamation,
-                   BoxButtons::YesNo,
-                   QStringLiteral("警告"),
-                   QStringLiteral("ファイル形式が違います。\n"
-                                  "そのまま読み込みは可能ですが、データの一部読み込めない"
-                                  "可能性が有ります。\n読み込み開始は「はい(Y)」"),
-                   {}});
-        if (LastAnswer == kAnswerYes) {
-            // Every piece a line: gathered first, so the view takes them in one go.
-            std::string lines;
-            ReadFileInPieces(path, [&lines](std::string_view piece) {
-                lines.append(piece);
-                lines.push_back('\n');
-            });
-            RichEdit1->SetText(std::move(lines));
-            RichEdit1->MoveCaretToStart();
-        }
-    }
-    if (file.size == 0)
-        RichEdit1->Clear();
-    return file.size;
+    LoadedText loaded = LoadTextForView(JoinPath(Settings.DirPath, name), [this] {
+        LastAnswer = ShowBoxAtCorner(this, {BoxIcon::Exclamation,
+                                            BoxButtons::YesNo,
+                                            QStringLiteral("警告"),
+                                            FromUtf8(kFileFormatQuestion),
+                                            {}});
+        return LastAnswer == kAnswerYes;
+    });
+    RichEdit1->SetText(std::move(loaded.text));
+    if (loaded.inPieces)
+        RichEdit1->MoveCaretToStart();
+    return loaded.size;
 }
 
 void TForm1::ViewFile() {

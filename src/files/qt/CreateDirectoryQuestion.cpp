@@ -6,7 +6,7 @@
 #include "platform/qt/QtText.h"
 
 QString MissingDirectoryQuestion() {
-    return QStringLiteral("ディレクトリが見つかりません。ディレクトリを作成しますか？");
+    return FromUtf8(kMissingDirectoryQuestion);
 }
 
 CreateDirectoryOutcome AskCreateDirectory(QWidget* window, const std::string& path,

@@ -1,13 +1,15 @@
 #include "files/qt/FolderCheck.h"
 
 TFolderCheck::TFolderCheck(std::function<void()> relist, std::function<bool()> busy,
-                           QObject* parent, int intervalMs)
+                           QObject* parent, int intervalMs, FolderWatch::ShareTest onShare)
     : QObject(parent), relist_(std::move(relist)), busy_(std::move(busy)),
-      watch_([this](std::uint64_t epoch) {
-          // From the watch thread: the timer belongs to the user-interface thread.
-          QMetaObject::invokeMethod(
-              this, [this, epoch] { Changed(epoch); }, Qt::QueuedConnection);
-      }) {
+      watch_(
+          [this](std::uint64_t epoch) {
+              // From the watch thread: the timer belongs to the user-interface thread.
+              QMetaObject::invokeMethod(
+                  this, [this, epoch] { Changed(epoch); }, Qt::QueuedConnection);
+          },
+          std::move(onShare)) {
     ChangeTimer.setSingleShot(true);
     ChangeTimer.setInterval(intervalMs);
     connect(&ChangeTimer, &QTimer::timeout, this, &TFolderCheck::ChangeTimerTick);

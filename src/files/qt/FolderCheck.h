@@ -18,9 +18,11 @@ class TFolderCheck : public QObject {
     Q_OBJECT
 public:
     // relist lists the working directory keeping the current file; busy says a
-    // command runs. intervalMs is the delay after the first change.
+    // command runs. intervalMs is the delay after the first change; onShare, when
+    // given, decides which folders are network shares.
     TFolderCheck(std::function<void()> relist, std::function<bool()> busy,
-                 QObject* parent = nullptr, int intervalMs = 1000);
+                 QObject* parent = nullptr, int intervalMs = 1000,
+                 FolderWatch::ShareTest onShare = {});
     ~TFolderCheck() override;
 
     // The working directory to watch (after each listing and at start).

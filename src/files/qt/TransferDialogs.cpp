@@ -1,6 +1,7 @@
 #include "files/qt/TransferDialogs.h"
 
 #include "platform/TextCodec.h"
+#include "platform/qt/AttachedService.h"
 #include "platform/qt/QtText.h"
 
 #include <QApplication>
@@ -15,20 +16,9 @@ constexpr size_t kFewFiles = 3;
 // At most this many failures are listed one by one.
 constexpr size_t kListedFailures = 15;
 
-ReplaceAnswerer& Answerer() {
-    static ReplaceAnswerer answerer;
-    return answerer;
-}
+constexpr char kReplaceQuestionKey[] = "dravikReplaceQuestion";
 
-} // namespace
-
-void SetReplaceAnswererForTest(ReplaceAnswerer answerer) {
-    Answerer() = std::move(answerer);
-}
-
-ReplaceAnswer AskReplace(QWidget* parent, const std::filesystem::path& existing) {
-    if (Answerer())
-        return Answerer()(existing);
+ReplaceAnswer AskModally(QWidget* parent, const std::filesystem::path& existing) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("ファイル上書きの確認"),
                     QStringLiteral("このフォルダには既に '%1' が存在します。\n\n"
                                    "既存のファイルを置き換えますか？")
@@ -47,6 +37,18 @@ ReplaceAnswer AskReplace(QWidget* parent, const std::filesystem::path& existing)
     if (box.clickedButton() == no)
         return ReplaceAnswer::No;
     return ReplaceAnswer::Cancel; // Cancel, Esc or the title bar
+}
+
+} // namespace
+
+void SetReplaceQuestion(QWidget& owner, ReplaceQuestion* question) {
+    AttachService(owner, kReplaceQuestionKey, question);
+}
+
+ReplaceAnswer AskReplace(QWidget* parent, const std::filesystem::path& existing) {
+    if (void* question = FindAttachedService(parent, kReplaceQuestionKey))
+        return static_cast<ReplaceQuestion*>(question)->Ask(parent, existing);
+    return AskModally(parent, existing);
 }
 
 TransferOutcome TransferWithDialogs(QWidget* parent, const std::vector<std::string>& sources,

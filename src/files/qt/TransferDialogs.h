@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,12 +17,20 @@ class QWidget;
 TransferOutcome TransferWithDialogs(QWidget* parent, const std::vector<std::string>& sources,
                                     const std::string& destDir, bool copy);
 
-// The replace question itself.
+// The replace question itself: the one given to parent's window, else the modal box.
 ReplaceAnswer AskReplace(QWidget* parent, const std::filesystem::path& existing);
 
-// Tests answer the replace question here instead of a modal dialog.
-using ReplaceAnswerer = std::function<ReplaceAnswer(const std::filesystem::path& existing)>;
-void SetReplaceAnswererForTest(ReplaceAnswerer answerer);
+// Answers whether an existing file is replaced.
+class ReplaceQuestion {
+public:
+    virtual ~ReplaceQuestion() = default;
+    virtual ReplaceAnswer Ask(QWidget* parent, const std::filesystem::path& existing) = 0;
+};
+
+// Replace questions asked on owner or on any widget inside it go to question;
+// nullptr gives them back to the modal box. question outlives owner or is taken
+// back first.
+void SetReplaceQuestion(QWidget& owner, ReplaceQuestion* question);
 
 // The text that names the files a copy, move or delete could not handle.
 QString FailureText(const QString& heading, const std::vector<std::string>& failures);

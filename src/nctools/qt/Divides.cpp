@@ -76,7 +76,7 @@ TDividesForm::TDividesForm(QWidget* parent) : QDialog(parent) {
     }
     history_ = new HistoryCombo(ComboBox1, kRefused, kRefusedText, [this] { Button1Click(); });
     historyFile = ProgramFolder() / "Path.lst";
-    optionsFile = ProgramFolder() / "Div_Sub.ini";
+    optionsFile = SplitOptionsPath();
 
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { ComboBox1Change(); });
     connect(Button1, &QPushButton::clicked, this, &TDividesForm::Button1Click);

@@ -1,14 +1,13 @@
 #include "platform/qt/MessageBox.h"
 
+#include "platform/qt/AttachedService.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace {
 
-BoxInterceptor& Interceptor() {
-    static BoxInterceptor interceptor;
-    return interceptor;
-}
+constexpr char kPresenterKey[] = "dravikBoxPresenter";
 
 QMessageBox::Icon ToQtIcon(BoxIcon icon) {
     switch (icon) {
@@ -26,15 +25,7 @@ QMessageBox::Icon ToQtIcon(BoxIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-} // namespace
-
-void SetBoxInterceptorForTest(BoxInterceptor interceptor) {
-    Interceptor() = std::move(interceptor);
-}
-
-int ShowBox(QWidget* parent, const BoxRequest& request) {
-    if (Interceptor())
-        return Interceptor()(request);
+int ShowModalBox(QWidget* parent, const BoxRequest& request) {
     QMessageBox box(ToQtIcon(request.icon), request.caption, request.text, QMessageBox::NoButton,
                     parent);
     if (!request.detail.isEmpty())
@@ -91,6 +82,31 @@ int ShowBox(QWidget* parent, const BoxRequest& request) {
     default:
         return kAnswerCancel;
     }
+}
+
+class ModalBoxes : public BoxPresenter {
+public:
+    int Present(QWidget* parent, const BoxRequest& request) override {
+        return ShowModalBox(parent, request);
+    }
+};
+
+} // namespace
+
+BoxPresenter& ModalBoxPresenter() {
+    static ModalBoxes presenter;
+    return presenter;
+}
+
+void SetBoxPresenter(QWidget& owner, BoxPresenter* presenter) {
+    AttachService(owner, kPresenterKey, presenter);
+}
+
+int ShowBox(QWidget* parent, const BoxRequest& request) {
+    void* attached = FindAttachedService(parent, kPresenterKey);
+    BoxPresenter& presenter =
+        attached ? *static_cast<BoxPresenter*>(attached) : ModalBoxPresenter();
+    return presenter.Present(parent, request);
 }
 
 QPoint BoxCornerOf(const QWidget* window) {

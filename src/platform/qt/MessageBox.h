@@ -1,11 +1,11 @@
 // The program's message boxes: Japanese button texts as the Japanese system shows
 // them, and the answer as the last-answer code (6 yes, 7 no, 1 OK, 2 cancel).
-// Tests install an interceptor that answers instead of a modal box.
+// A window or dialog may be given its own presenter (a test answers instead of
+// the operator); every other box is the modal one.
 #pragma once
 
 #include <QPoint>
 #include <QString>
-#include <functional>
 #include <optional>
 
 class QWidget;
@@ -37,5 +37,16 @@ void ShowCompletion(QWidget* parent, const QString& text);  // information, "完
 void ShowNothingToDo(QWidget* parent, const QString& text); // exclamation, "中止"
 int AskYesNo(QWidget* parent, const QString& caption, const QString& text);
 
-using BoxInterceptor = std::function<int(const BoxRequest&)>;
-void SetBoxInterceptorForTest(BoxInterceptor interceptor);
+// Shows a box and returns its answer code.
+class BoxPresenter {
+public:
+    virtual ~BoxPresenter() = default;
+    virtual int Present(QWidget* parent, const BoxRequest& request) = 0;
+};
+
+// The modal message box with the Japanese buttons, the default of every widget.
+BoxPresenter& ModalBoxPresenter();
+// Boxes asked for on owner or on any widget inside it (its dialogs, its fields) go
+// to presenter; nullptr gives them back to the modal box. presenter outlives owner
+// or is taken back first.
+void SetBoxPresenter(QWidget& owner, BoxPresenter* presenter);

@@ -36,6 +36,7 @@ TEST(Application, AnEscapedErrorShowsTheBoxAndEndsWithoutSaving) {
     window.WriteIni("Feed=10\r\n");
 
     DravikApplication app(g_argc, g_argv);
+    app.errorBoxes = &window;
     auto form = window.Create();
     app.form = form.get();
     form->Settings.Feed = "99";

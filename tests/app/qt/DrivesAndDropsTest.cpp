@@ -273,15 +273,11 @@ TEST_F(Drag, WithMarksTheMarkedFilesGoWhicheverRowIsDragged) {
 
 TEST_F(Drag, AnExistingFileInTheFolderIsOnlyReplacedWhenTheOperatorSaysSo) {
     window.home.Write("work/SUB/A.NC", "kept");
-    std::vector<fs::path> asked;
-    SetReplaceAnswererForTest([&](const fs::path& existing) {
-        asked.push_back(existing);
-        return ReplaceAnswer::No;
-    });
+    window.replaces.answer = [](const fs::path&) { return ReplaceAnswer::No; };
     form.ListBox1->SetItemIndex(RowOf("A.NC"));
     ASSERT_TRUE(Over(RowOf("SUB")));
     Drop(RowOf("SUB"));
-    EXPECT_EQ(asked, std::vector<fs::path>{Work() / "SUB/A.NC"});
+    EXPECT_EQ(window.replaces.asked, std::vector<fs::path>{Work() / "SUB/A.NC"});
     EXPECT_EQ(TempDir::Read(Work() / "SUB/A.NC"), "kept");
     EXPECT_EQ(TempDir::Read(Work() / "A.NC"), "A");
 }
@@ -338,10 +334,10 @@ TEST_F(ShellDrop, TheReplaceQuestionDecidesAboutAFileThatIsThere) {
                           Case{ReplaceAnswer::Yes, "new", "ファイルコピー完了"}}) {
         window.home.Write("work/O1.NC", "old");
         int asked = 0;
-        SetReplaceAnswererForTest([&](const fs::path&) {
+        window.replaces.answer = [&](const fs::path&) {
             ++asked;
             return c.answer;
-        });
+        };
         DropUrls({elsewhere.Write("O1.NC", "new")});
         EXPECT_EQ(asked, 1);
         EXPECT_EQ(TempDir::Read(Work() / "O1.NC"), c.after);
@@ -351,7 +347,7 @@ TEST_F(ShellDrop, TheReplaceQuestionDecidesAboutAFileThatIsThere) {
 
 TEST_F(ShellDrop, AFileDroppedOntoItsOwnFolderIsLeftAlone) {
     const fs::path own = window.home.Write("work/OWN.NC", "program text");
-    SetReplaceAnswererForTest([](const fs::path&) { return ReplaceAnswer::Yes; });
+    window.replaces.answer = [](const fs::path&) { return ReplaceAnswer::Yes; };
     DropUrls({own});
     EXPECT_EQ(TempDir::Read(own), "program text");
     EXPECT_TRUE(window.boxes.empty());

@@ -250,6 +250,7 @@ TEST_F(ExtApps, TableReadAtCreationWrittenAtCloseWithTheDialogsChanges) {
     w.home.Write("OutApp_Sub.ini", "[Application]\r\nEditApp=/opt/ed\r\nOutAppB=/tools/b $C\r\n"
                                    "OutAppB_F=Y\r\nOutAppB_N=Bee\r\n");
     TForm1 other;
+    w.Watch(other);
     other.FormCreate({});
     EXPECT_EQ(other.AppTable.EditApp, "/opt/ed");
     EXPECT_EQ(other.AppTable.ForLetter('B')->command, "/tools/b $C");
@@ -280,6 +281,7 @@ TEST_F(ExtApps, TableReadAtCreationWrittenAtCloseWithTheDialogsChanges) {
     // Without a file: the defaults, and the close writes all 79 keys in table order.
     std::filesystem::remove(w.home / "OutApp_Sub.ini");
     TForm1 fresh;
+    w.Watch(fresh);
     fresh.FormCreate({});
     EXPECT_EQ(fresh.AppTable.ForLetter('B')->command, "");
     fresh.FormCloseQuery();
@@ -304,6 +306,7 @@ TEST_F(ExtApps, ACloseThatCannotWriteNamesEachFileInOneBox) {
             return refused ? EROFS : 0;
         });
         TForm1 other;
+        w.Watch(other);
         other.FormCreate({});
         w.boxes.clear();
         other.FormCloseQuery();

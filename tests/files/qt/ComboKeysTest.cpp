@@ -4,7 +4,7 @@
 #include "files/qt/HistoryCombo.h"
 #include "files/qt/PlusCopy.h"
 
-#include "platform/qt/MessageBox.h"
+#include "support/BoxRecorder.h"
 #include "support/TempDir.h"
 
 #include <QComboBox>
@@ -16,19 +16,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ComboKeys : ::testing::Test {
-    std::vector<BoxRequest> boxes;
-    void SetUp() override {
-        SetBoxInterceptorForTest([this](const BoxRequest& request) {
-            boxes.push_back(request);
-            return request.buttons == BoxButtons::YesNo ? kAnswerYes : kAnswerOk;
-        });
-    }
-    void TearDown() override { SetBoxInterceptorForTest(nullptr); }
+struct ComboKeys : ::testing::Test, BoxRecorder {
+    void SetUp() override { AnswerQuestions(); }
 };
 
 TEST_F(ComboKeys, HistoryFieldSeesEnterAndRefusalsOnTheComboBoxOnce) {
     QComboBox combo;
+    Watch(combo);
     int enters = 0;
     HistoryCombo field(&combo, QStringLiteral("*?"), QStringLiteral("no"), [&] { ++enters; });
     combo.setEditText(QStringLiteral("ABC"));
@@ -52,6 +46,7 @@ TEST_F(ComboKeys, CopyMoveDialogConfirmsWithEnterOnTheComboBox) {
     fs::create_directory(dir / "nc");
     fs::create_directory(dir / "dest");
     TPlusCopyForm form;
+    Watch(form);
     form.DirPath = (dir / "nc").string();
     form.historyFile = dir / "Path.lst";
     form.AddFile("A.NC");

@@ -1,6 +1,6 @@
 #include "files/qt/CreateDirectoryQuestion.h"
-#include "platform/qt/MessageBox.h"
 
+#include "support/BoxRecorder.h"
 #include "support/TempDir.h"
 
 #include <QWidget>
@@ -34,17 +34,17 @@ TEST(CreateDirectoryQuestion, AnswerDecidesAndAFailureIsNamed) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         dir.Write("BLOCK", "x");
-        std::vector<BoxRequest> boxes;
-        SetBoxInterceptorForTest([&](const BoxRequest& box) {
-            boxes.push_back(box);
-            return boxes.size() == 1 ? c.answer : kAnswerOk;
-        });
+        BoxRecorder recorder;
+        const std::vector<BoxRequest>& boxes = recorder.boxes;
+        recorder.answerBox = [&](const BoxRequest&) {
+            return boxes.size() == 1 ? c.answer : int(kAnswerOk);
+        };
         QWidget window;
+        recorder.Watch(window);
         int answer = 0;
         const fs::path target = dir / c.target;
         EXPECT_EQ(AskCreateDirectory(&window, target.string(), MissingDirectoryQuestion(), &answer),
                   c.outcome);
-        SetBoxInterceptorForTest({});
         EXPECT_EQ(answer, c.answer);
         EXPECT_EQ(fs::is_directory(target), c.exists);
         ASSERT_EQ(boxes.size(), c.boxes);

@@ -267,7 +267,7 @@ TEST_F(FileCommands, MarkedFilesCopiedThroughTheDialogWithReplaceQuestions) {
     std::vector<ReplaceAnswer> answers = {ReplaceAnswer::No, ReplaceAnswer::Yes,
                                           ReplaceAnswer::YesToAll};
     size_t asked = 0;
-    SetReplaceAnswererForTest([&](const fs::path&) { return answers.at(asked++); });
+    replaces.answer = [&](const fs::path&) { return answers.at(asked++); };
     QTimer::singleShot(0, [&] {
         TPlusCopyForm* dialog = form->PlusCopyForm;
         EXPECT_EQ(dialog->windowTitle(), "ﾌｧｲﾙｺﾋﾟｰ");
@@ -289,7 +289,7 @@ TEST_F(FileCommands, MarkedFilesCopiedThroughTheDialogWithReplaceQuestions) {
     // A move answered Cancel: no listing, no completion box, the file stays.
     boxes.clear();
     ToggleMark(form->FileList, RowOf(*form, "A.NC"));
-    SetReplaceAnswererForTest([](const fs::path&) { return ReplaceAnswer::Cancel; });
+    replaces.answer = [](const fs::path&) { return ReplaceAnswer::Cancel; };
     QTimer::singleShot(0, [&] { form->PlusCopyForm->Button1Click(); });
     form->MoveFiles();
     EXPECT_TRUE(boxes.empty());

@@ -30,6 +30,7 @@ struct FileInfoDialog : ::testing::Test, BoxRecorder {
     void SetUp() override {
         setenv("TZ", "JST-9", 1);
         tzset();
+        Watch(form);
         answer = kAnswerOk;
         form.DirPath = dir.path().string();
         form.relist = [this] { ++relists; };

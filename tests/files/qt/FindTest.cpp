@@ -23,6 +23,7 @@ struct FindDialog : ::testing::Test, BoxRecorder {
     int legends = 0;
 
     void SetUp() override {
+        Watch(form);
         answer = kAnswerOk;
         form.DirPath = "/nc/work";
         form.Mask = "*.NC";

@@ -24,9 +24,9 @@ struct Watch : ::testing::Test {
     bool busy = false;
     std::unique_ptr<TFolderCheck> check;
 
-    void Start(int intervalMs = 1000) {
+    void Start(int intervalMs = 1000, FolderWatch::ShareTest onShare = {}) {
         check = std::make_unique<TFolderCheck>([this] { ++listings; }, [this] { return busy; },
-                                               nullptr, intervalMs);
+                                               nullptr, intervalMs, std::move(onShare));
         check->Follow(dir.path().string());
         ASSERT_TRUE(check->Watching());
     }
@@ -175,8 +175,7 @@ TEST_F(Watch, OnANetworkShareTheFolderTimesAreComparedToo) {
     // What another machine writes on a share raises no inotify event here; a new
     // time on the folder stands in for it (inotify reports only IN_ATTRIB).
     for (bool share : {false, true}) {
-        g_folderWatchPollsForTest = share;
-        Start(50);
+        Start(50, [share](const std::string&) { return share; });
         listings = 0;
         const timespec times[2] = {{1000000 + share, 0}, {1000000 + share, 0}};
         ASSERT_EQ(::utimensat(AT_FDCWD, dir.path().c_str(), times, 0), 0);
@@ -186,7 +185,6 @@ TEST_F(Watch, OnANetworkShareTheFolderTimesAreComparedToo) {
             Settle(100); // inotify alone: a time is no change of names
             EXPECT_EQ(listings, 0);
         }
-        g_folderWatchPollsForTest = false;
     }
 }
 

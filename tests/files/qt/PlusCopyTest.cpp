@@ -21,6 +21,7 @@ struct PlusCopyFixture : ::testing::Test, BoxRecorder {
     int legends = 0;
 
     void SetUp() override {
+        Watch(form);
         fs::create_directory(dir / "nc");
         fs::create_directory(dir / "NC");
         form.DirPath = (dir / "nc").string();

@@ -25,6 +25,7 @@ struct RnameDialog : ::testing::Test, BoxRecorder {
     TRNameForm form;
 
     void SetUp() override {
+        Watch(form);
         answer = kAnswerOk;
         form.CentreRect = QRect(100, 100, 800, 600);
     }

@@ -1,7 +1,10 @@
 #include "files/qt/TransferDialogs.h"
 #include "files/qt/Trash.h"
 
+#include "support/ReplaceAnswers.h"
 #include "support/TempDir.h"
+
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -42,10 +45,12 @@ TEST(TransferDialogs, ReplaceQuestionsAndFailureText) {
     std::vector<ReplaceAnswer> answers = {ReplaceAnswer::No, ReplaceAnswer::Yes,
                                           ReplaceAnswer::YesToAll};
     size_t asked = 0;
-    SetReplaceAnswererForTest([&](const fs::path&) { return answers.at(asked++); });
-    // Five files: more than a few, so the progress dialog runs along.
-    TransferOutcome outcome = TransferWithDialogs(nullptr, sources, (dir / "to").string(), true);
-    SetReplaceAnswererForTest(nullptr);
+    ReplaceAnswers replaces;
+    replaces.answer = [&](const fs::path&) { return answers.at(asked++); };
+    QWidget window;
+    replaces.Watch(window);
+    // Five files: more than a few, so the progress dialog runs along on the window.
+    TransferOutcome outcome = TransferWithDialogs(&window, sources, (dir / "to").string(), true);
     EXPECT_EQ(asked, 3u);
     EXPECT_FALSE(outcome.cancelled);
     EXPECT_EQ(TempDir::Read(dir / "to" / "A.NC"), "old");

@@ -11,6 +11,7 @@ namespace {
 class AutonoTest : public ::testing::Test, protected BoxRecorder {
 protected:
     AutonoTest() {
+        Watch(main);
         answer = kAnswerOk;
         main.setGeometry(100, 200, 801, 601);
         form.show();

@@ -30,6 +30,7 @@ public:
 class Bai2Test : public ::testing::Test, protected BoxRecorder {
 protected:
     Bai2Test() {
+        Watch(main);
         answer = kAnswerOk;
         main.setGeometry(100, 200, 801, 601);
     }

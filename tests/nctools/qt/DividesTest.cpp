@@ -34,6 +34,7 @@ namespace {
 class DividesFixture : public ::testing::Test, protected BoxRecorder {
 protected:
     void SetUp() override {
+        Watch(form);
         fs::create_directory(dir / "work");
         form.DirPath = (dir / "work").string();
         form.historyFile = dir / "Path.lst";
