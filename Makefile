@@ -1,16 +1,18 @@
 # Two entry points on a fresh Debian machine (as root, or with sudo):
 #   make run   installs what is missing, builds and starts Dravik
 #   make test  installs what is missing, builds and runs every test
+#   make deb   builds the Debian package dravik_<version>_<arch>.deb in build-deb
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+DEB_BUILD ?= build-deb
 FUZZ_BUILD ?= build-fuzz
 # make fuzz: every fuzz target for FUZZ_RUNS inputs or FUZZ_SECONDS, whichever ends first.
 FUZZ_RUNS ?= 10000000
 FUZZ_SECONDS ?= 3600
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests tools bench -name '*.cpp' -o -name '*.h')
 
-.PHONY: setup build run test format format-check layers asan fuzz-build fuzz fuzz-smoke
+.PHONY: setup build run test format format-check layers asan fuzz-build fuzz fuzz-smoke deb
 
 setup:
 	sh scripts/setup.sh
@@ -61,3 +63,13 @@ test: setup format-check layers build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j $(JOBS)
 	$(MAKE) asan
 	$(MAKE) fuzz-smoke
+
+# The package build has its own folder: Release, installed under /usr, no tests.
+$(DEB_BUILD)/build.ninja:
+	cmake -S . -B $(DEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	    -DDRAVIK_TESTS=OFF
+
+deb: setup $(DEB_BUILD)/build.ninja
+	cmake --build $(DEB_BUILD) -j $(JOBS)
+	cd $(DEB_BUILD) && cpack -G DEB
+	cp $(DEB_BUILD)/dravik_*.deb .

@@ -6,7 +6,8 @@ set -eu
 PACKAGES="cmake ninja-build g++ make pkg-config clang-format \
 qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
 fonts-ipafont-gothic fonts-ipafont-mincho mawk \
-clang libclang-rt-dev"
+clang libclang-rt-dev \
+dpkg-dev file desktop-file-utils groff-base shared-mime-info"
 
 missing=""
 for p in $PACKAGES; do
