@@ -28,6 +28,9 @@ public:
     virtual TTransferPanel& Transfer() = 0;
     virtual TCommandLinePanel& CommandEntry() = 0;
 
+    // Lists the working directory again (ListDirectory's three choices).
+    virtual void ListDirectory(bool keepPattern, bool keepSelection, bool resortOnly) = 0;
+    virtual void ShowNormalLegend() = 0;
     virtual void SetMessage(const QString& text, const QColor& colour = Qt::green) = 0;
     virtual void SetStatusPanel(int index, const QString& text) = 0;
     // Loads a file of the working directory into the data view; its size, or

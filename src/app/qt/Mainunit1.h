@@ -79,14 +79,14 @@ public:
     void CentreDialog(QWidget* dialog) const;
 
     // Legends and the message line.
-    void ShowNormalLegend();
+    void ShowNormalLegend() override;
     void ShowShiftLegend();
     void SetMessage(const QString& text, const QColor& colour = Qt::green) override;
     void SetStatusPanel(int index, const QString& text) override;
     QString StatusPanel(int index) const;
 
     // The listing of the working directory (file list).
-    void ListDirectory(bool keepPattern, bool keepSelection, bool resortOnly);
+    void ListDirectory(bool keepPattern, bool keepSelection, bool resortOnly) override;
     // Label8 for a row of the list.
     void ShowRowDetails(int row);
     // Connects the list, the legends and the sort panel to their handlers.
