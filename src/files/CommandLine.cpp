@@ -9,22 +9,22 @@ struct ModeFilter {
     const char* text;
 };
 
-std::optional<ModeFilter> FilterOf(std::string_view mode, bool allFiles) {
-    if (mode == "2" || mode == "4") {
+std::optional<ModeFilter> FilterOf(Edit1Mode mode, bool allFiles) {
+    if (mode == Edit1Mode::NamedReceive || mode == Edit1Mode::CopyAs) {
         if (allFiles)
             return ModeFilter{U"/:,;*?<>|", "この文字はファイル名に使えません。\n/:,;*?<>|"};
         return ModeFilter{U"/:,;*?<>|.", "この文字はファイル名に使えません。\n/:,;*?<>|."};
     }
-    if (mode == "5")
+    if (mode == Edit1Mode::Directory)
         return ModeFilter{U"\\,;*?<>|", "この文字はディレクトリ名に使えません。\n\\,;*?<>|"};
-    if (mode == "6")
+    if (mode == Edit1Mode::Mask)
         return ModeFilter{U"/:,;?<>|", "この文字は拡張子に使えません。\n/:,;?<>|"};
     return std::nullopt;
 }
 
 } // namespace
 
-std::optional<std::string> RefusedCharacterText(std::string_view mode, bool allFiles, char32_t c) {
+std::optional<std::string> RefusedCharacterText(Edit1Mode mode, bool allFiles, char32_t c) {
     std::optional<ModeFilter> filter = FilterOf(mode, allFiles);
     if (!filter || c == U'\b' || filter->refused.find(c) == std::u32string_view::npos)
         return std::nullopt;

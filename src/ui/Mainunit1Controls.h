@@ -10,16 +10,16 @@ class FileListBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QProgressBar;
 class QTimer;
 class QWidget;
-class TSaveQuestionLabel;
+class TCommandLinePanel;
+class TSaveQuestion;
+class TSortPanel;
 class TStatusPanels;
+class TTransferPanel;
 
 struct TForm1Controls {
-    // Creates every control inside window (and the sort panel and the save question
-    // inside their group boxes).
+    // Creates every control inside window; the panels lay out their own.
     void SetupUi(QWidget* window);
 
     QLabel* Label4 = nullptr;
@@ -31,34 +31,22 @@ struct TForm1Controls {
     QLabel* Label8 = nullptr;
     FileListBox* ListBox1 = nullptr;
     QLabel* Label2 = nullptr;
-    QLabel* Label11 = nullptr;
-    QLineEdit* Edit1 = nullptr;
+    TCommandLinePanel* CommandLine = nullptr; // Label11 and Edit1
     QLabel* Label3 = nullptr;
     QLabel* Label6 = nullptr;
     QLabel* Label1 = nullptr;
     TStatusPanels* StatusBar2 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
     QGroupBox* GroupBox1 = nullptr;
-    QGroupBox* GroupBox2 = nullptr;
-    QGroupBox* GroupBox3 = nullptr;
-    QGroupBox* GroupBox4 = nullptr;
     QGroupBox* GroupBox5 = nullptr;
+    // GroupBox2 with its list, remaining-bytes line and progress bar; the data view
+    // and its legend inside it serve every command.
+    TTransferPanel* TransferPanel = nullptr;
     DataView* RichEdit1 = nullptr;
-    QLabel* Label17 = nullptr;
     QLabel* Label16 = nullptr;
-    QListWidget* ListBox2 = nullptr;
     QLabel* Label40 = nullptr;
     QLabel* Label41 = nullptr;
-    QLineEdit* Edit16 = nullptr;
-    TSaveQuestionLabel* Label38 = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
-    // Sort panel (GroupBox3).
-    QLabel* Label21 = nullptr;  // the current sort
-    QLineEdit* Edit7 = nullptr; // the new sort, "N-D" and so on
-    QLabel* Label22 = nullptr;  // legend
-
-private:
-    void SetupSortPanel();
-    void SetupSaveQuestion();
+    TSortPanel* SortPanel = nullptr;       // GroupBox3
+    TSaveQuestion* SaveQuestion = nullptr; // GroupBox4
 };

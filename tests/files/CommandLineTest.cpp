@@ -11,33 +11,33 @@ TEST(CommandLine, CharacterFilters) {
     const std::string folder = "この文字はディレクトリ名に使えません。\n\\,;*?<>|";
     const std::string ext = "この文字は拡張子に使えません。\n/:,;?<>|";
     struct Case {
-        const char* mode;
+        Edit1Mode mode;
         bool allFiles;
         char32_t c;
         std::optional<std::string> text;
     };
     const Case cases[] = {
-        {"4", true, U'*', name},
-        {"4", true, U'.', std::nullopt},
-        {"4", false, U'.', name + "."},
-        {"2", false, U'/', name + "."},
-        {"4", true, U'A', std::nullopt},
-        {"4", true, U'ｱ', std::nullopt},
-        {"4", true, U'\b', std::nullopt},
-        {"5", true, U'/', std::nullopt}, // the separator of a folder path
-        {"5", true, U':', std::nullopt},
-        {"5", true, U'\\', folder},
-        {"5", true, U'~', std::nullopt},
-        {"5", false, U'|', folder},
-        {"6", true, U'*', std::nullopt},
-        {"6", true, U':', ext},
-        {"6", true, U'.', std::nullopt},
-        {"1", true, U'*', std::nullopt},
-        {"", true, U'?', std::nullopt},
+        {Edit1Mode::CopyAs, true, U'*', name},
+        {Edit1Mode::CopyAs, true, U'.', std::nullopt},
+        {Edit1Mode::CopyAs, false, U'.', name + "."},
+        {Edit1Mode::NamedReceive, false, U'/', name + "."},
+        {Edit1Mode::CopyAs, true, U'A', std::nullopt},
+        {Edit1Mode::CopyAs, true, U'ｱ', std::nullopt},
+        {Edit1Mode::CopyAs, true, U'\b', std::nullopt},
+        {Edit1Mode::Directory, true, U'/', std::nullopt}, // the separator of a folder path
+        {Edit1Mode::Directory, true, U':', std::nullopt},
+        {Edit1Mode::Directory, true, U'\\', folder},
+        {Edit1Mode::Directory, true, U'~', std::nullopt},
+        {Edit1Mode::Directory, false, U'|', folder},
+        {Edit1Mode::Mask, true, U'*', std::nullopt},
+        {Edit1Mode::Mask, true, U':', ext},
+        {Edit1Mode::Mask, true, U'.', std::nullopt},
+        {Edit1Mode::None, true, U'*', std::nullopt},
+        {Edit1Mode::None, true, U'?', std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RefusedCharacterText(c.mode, c.allFiles, c.c), c.text)
-            << "mode " << c.mode << " char " << static_cast<unsigned>(c.c);
+            << "mode " << static_cast<int>(c.mode) << " char " << static_cast<unsigned>(c.c);
 }
 
 TEST(CommandLine, CopyUnderANewName) {

@@ -23,6 +23,12 @@
 #include <string>
 #include <vector>
 
+// A control that its panel keeps to itself, found by the name the layout gives it.
+template <class Widget>
+Widget* Control(const QWidget& window, const char* name) {
+    return window.findChild<Widget*>(QLatin1String(name));
+}
+
 class WindowHome : public BoxRecorder {
 public:
     WindowHome() {

@@ -10,7 +10,9 @@
 #include "files/qt/FileListBox.h"
 #include "platform/Paths.h"
 #include "platform/qt/MessageBox.h"
+#include "ui/CommandLinePanel.h"
 #include "ui/StatusPanels.h"
+#include "ui/TransferPanel.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -106,8 +108,8 @@ bool TForm1::RefusedForRow(RowRefusal refusal) {
 void TForm1::ListBox1KeyDown(int& key, bool shift) {
     Timer1->stop();
     RichEdit1->Clear();
-    GroupBox2->hide();
-    SetMessage(QString(), Label11->palette().color(QPalette::WindowText));
+    TransferPanel->Hide();
+    SetMessage(QString(), CommandLine->MessageColour());
     SetStatusPanel(0, QString());
     SetStatusPanel(2, QString());
     shift ? ShowShiftLegend() : ShowNormalLegend();
@@ -247,7 +249,7 @@ void TForm1::RefreshList() {
 
 void TForm1::AbortOperation() {
     AbortToIdle();
-    Edit1->setEnabled(false);
+    CommandLine->Enable(false);
     for (int panel : {4, 5, 6})
         SetStatusPanel(panel, QString());
 }

@@ -3,9 +3,9 @@
 #include "app/qt/Mainunit1.h"
 
 #include "files/qt/FileListBox.h"
+#include "ui/CommandLinePanel.h"
 
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QTimer>
 
 void TForm1::OpenCommSettings() {
@@ -28,7 +28,7 @@ void TForm1::CommPanelShown() {
     GroupBox1->show();
     GroupBox1->raise();
     ListBox1->setEnabled(false);
-    Edit1->setEnabled(false);
+    CommandLine->Enable(false);
 }
 
 void TForm1::CommPanelHidden() {
@@ -38,7 +38,7 @@ void TForm1::CommPanelHidden() {
 
 void TForm1::CommSettingsStored() {
     // Browsing keeps the command line disabled; it is enabled only by its own commands.
-    Edit1->setEnabled(false);
+    CommandLine->Enable(false);
     ListBox1->setFocus();
     for (int panel : {4, 5, 6})
         SetStatusPanel(panel, QString());
@@ -46,7 +46,7 @@ void TForm1::CommSettingsStored() {
 
 void TForm1::CommSettingsLeft() {
     AbortToIdle();
-    Edit1->setEnabled(true);
+    CommandLine->Enable(true);
 }
 
 void TForm1::CloseWindow() {

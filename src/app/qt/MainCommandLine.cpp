@@ -1,7 +1,6 @@
 // The command line Edit1: the prompts of F5, Shift+F5 and F6, the character filters
-// of its modes, and Enter and Esc: copy under a new name ("4"), change the working
-// directory ("5"), change the mask ("6"). Mode "2" (the named reception) belongs
-// to the receive job.
+// of its modes, and Enter and Esc: copy under a new name, change the working
+// directory, change the mask. The named reception belongs to the receive job.
 #include "app/qt/Mainunit1.h"
 
 #include "files/CommandLine.h"
@@ -14,6 +13,7 @@
 #include "platform/Paths.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/QtText.h"
+#include "ui/CommandLinePanel.h"
 #include "ui/StatusPanels.h"
 
 #include <QFile>
@@ -25,57 +25,46 @@
 
 namespace {
 
-// Hands Edit1's key presses to the window's handlers before the field sees them.
-class Edit1Keys : public QObject {
-public:
-    explicit Edit1Keys(TForm1* form) : QObject(form), form_(form) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress)
-            return QObject::eventFilter(watched, event);
-        auto* press = static_cast<QKeyEvent*>(event);
-        int key = press->key();
-        form_->Edit1KeyDown(key);
-        if (key == 0)
-            return true;
-        QChar ch = (key == Qt::Key_Return || key == Qt::Key_Enter) ? QChar('\r')
-                   : press->text().isEmpty()                       ? QChar(0)
-                                                                   : press->text().at(0);
-        if (ch.isNull() || (!ch.isPrint() && ch != QChar('\r')))
-            return false;
-        form_->Edit1KeyPress(ch);
-        return ch.isNull() || ch == QChar('\r');
-    }
-
-private:
-    TForm1* form_;
-};
+// Edit1's key press as the window's key-down and key-press handlers see it, before
+// the field does; true when they took it.
+bool Edit1Key(TForm1& form, QKeyEvent* press) {
+    int key = press->key();
+    form.Edit1KeyDown(key);
+    if (key == 0)
+        return true;
+    QChar ch = (key == Qt::Key_Return || key == Qt::Key_Enter) ? QChar('\r')
+               : press->text().isEmpty()                       ? QChar(0)
+                                                               : press->text().at(0);
+    if (ch.isNull() || (!ch.isPrint() && ch != QChar('\r')))
+        return false;
+    form.Edit1KeyPress(ch);
+    return ch.isNull() || ch == QChar('\r');
+}
 
 } // namespace
 
 void TForm1::BindFileCommands() {
-    Edit1->installEventFilter(new Edit1Keys(this));
+    CommandLine->onKey = [this](QKeyEvent* press) { return Edit1Key(*this, press); };
     RichEdit1->SetKeyDownHandler(
         [this](QKeyEvent* event) { return RichEdit1KeyDown(event->key()); });
     // Text committed by an input method or pasted passes no key filter.
-    connect(Edit1, &QLineEdit::textEdited, this, [this] { CheckEdit1Text(); });
+    CommandLine->onTextEdited = [this] { CheckEdit1Text(); };
 }
 
 void TForm1::CheckEdit1Text() {
     const bool allFiles = Settings.ALLFiles == "Y";
-    const std::u32string text = Edit1->text().toStdU32String();
+    const std::u32string text = CommandLine->Text().toStdU32String();
     std::u32string kept;
     std::optional<std::string> refusal;
     for (char32_t c : text) {
-        if (auto refused = RefusedCharacterText(CommandLineMode, allFiles, c))
+        if (auto refused = RefusedCharacterText(CommandLine->Mode(), allFiles, c))
             refusal = refused;
         else
             kept += c;
     }
     if (!refusal)
         return;
-    Edit1->setText(QString::fromStdU32String(kept));
+    CommandLine->SetText(QString::fromStdU32String(kept));
     ShowRefusal(this, QString::fromStdString(*refusal));
 }
 
@@ -94,51 +83,55 @@ void TForm1::BrowseDirectory() {
 }
 
 void TForm1::PromptForDirectory(const std::string& startPath) {
-    CommandLineMode = "5";
-    Edit1->setEnabled(true);
+    CommandLine->Prompt(Edit1Mode::Directory);
     ListBox1->setEnabled(false);
     SetMessage(QStringLiteral("現ﾃﾞｨﾚｸﾄﾘ ") + ShownText(Settings.DirPath) +
                QStringLiteral(" -->>>変更後 "));
-    ShowPathInField(Edit1, startPath);
-    Edit1->setFocus();
+    CommandLine->ShowPath(startPath);
 }
 
 void TForm1::ChangeMask() {
-    CommandLineMode = "6";
     ListBox1->setEnabled(false);
-    Edit1->setEnabled(true);
     SetMessage(QStringLiteral("拡張子変更 ") + QString::fromStdString(Settings.Mask) +
                QStringLiteral(" -->>>"));
-    Edit1->setFocus();
+    CommandLine->Prompt(Edit1Mode::Mask);
 }
 
 void TForm1::Edit1KeyPress(QChar& ch) {
     if (ch != QChar('\r')) {
         if (auto refusal =
-                RefusedCharacterText(CommandLineMode, Settings.ALLFiles == "Y", ch.unicode())) {
+                RefusedCharacterText(CommandLine->Mode(), Settings.ALLFiles == "Y", ch.unicode())) {
             ch = QChar(0);
             ShowRefusal(this, QString::fromStdString(*refusal));
         }
         return;
     }
-    if (Edit1->text().isEmpty())
+    if (CommandLine->Text().isEmpty())
         return;
-    if (CommandLineMode == "2")
+    switch (CommandLine->Mode()) {
+    case Edit1Mode::NamedReceive:
         ReceiveUnderName();
-    else if (CommandLineMode == "4")
+        break;
+    case Edit1Mode::CopyAs:
         CopyUnderNewName();
-    else if (CommandLineMode == "5")
+        break;
+    case Edit1Mode::Directory:
         ChangeToTypedDirectory();
-    else if (CommandLineMode == "6")
+        break;
+    case Edit1Mode::Mask:
         ChangeToTypedMask();
+        break;
+    case Edit1Mode::None:
+        break;
+    }
 }
 
 void TForm1::Edit1KeyDown(int& key) {
     if (key == Qt::Key_Escape) {
         key = 0;
-        Edit1->clear();
+        CommandLine->Clear();
         AbortToIdle();
-        Edit1->setEnabled(false);
+        CommandLine->Enable(false);
         for (int panel : {4, 5, 6})
             SetStatusPanel(panel, QString());
     } else if (key == Qt::Key_F10) {
@@ -148,14 +141,14 @@ void TForm1::Edit1KeyDown(int& key) {
 }
 
 void TForm1::CommandLineDone() {
-    Edit1->clear();
+    CommandLine->Clear();
     ListDirectory(false, false, false);
     ListBox1->setEnabled(true);
-    Edit1->setEnabled(false);
+    CommandLine->Enable(false);
 }
 
 void TForm1::CopyUnderNewName() {
-    const std::string typed = Edit1->text().toStdString();
+    const std::string typed = CommandLine->Text().toStdString();
     const int row = ListBox1->ItemIndex();
     std::string error;
     bool copied = false;
@@ -178,8 +171,8 @@ void TForm1::CopyUnderNewName() {
 }
 
 void TForm1::ChangeToTypedDirectory() {
-    PendingDirectory = ResolveTypedPath(PathInField(Edit1), Settings.DirPath, DefaultDirPath());
-    Edit1->clear();
+    PendingDirectory = ResolveTypedPath(CommandLine->Path(), Settings.DirPath, DefaultDirPath());
+    CommandLine->Clear();
     std::error_code ec;
     if (PendingDirectory == "/" || std::filesystem::is_directory(PendingDirectory, ec)) {
         Settings.DirPath = PendingDirectory;
@@ -196,7 +189,7 @@ void TForm1::ChangeToTypedDirectory() {
 }
 
 void TForm1::ChangeToTypedMask() {
-    const std::string typed = Edit1->text().toStdString();
+    const std::string typed = CommandLine->Text().toStdString();
     std::optional<std::string> mask = MaskFromTyped(typed);
     if (!mask) {
         ShowBox(this, {BoxIcon::None,
@@ -204,8 +197,8 @@ void TForm1::ChangeToTypedMask() {
                        QStringLiteral("Dravik"),
                        QString::fromStdString(RefusedMaskText(typed)),
                        {}});
-        Edit1->clear();
-        Edit1->setFocus();
+        CommandLine->Clear();
+        CommandLine->Focus();
         return;
     }
     Settings.Mask = *mask;

@@ -17,13 +17,13 @@ namespace {
 
 class TMainBai2Host : public TBai2Host {
 public:
-    explicit TMainBai2Host(TForm1& form) : form_(form) {}
-    DataView& View() override { return *form_.RichEdit1; }
-    void Relist() override { form_.ListDirectory(false, true, false); }
-    void RestoreLegend() override { form_.ShowNormalLegend(); }
+    explicit TMainBai2Host(MainWindowServices& window) : window_(window) {}
+    DataView& View() override { return window_.View(); }
+    void Relist() override { window_.ListDirectory(false, true, false); }
+    void RestoreLegend() override { window_.ShowNormalLegend(); }
 
 private:
-    TForm1& form_;
+    MainWindowServices& window_;
 };
 
 } // namespace

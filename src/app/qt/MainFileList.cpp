@@ -1,6 +1,6 @@
 // The main window's side of the file list: the listing shown in ListBox1, Label7
 // and Label8, the binding of the list's and the legends' events to the handlers,
-// and the sort panel GroupBox3.
+// and the sort panel's handlers.
 #include "app/qt/Mainunit1.h"
 
 #include "app/CommandTable.h"
@@ -12,9 +12,10 @@
 #include "files/qt/WidgetListingView.h"
 #include "platform/TextCodec.h"
 #include "platform/qt/QtText.h"
+#include "ui/CommandLinePanel.h"
+#include "ui/SortPanel.h"
 
 #include <QApplication>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,7 +24,7 @@
 
 namespace {
 
-// Routes the events of the legends and of the sort entry to the window's handlers.
+// Routes the clicks of the legends to the window's handlers.
 class HandlerFilter : public QObject {
 public:
     explicit HandlerFilter(TForm1& form) : QObject(&form), form_(form) {}
@@ -36,37 +37,34 @@ protected:
                 form_.Label1MouseDown(at.x(), at.y());
             else if (watched == form_.Label16)
                 form_.Label16MouseDown(at.x());
-            else if (watched == form_.Label22)
-                form_.Label22MouseDown();
-            return false;
         }
-        if (watched == form_.Edit7 && event->type() == QEvent::KeyPress)
-            return Edit7Key(static_cast<QKeyEvent*>(event));
         return false;
     }
 
 private:
-    bool Edit7Key(QKeyEvent* event) {
-        int key = VirtualKeyFromQt(event->key());
-        int before = key;
-        form_.Edit7KeyDown(key);
-        if (before != 0 && key == 0)
-            return true;
-        QString text = event->text();
-        if (text.isEmpty())
-            return false;
-        QChar ch = text[0];
-        form_.Edit7KeyPress(ch);
-        if (ch.isNull())
-            return true;
-        if (ch == text[0])
-            return false;
-        form_.Edit7->insert(QString(ch)); // shown in upper case
-        return true;
-    }
-
     TForm1& form_;
 };
+
+// A key in the sort entry as its key-down and key-press handlers see it; true when
+// they took it.
+bool Edit7Key(TForm1& form, QKeyEvent* event) {
+    int key = VirtualKeyFromQt(event->key());
+    int before = key;
+    form.Edit7KeyDown(key);
+    if (before != 0 && key == 0)
+        return true;
+    QString text = event->text();
+    if (text.isEmpty())
+        return false;
+    QChar ch = text[0];
+    form.Edit7KeyPress(ch);
+    if (ch.isNull())
+        return true;
+    if (ch == text[0])
+        return false;
+    form.SortPanel->InsertInEntry(ch); // shown in upper case
+    return true;
+}
 
 const char* const kSortTexts[] = {"N-D", "N-U", "S-D", "S-U", "T-D", "T-U"};
 
@@ -111,18 +109,19 @@ void TForm1::BindFileList() {
     };
 
     // Text that arrives without a key press (an input method) obeys the same rule.
-    connect(Edit7, &QLineEdit::textEdited, this, [this](const QString& text) {
+    SortPanel->onEntryEdited = [this](const QString& text) {
         std::string kept;
         for (char c : text.toStdString())
             if (std::string_view("NST-UDnstud").find(c) != std::string_view::npos)
                 kept += AsciiUpper(c);
         if (QString::fromStdString(kept) != text)
-            Edit7->setText(QString::fromStdString(kept));
-    });
+            SortPanel->SetEntryText(QString::fromStdString(kept));
+    };
+    SortPanel->onEntryKey = [this](QKeyEvent* event) { return Edit7Key(*this, event); };
+    SortPanel->onLegendClick = [this] { Label22MouseDown(); };
 
     auto* filter = new HandlerFilter(*this);
-    for (QObject* watched : {static_cast<QObject*>(Label1), static_cast<QObject*>(Label16),
-                             static_cast<QObject*>(Label22), static_cast<QObject*>(Edit7)})
+    for (QObject* watched : {static_cast<QObject*>(Label1), static_cast<QObject*>(Label16)})
         watched->installEventFilter(filter);
 }
 
@@ -148,11 +147,8 @@ void TForm1::ShowRowDetails(int row) {
 
 void TForm1::ChangeSort() {
     ListBox1->setEnabled(false);
-    Label21->setText(FromUtf8("現ソート設定: " + Settings.FileSort + " - " + Settings.SortMuki));
-    Edit7->setText(FromUtf8(Settings.FileSort + "-" + Settings.SortMuki));
-    GroupBox3->show();
-    GroupBox3->raise();
-    Edit7->setFocus();
+    SortPanel->Open(FromUtf8("現ソート設定: " + Settings.FileSort + " - " + Settings.SortMuki),
+                    FromUtf8(Settings.FileSort + "-" + Settings.SortMuki));
 }
 
 void TForm1::Edit7KeyPress(QChar& ch) {
@@ -160,20 +156,20 @@ void TForm1::Edit7KeyPress(QChar& ch) {
         return;
     if (ch == QChar('\r')) {
         ch = QChar();
-        std::string text = AsciiUpper(Edit7->text().toStdString());
+        std::string text = AsciiUpper(SortPanel->EntryText().toStdString());
         if (text.empty())
             return;
         if (std::find(std::begin(kSortTexts), std::end(kSortTexts), text) == std::end(kSortTexts)) {
             SetMessage(QStringLiteral("ソート設定を確認ください!!"));
-            Edit7->setFocus();
+            SortPanel->FocusEntry();
             return;
         }
         Settings.FileSort = text.substr(0, 1);
         Settings.SortMuki = text.substr(2, 1);
         ListDirectory(false, true, true);
-        GroupBox3->hide();
+        SortPanel->Close();
         ListBox1->setEnabled(true);
-        Edit1->setEnabled(true);
+        CommandLine->Enable(true);
         ListBox1->setFocus();
         SetStatusPanel(4, FromUtf8(Settings.Speed1));
         SetStatusPanel(5, FromUtf8(Settings.Port1));
@@ -191,10 +187,10 @@ void TForm1::Edit7KeyDown(int& key) {
     if (key != vk::Escape)
         return;
     key = 0;
-    Edit7->clear();
-    GroupBox3->hide();
+    SortPanel->ClearEntry();
+    SortPanel->Close();
     AbortToIdle();
-    Edit1->setEnabled(true);
+    CommandLine->Enable(true);
 }
 
 void TForm1::ListView1ColumnClick(int column) {

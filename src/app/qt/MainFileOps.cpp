@@ -9,6 +9,8 @@
 #include "files/qt/Trash.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/QtText.h"
+#include "ui/CommandLinePanel.h"
+#include "ui/TransferPanel.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -59,10 +61,11 @@ int TForm1::CollectMarked(int target) {
     std::vector<std::string> names = CollectMarkedNames(FileList);
     ListBox1->RowsChanged();
     if (target == 0) {
-        ListBox2->clear();
+        QStringList shown;
         for (const std::string& name : names)
-            ListBox2->addItem(ShownText(name));
-        ListBox2->setCurrentRow(0);
+            shown.append(ShownText(name));
+        TransferPanel->SetQueue(shown);
+        TransferPanel->HighlightQueueEntry(0);
     } else if (target == 1) {
         JoinNames = names;
     } else if (target == 2) {
@@ -102,12 +105,10 @@ void TForm1::CopyOrMove() {
     const int row = ListBox1->ItemIndex();
     const RowKind kind = FileList.KindOf(row);
     if (CopyFlag == 1 && kind == RowKind::File) {
-        Edit1->setEnabled(true);
+        CommandLine->Prompt(Edit1Mode::CopyAs);
         ListBox1->setEnabled(false);
         SetMessage(QStringLiteral("コピー元 ") + ShownText(FileList.EntryName(row)) +
                    QStringLiteral(" -->>>コピー後 "));
-        CommandLineMode = "4";
-        Edit1->setFocus();
         return;
     }
     if (kind == RowKind::None) {

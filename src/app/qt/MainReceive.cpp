@@ -11,91 +11,52 @@
 #include "transfer/ReceiveNaming.h"
 #include "transfer/SerialLine.h"
 #include "transfer/TransferHost.h"
+#include "ui/CommandLinePanel.h"
+#include "ui/TransferPanel.h"
 
-#include <QGroupBox>
-#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMouseEvent>
-#include <QProgressBar>
 #include <QTimer>
 
 #include <filesystem>
 
 namespace {
 
-const QColor kGreen(0x00, 0x80, 0x00);
-
-// Edit16 answers with single keys; anything else is not an answer and is dropped.
-class Edit16Keys : public QObject {
-public:
-    explicit Edit16Keys(TForm1& form) : QObject(&form), form_(form) {}
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
-            return false;
-        form_.Edit16KeyDown(key);
-        return true;
-    }
-
-private:
-    TForm1& form_;
-};
-
 // The window as the receive job sees it.
 class ReceivePanel : public ReceiveWindow {
 public:
-    explicit ReceivePanel(TForm1& form) : f_(form) {}
+    explicit ReceivePanel(MainWindowServices& window) : w_(window) {}
 
-    void AppendDataLine(std::string_view line) override { f_.RichEdit1->AppendLine(line); }
-    void ClearDataView() override { f_.RichEdit1->Clear(); }
+    void AppendDataLine(std::string_view line) override { w_.View().AppendLine(line); }
+    void ClearDataView() override { w_.View().Clear(); }
     void ListProgram(int index, std::string_view line) override {
-        f_.ListBox2->addItem(FromUtf8(line));
-        f_.ListBox2->setCurrentRow(index);
-        f_.ListBox2->repaint();
+        w_.Transfer().ListProgram(index, FromUtf8(line));
     }
-    void SetProgress(int lines) override {
-        if (f_.ProgressBar1 && f_.ProgressBar1->value() != lines)
-            f_.ProgressBar1->setValue(lines);
-    }
+    void SetProgress(int lines) override { w_.Transfer().SetProgress(lines); }
     void ShowReceivePanel() override {
         ScreenSaver::Suspend();
-        f_.SetMessage(QString());
-        f_.Label11->repaint();
-        f_.Edit1->clear();
-        f_.Edit1->setEnabled(false);
-        QGroupBox* panel = f_.GroupBox2;
-        panel->setTitle(QStringLiteral("受信データ"));
-        panel->setGeometry(24, 96, 650, panel->height());
-        QPalette p = panel->palette();
-        p.setColor(QPalette::Window, kGreen);
-        panel->setPalette(p);
-        f_.ListBox2->clear();
-        f_.Label17->hide();
-        panel->show();
-        if (f_.ProgressBar1)
-            f_.ProgressBar1->setRange(0, kLinesPerSave);
-        f_.RichEdit1->setFocus();
+        w_.SetMessage(QString());
+        w_.CommandEntry().RepaintMessage();
+        w_.CommandEntry().Clear();
+        w_.CommandEntry().Enable(false);
+        w_.Transfer().ShowForReceiving(kLinesPerSave);
+        w_.View().setFocus();
     }
-    void HideTransferPanel() override { f_.GroupBox2->hide(); }
-    void EnableFileList() override { f_.ListBox1->setEnabled(true); }
-    void StartReturnToIdle(int ms) override { f_.Timer1->start(ms); }
-    void RequestRelist() override { f_.RelistFlag = "Y"; }
-    void CloseMainWindow() override { f_.CloseAfterCompletion(); }
+    void HideTransferPanel() override { w_.Transfer().Hide(); }
+    void EnableFileList() override { w_.List().setEnabled(true); }
+    void StartReturnToIdle(int ms) override { w_.StartReturnToIdle(ms); }
+    void RequestRelist() override { w_.RequestRelist(); }
+    void CloseMainWindow() override { w_.CloseAfterCompletion(); }
 
 private:
-    TForm1& f_;
+    MainWindowServices& w_;
 };
 
 } // namespace
 
 void TForm1::BindSaveQuestion() {
-    Label38->onMouseDown = [this](int y) { Label38MouseDown(y); };
-    Edit16->installEventFilter(new Edit16Keys(*this));
+    SaveQuestion->onLegendClick = [this](int y) { Label38MouseDown(y); };
+    SaveQuestion->onAnswerKey = [this](int key) { Edit16KeyDown(key); };
 }
 
 // F2 and Shift+F2: the receive settings in the status bar and the save question.
@@ -105,33 +66,26 @@ void TForm1::ReceiveProgram(bool shift) {
     SetStatusPanel(5, QString::fromStdString(Settings.Port2));
     SetStatusPanel(6, QString::fromStdString(Settings.Signal2));
     RichEdit1->SetReadOnly(false);
-    Edit1->setEnabled(true);
+    CommandLine->Enable(true);
     ListBox1->setEnabled(false);
-    GroupBox4->show();
-    GroupBox4->raise();
-    SaveQuestionOpen = true;
-    Edit16->clear();
-    Edit16->setFocus();
+    SaveQuestion->Ask();
 }
 
 void TForm1::Edit16KeyDown(int key) {
     if (key != Qt::Key_Y && key != Qt::Key_N && key != Qt::Key_Escape)
         return;
-    GroupBox4->hide();
-    SaveQuestionOpen = false;
+    SaveQuestion->Close();
     if (key == Qt::Key_Y) {
-        Edit1->setEnabled(true);
         SetMessage(QStringLiteral("ファイル受信 受信ファイル名-->>>"));
-        CommandLineMode = "2";
         NamedMode = true;
-        Edit1->setFocus();
+        CommandLine->Prompt(Edit1Mode::NamedReceive);
     } else if (key == Qt::Key_N) {
         NamedMode = false;
         StartReceiveJob();
     } else {
-        Edit1->clear();
+        CommandLine->Clear();
         AbortToIdle();
-        Edit1->setEnabled(false);
+        CommandLine->Enable(false);
     }
 }
 
@@ -146,7 +100,7 @@ void TForm1::Label38MouseDown(int y) {
 
 // Enter in command-line mode "2": the file is named, checked and received.
 void TForm1::ReceiveUnderName() {
-    const QString typed = Edit1->text();
+    const QString typed = CommandLine->Text();
     if (typed.isEmpty())
         return;
     NamedTarget target = NamedReceiveTarget(Settings, typed.toStdString());

@@ -1,7 +1,7 @@
 // The receive command of the main window: the save question GroupBox4 with its
-// answer field Edit16 and its clickable legend Label38, the named receive of
-// command-line mode "2", and the start of the receive job with the window as
+// answer field Edit16 and its clickable legend Label38, the named receive of the
+// command line, and the start of the receive job with the window as
 // its host.
 #pragma once
 
-#include "ui/SaveQuestionLabel.h"
+#include "ui/SaveQuestion.h"

@@ -15,32 +15,15 @@
 #include "transfer/SendText.h"
 #include "transfer/SerialLine.h"
 #include "transfer/TransferLog.h"
+#include "ui/TransferPanel.h"
 
-#include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QProgressBar>
 #include <QTimer>
 
 #include <climits>
 
 namespace {
 
-const QColor kNavy(0x00, 0x00, 0x80);
-const QColor kTeal(0x00, 0x80, 0x80);
-const QString kSendCaption = QStringLiteral("送信データ");
 const QString kLogCaption = QStringLiteral("送受信ログ");
-
-void ShowPanel(QGroupBox* box, const QString& caption, int left, int top, int width,
-               const QColor& colour) {
-    box->setTitle(caption);
-    box->setGeometry(left, top, width, box->height());
-    QPalette p = box->palette();
-    p.setColor(QPalette::Window, colour);
-    box->setPalette(p);
-    box->setAutoFillBackground(true);
-    box->show();
-}
 
 // Per-window state of the sends: the line, the shared counters and Timer2's worker.
 class TSendSupport : public QObject {
@@ -64,47 +47,47 @@ TSendSupport& SendSupport(TForm1& form) {
     return support ? *static_cast<TSendSupport*>(support) : *new TSendSupport(form);
 }
 
-// The send job's view of the main window.
+// The send job's view of the main window; Timer2 paces the estimate.
 class TMainSendWindow : public SendWindow {
 public:
-    explicit TMainSendWindow(TForm1& form) : form_(form) {}
+    TMainSendWindow(MainWindowServices& window, QTimer& estimateTimer)
+        : w_(window), estimateTimer_(estimateTimer) {}
 
-    const TextDocument& DataView() const override { return form_.RichEdit1->Document(); }
-    void ClearDataView() override { form_.RichEdit1->Clear(); }
+    const TextDocument& DataView() const override { return w_.View().Document(); }
+    void ClearDataView() override { w_.View().Clear(); }
     void SelectDataLine(size_t index) override {
-        form_.RichEdit1->SelectLine(index);
-        form_.RichEdit1->setFocus();
+        w_.View().SelectLine(index);
+        w_.View().setFocus();
     }
     bool LoadFileIntoView(const std::string& name) override {
-        return form_.LoadFileIntoView(name) != kUnknownFileSize;
+        return w_.LoadFileIntoView(name) != kUnknownFileSize;
     }
     void SetProgressRange(int64_t maximum) override {
         // The bar counts in int: a file past 2 GB is shown in coarser steps.
         shift_ = 0;
         while ((maximum >> shift_) > INT_MAX)
             ++shift_;
-        form_.ProgressBar1->setRange(0, int(maximum >> shift_));
-        form_.ProgressBar1->setValue(0);
+        w_.Transfer().SetProgressRange(int(maximum >> shift_));
     }
     void SetProgress(int64_t position) override {
-        form_.ProgressBar1->setValue(int(position >> shift_));
+        w_.Transfer().SetProgress(int(position >> shift_));
     }
     void SetRemainingText(const std::string& text) override {
-        form_.Label17->show();
-        form_.Label17->setText(QString::fromStdString(text));
+        w_.Transfer().ShowRemaining(QString::fromStdString(text));
     }
-    void StartEstimateTimer() override { form_.Timer2->start(10000); }
-    void StopEstimateTimer() override { form_.Timer2->stop(); }
-    void HighlightQueueEntry(int index) override { form_.ListBox2->setCurrentRow(index); }
+    void StartEstimateTimer() override { estimateTimer_.start(10000); }
+    void StopEstimateTimer() override { estimateTimer_.stop(); }
+    void HighlightQueueEntry(int index) override { w_.Transfer().HighlightQueueEntry(index); }
     void SuspendScreenSaver() override { ScreenSaver::Suspend(); }
-    void HideTransferPanel() override { form_.GroupBox2->hide(); }
-    void EnableFileList() override { form_.ListBox1->setEnabled(true); }
-    void StartReturnToIdle(int ms) override { form_.Timer1->start(ms); }
-    void ClearMarks() override { form_.FileList.marks.Clear(); }
-    void CloseMainWindow() override { form_.CloseAfterCompletion(); }
+    void HideTransferPanel() override { w_.Transfer().Hide(); }
+    void EnableFileList() override { w_.List().setEnabled(true); }
+    void StartReturnToIdle(int ms) override { w_.StartReturnToIdle(ms); }
+    void ClearMarks() override { w_.Listing().marks.Clear(); }
+    void CloseMainWindow() override { w_.CloseAfterCompletion(); }
 
 private:
-    TForm1& form_;
+    MainWindowServices& w_;
+    QTimer& estimateTimer_;
     int shift_ = 0;
 };
 
@@ -117,13 +100,14 @@ void TForm1::SendSelected(bool shift) {
     request.exitAfterTransfer = shift;
     if (FileList.marks.Count() > 0) {
         ListBox1->setEnabled(false);
-        ShowPanel(GroupBox2, kSendCaption, 50, 184, 650, kNavy);
+        TransferPanel->ShowForSending(true);
         FileList.marks.Compact();
         request.queue = CollectMarkedNames(FileList);
         ListBox1->update();
-        ListBox2->clear();
+        QStringList names;
         for (const std::string& name : request.queue)
-            ListBox2->addItem(DecodedText(name));
+            names.append(DecodedText(name));
+        TransferPanel->SetQueue(names);
         if (request.queue.empty()) {
             SetMessage(QStringLiteral("ファイルを選択してください。!!"));
             ListBox1->setEnabled(true);
@@ -134,15 +118,13 @@ void TForm1::SendSelected(bool shift) {
         request.multiSend = true;
     } else {
         ListBox1->setEnabled(false);
-        ShowPanel(GroupBox2, kSendCaption, 328, 184, 350, kNavy);
-        ListBox2->clear();
+        TransferPanel->ShowForSending(false);
         request.fileBeingSent = FileList.EntryName(ListBox1->ItemIndex());
         FileList.marks.Clear();
     }
     FileList.marks.multiSend = request.multiSend;
     const uint64_t size = LoadFileIntoView(request.fileBeingSent);
-    Label17->show();
-    Label17->setText(
+    TransferPanel->ShowRemaining(
         QString::fromStdString(RemainingBytesText(size == kUnknownFileSize ? 0 : int64_t(size))));
     SetStatusPanel(3, QStringLiteral("送信待機中（信号待ち)"));
     RichEdit1->setFocus();
@@ -151,7 +133,7 @@ void TForm1::SendSelected(bool shift) {
     request.keepStatusPanel0 = Start.startFlags[1] != 'N';
     Start.startFlags[1] = 'N';
     TSendSupport& support = SendSupport(*this);
-    TMainSendWindow window(*this);
+    TMainSendWindow window(*this, *Timer2);
     SendJob job(MainTransferHost(*this), window, support.line, Settings, support.counters);
     RunTransfer([&] {
         job.Run(request);
@@ -160,8 +142,7 @@ void TForm1::SendSelected(bool shift) {
 }
 
 void TForm1::ShowTransferLog() {
-    ShowPanel(GroupBox2, kLogCaption, 328, 100, 350, kTeal);
-    Label17->hide();
+    TransferPanel->ShowForLog();
     ListBox1->setEnabled(false);
     RichEdit1->SetReadOnly(true);
     std::string text;

@@ -12,17 +12,14 @@
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/QtText.h"
 #include "transfer/TransferHost.h"
+#include "ui/TransferPanel.h"
 
-#include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QTimer>
 
 namespace {
 
 const QString kFileView = QStringLiteral("ファイルビュー");
-const QString kTransferLog = QStringLiteral("送受信ログ");
-const QColor kTeal(0x00, 0x80, 0x80);
 
 } // namespace
 
@@ -55,28 +52,20 @@ void TForm1::ViewFile() {
         return;
     RichEdit1->SetReadOnly(true);
     ListBox1->setEnabled(false);
-    GroupBox2->setTitle(kFileView);
-    GroupBox2->setGeometry(328, 100, 350, GroupBox2->height());
-    QPalette palette = GroupBox2->palette();
-    palette.setColor(QPalette::Window, kTeal);
-    GroupBox2->setPalette(palette);
-    GroupBox2->show();
-    GroupBox2->raise();
+    TransferPanel->ShowForViewing();
     const uint64_t size = LoadFileIntoView(FileList.EntryName(row));
     SetStatusPanel(2, QStringLiteral("ｻｲｽﾞ : ") + QString::fromStdString(FormatSize(size)));
-    Label17->hide();
     SetStatusPanel(3, kFileView);
     RichEdit1->setFocus();
 }
 
 bool TForm1::RichEdit1KeyDown(int key) {
-    const QString caption = GroupBox2->title();
-    if (caption != kTransferLog && caption != kFileView)
+    if (!TransferPanel->IsViewingOrLog())
         return false;
     if (key != Qt::Key_F3 && key != Qt::Key_Escape)
         return false;
     RichEdit1->Clear();
-    GroupBox2->hide();
+    TransferPanel->Hide();
     AbortToIdle();
     SetStatusPanel(2, QString());
     // Consumed and let go of here, so the key never reaches the list.

@@ -16,15 +16,17 @@
 #include "platform/qt/ScreenSaver.h"
 #include "transfer/qt/CommSettingsPanel.h"
 #include "ui/CommSettingsLayout.h"
+#include "ui/CommandLinePanel.h"
+#include "ui/SaveQuestion.h"
+#include "ui/SortPanel.h"
 #include "ui/StatusPanels.h"
+#include "ui/TransferPanel.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QProgressBar>
 #include <QScreen>
 #include <QTimer>
 
@@ -92,10 +94,10 @@ void TForm1::FormShow() {
     QTimer::singleShot(0, this, &TForm1::FirstIdleListing);
 
     GroupBox1->hide();
-    GroupBox2->hide();
-    GroupBox3->hide();
-    GroupBox4->hide();
-    Edit1->setEnabled(false);
+    TransferPanel->Hide();
+    SortPanel->Close();
+    SaveQuestion->Close();
+    CommandLine->Enable(false);
     for (int panel : {4, 5, 6})
         SetStatusPanel(panel, QString());
 
@@ -106,12 +108,6 @@ void TForm1::FormShow() {
     Label6->setText(QString::fromUtf8(kKeyHints));
     Label2->setText(QString::fromUtf8(kLetterHelp));
 
-    if (!ProgressBar1) {
-        ProgressBar1 = new QProgressBar(StatusBar2);
-        ProgressBar1->setTextVisible(false);
-        ProgressBar1->setGeometry(252, 2, 98, StatusBar2->height() - 2);
-        ProgressBar1->setValue(0);
-    }
     StartFolderWatch();
     GroupBox5->hide();
     AltLegendShown = false;
@@ -190,10 +186,7 @@ void TForm1::ShowShiftLegend() {
 }
 
 void TForm1::SetMessage(const QString& text, const QColor& colour) {
-    QPalette p = Label11->palette();
-    p.setColor(QPalette::WindowText, colour);
-    Label11->setPalette(p);
-    Label11->setText(text);
+    CommandLine->ShowMessage(text, colour);
 }
 
 void TForm1::SetStatusPanel(int index, const QString& text) {
@@ -210,13 +203,17 @@ void TForm1::AbortToIdle(const QString& text) {
     ListBox1->setEnabled(true);
 }
 
+void TForm1::StartReturnToIdle(int ms) {
+    Timer1->start(ms);
+}
+
 void TForm1::ReturnToIdle() {
     StatusBar2->update();
     SetStatusPanel(3, QString());
     ShowNormalLegend();
 
     RichEdit1->Clear();
-    GroupBox2->hide();
+    TransferPanel->Hide();
     Timer1->stop();
     SetMessage(QString(), kLime);
 
@@ -225,7 +222,7 @@ void TForm1::ReturnToIdle() {
         ListDirectory(false, false, false);
     RelistFlag = "N";
     ListBox1->setFocus();
-    Edit1->setEnabled(false);
+    CommandLine->Enable(false);
 
     ScreenSaver::Allow();
     LampsToRest();

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "app/StartArguments.h"
+#include "app/qt/MainWindowServices.h"
 #include "extapps/AppTable.h"
+#include "files/CommandLine.h"
 #include "files/FileListModel.h"
 #include "settings/Settings.h"
 #include "transfer/qt/CommSettingsPanel.h"
@@ -53,7 +55,10 @@ class TRNameAForm;
 class TDividesForm;
 class TPlusForm;
 
-class TForm1 : public QWidget, public TForm1Controls, public CommPanelHost {
+class TForm1 : public QWidget,
+               public TForm1Controls,
+               public CommPanelHost,
+               public MainWindowServices {
     Q_OBJECT
 
 public:
@@ -75,14 +80,14 @@ public:
     void CentreDialog(QWidget* dialog) const;
 
     // Legends and the message line.
-    void ShowNormalLegend();
+    void ShowNormalLegend() override;
     void ShowShiftLegend();
-    void SetMessage(const QString& text, const QColor& colour = Qt::green);
-    void SetStatusPanel(int index, const QString& text);
+    void SetMessage(const QString& text, const QColor& colour = Qt::green) override;
+    void SetStatusPanel(int index, const QString& text) override;
     QString StatusPanel(int index) const;
 
     // The listing of the working directory (file list).
-    void ListDirectory(bool keepPattern, bool keepSelection, bool resortOnly);
+    void ListDirectory(bool keepPattern, bool keepSelection, bool resortOnly) override;
     // Label8 for a row of the list.
     void ShowRowDetails(int row);
     // Connects the list, the legends and the sort panel to their handlers.
@@ -97,7 +102,7 @@ public:
     // F3 and Esc close the viewer and the log view; true when the key was taken.
     bool RichEdit1KeyDown(int key);
     // Loads DirPath + "/" + name into RichEdit1; the size, 4294967295 when unknown.
-    std::uint64_t LoadFileIntoView(const std::string& name);
+    std::uint64_t LoadFileIntoView(const std::string& name) override;
     void CopyOrMove();
     void CompactMarks();
     // The marked files into ListBox2 (0), the join list JoinNames (1) or the copy/move
@@ -172,7 +177,7 @@ public:
     void EnterRow();
 
     // The receive command: the save question, the named receive (Enter in
-    // command-line mode "2") and the job.
+    // the command line) and the job.
     void BindSaveQuestion();
     void Edit16KeyDown(int key);
     void Label38MouseDown(int y);
@@ -184,7 +189,7 @@ public:
     void RunTransfer(const std::function<void()>& job);
     // The job's own close after a completion (exit after transfer): its line is
     // already closed, so the window closes at once.
-    void CloseAfterCompletion();
+    void CloseAfterCompletion() override;
     bool TransferRunning = false;
     bool CloseAfterTransfer = false;
 
@@ -212,7 +217,6 @@ public:
     int LastAnswer = 0;
     bool AltLegendShown = false;
     FileListModel FileList;
-    std::string CommandLineMode;
     int CopyFlag = 1; // 1 copy, 0 move
     std::string TargetPath;
     std::string PendingDirectory;
@@ -220,7 +224,6 @@ public:
     TPlusCopyForm* PlusCopyForm = nullptr;
     // Receive: one file under the operator's name, or one file per program.
     bool NamedMode = false;
-    bool SaveQuestionOpen = false;
     std::string ReceiveTargetPath;
     std::string FileBeingReceived;
     bool SettingsSaveFailed = false;
@@ -296,6 +299,17 @@ public:
     QMenu* PopupMenu2 = nullptr;
     std::vector<QIcon> ImageList1;
     TFolderCheck* FolderCheck = nullptr;
+
+    // The services of a command's window side (Mainunit1.cpp).
+    QWidget& Window() override { return *this; }
+    TSettings& SettingsRecord() override { return Settings; }
+    FileListModel& Listing() override { return FileList; }
+    FileListBox& List() override { return *ListBox1; }
+    DataView& View() override { return *RichEdit1; }
+    TTransferPanel& Transfer() override { return *TransferPanel; }
+    TCommandLinePanel& CommandEntry() override { return *CommandLine; }
+    void StartReturnToIdle(int ms) override;
+    void RequestRelist() override { RelistFlag = "Y"; }
 
     // Applies ListColumn: 1 to 4 columns at width 616 (help beside), 5 at 728.
     void ApplyListColumn();

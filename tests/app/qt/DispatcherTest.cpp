@@ -100,14 +100,14 @@ TEST_F(Dispatcher, EveryKeyDownFirstStopsTheTimerAndClearsTheMessageLine) {
     Start();
     form->Timer1->start(1000);
     form->SetMessage("x");
-    form->GroupBox2->show();
+    Control<QGroupBox>(*form, "GroupBox2")->show();
     form->SetStatusPanel(0, "a");
     form->SetStatusPanel(2, "b");
     form->SetStatusPanel(4, "c");
     Key(Qt::Key_Q); // not in the table
     EXPECT_FALSE(form->Timer1->isActive());
-    EXPECT_EQ(form->Label11->text(), "");
-    EXPECT_FALSE(form->GroupBox2->isVisible());
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "");
+    EXPECT_FALSE(Control<QGroupBox>(*form, "GroupBox2")->isVisible());
     EXPECT_EQ(form->StatusPanel(0), "");
     EXPECT_EQ(form->StatusPanel(2), "");
     EXPECT_EQ(form->StatusPanel(4), "c");
@@ -168,18 +168,20 @@ TEST_F(Dispatcher, PageDownFromRowFiveWithTwoColumnsOfTwentyRows) {
 
 TEST_F(Dispatcher, EscShowsTheStopInRedUntilReturnToIdle) {
     Start();
-    form->Edit1->setEnabled(true);
+    Control<QLineEdit>(*form, "Edit1")->setEnabled(true);
     form->SetStatusPanel(5, "COM1");
     Key(Qt::Key_Escape);
-    EXPECT_EQ(form->Label11->text(), "操作中止!!");
-    EXPECT_EQ(form->Label11->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->palette().color(QPalette::WindowText),
+              QColor(255, 0, 0));
     EXPECT_TRUE(form->Timer1->isActive());
     EXPECT_EQ(form->Timer1->interval(), 1000);
-    EXPECT_FALSE(form->Edit1->isEnabled());
+    EXPECT_FALSE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
     EXPECT_EQ(form->StatusPanel(5), "");
     form->ReturnToIdle(); // what Timer1 runs one second later
-    EXPECT_EQ(form->Label11->text(), "");
-    EXPECT_EQ(form->Label11->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->palette().color(QPalette::WindowText),
+              QColor(0, 255, 0));
 }
 
 TEST_F(Dispatcher, TopBottomAndSpaceKeepingTheCurrentFile) {
@@ -217,10 +219,10 @@ TEST_F(Dispatcher, RowCheckCommandsWantAFileRow) {
     Start();
     form->ListBox1->SetItemIndex(-1);
     Key(Qt::Key_F1);
-    EXPECT_EQ(form->Label11->text(), "ファイルを選択してください。!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "ファイルを選択してください。!!");
     form->ListBox1->SetItemIndex(0); // the parent row: nothing, not even the message
     Key(Qt::Key_F1);
-    EXPECT_EQ(form->Label11->text(), "");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "");
 }
 
 TEST_F(Dispatcher, ShiftClickMarksTheRangeFromTheLastClickedRow) {
@@ -266,24 +268,26 @@ TEST_F(Dispatcher, DoubleClickOnAFolderEntersIt) {
 TEST_F(Dispatcher, TheSortPanelTakesSixTextsAndEsc) {
     Files(7);
     Start();
+    auto* panel = Control<QGroupBox>(*form, "GroupBox3");
+    auto* edit7 = Control<QLineEdit>(*form, "Edit7");
     Key(Qt::Key_S);
-    EXPECT_TRUE(form->GroupBox3->isVisible());
+    EXPECT_TRUE(panel->isVisible());
     EXPECT_FALSE(form->ListBox1->isEnabled());
-    EXPECT_EQ(form->Label21->text(), "現ソート設定: N - D");
-    EXPECT_EQ(form->Edit7->text(), "N-D");
-    EXPECT_EQ(QApplication::focusWidget(), form->Edit7);
+    EXPECT_EQ(Control<QLabel>(*form, "Label21")->text(), "現ソート設定: N - D");
+    EXPECT_EQ(edit7->text(), "N-D");
+    EXPECT_EQ(QApplication::focusWidget(), edit7);
 
-    form->Edit7->clear();
-    QTest::keyClicks(form->Edit7, "sxq-u9d"); // x, q, 9 dropped; at most 3 characters
-    EXPECT_EQ(form->Edit7->text(), "S-U");
-    form->Edit7->setText("N-");
-    QTest::keyClick(form->Edit7, Qt::Key_Return);
-    EXPECT_EQ(form->Label11->text(), "ソート設定を確認ください!!");
-    EXPECT_TRUE(form->GroupBox3->isVisible());
+    edit7->clear();
+    QTest::keyClicks(edit7, "sxq-u9d"); // x, q, 9 dropped; at most 3 characters
+    EXPECT_EQ(edit7->text(), "S-U");
+    edit7->setText("N-");
+    QTest::keyClick(edit7, Qt::Key_Return);
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "ソート設定を確認ください!!");
+    EXPECT_TRUE(panel->isVisible());
 
-    form->Edit7->setText("S-U");
-    QTest::keyClick(form->Edit7, Qt::Key_Return);
-    EXPECT_FALSE(form->GroupBox3->isVisible());
+    edit7->setText("S-U");
+    QTest::keyClick(edit7, Qt::Key_Return);
+    EXPECT_FALSE(panel->isVisible());
     EXPECT_TRUE(form->ListBox1->isEnabled());
     EXPECT_EQ(form->Settings.FileSort, "S");
     EXPECT_EQ(form->Settings.SortMuki, "U");
@@ -291,11 +295,11 @@ TEST_F(Dispatcher, TheSortPanelTakesSixTextsAndEsc) {
     EXPECT_EQ(form->StatusPanel(4), QString::fromStdString(form->Settings.Speed1));
 
     Key(Qt::Key_S);
-    QTest::mouseClick(form->Label22, Qt::LeftButton); // the legend presses Esc
+    QTest::mouseClick(Control<QLabel>(*form, "Label22"), Qt::LeftButton); // the legend presses Esc
     QCoreApplication::processEvents();
-    EXPECT_FALSE(form->GroupBox3->isVisible());
-    EXPECT_EQ(form->Edit7->text(), "");
-    EXPECT_EQ(form->Label11->text(), "操作中止!!");
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(edit7->text(), "");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
     EXPECT_TRUE(form->Timer1->isActive());
 }
 
@@ -324,9 +328,9 @@ TEST_F(Dispatcher, AltCombinationsNeverRunThePlainLettersCommand) {
                         Qt::Key_F5, Qt::Key_Space, Qt::Key_Home, Qt::Key_Alt}) {
         Key(key, Qt::AltModifier);
         EXPECT_TRUE(boxes.empty()) << key;
-        EXPECT_FALSE(form->GroupBox3->isVisible()) << key;
-        EXPECT_FALSE(form->GroupBox2->isVisible()) << key;
-        EXPECT_FALSE(form->Edit1->isEnabled()) << key;
+        EXPECT_FALSE(Control<QGroupBox>(*form, "GroupBox3")->isVisible()) << key;
+        EXPECT_FALSE(Control<QGroupBox>(*form, "GroupBox2")->isVisible()) << key;
+        EXPECT_FALSE(Control<QLineEdit>(*form, "Edit1")->isEnabled()) << key;
         EXPECT_TRUE(Marked().empty()) << key;
         EXPECT_EQ(Current(), 1) << key;
     }
@@ -383,7 +387,7 @@ TEST_F(Dispatcher, TheTransferLegendsStopWordsStandInItsClickZone) {
 
     KeyRecorder recorder;
     form->ListBox1->installEventFilter(&recorder);
-    form->GroupBox2->show();
+    Control<QGroupBox>(*form, "GroupBox2")->show();
     QTest::mouseClick(form->Label16, Qt::LeftButton, {}, QPoint((left + right) / 2, 8));
     QCoreApplication::processEvents();
     using Keys = std::vector<std::pair<QEvent::Type, int>>;

@@ -316,7 +316,7 @@ TEST_F(ShellDrop, FilesAreCopiedFoldersLeftOut) {
     EXPECT_TRUE(fs::exists(a)); // copied, not moved
     EXPECT_GE(RowOf("O1.NC"), 0);
     EXPECT_GE(RowOf("O2.NC"), 0);
-    EXPECT_EQ(form.Label11->text().toStdString(), "ファイルコピー完了");
+    EXPECT_EQ(Control<QLabel>(form, "Label11")->text().toStdString(), "ファイルコピー完了");
     EXPECT_TRUE(form.Timer1->isActive());
     EXPECT_EQ(form.Timer1->interval(), 1000);
     EXPECT_TRUE(form.ListBox1->isEnabled());
@@ -341,7 +341,7 @@ TEST_F(ShellDrop, TheReplaceQuestionDecidesAboutAFileThatIsThere) {
         DropUrls({elsewhere.Write("O1.NC", "new")});
         EXPECT_EQ(asked, 1);
         EXPECT_EQ(TempDir::Read(Work() / "O1.NC"), c.after);
-        EXPECT_EQ(form.Label11->text().toStdString(), c.message);
+        EXPECT_EQ(Control<QLabel>(form, "Label11")->text().toStdString(), c.message);
     }
 }
 

@@ -6,16 +6,19 @@
 #include "support/TestWindow.h"
 #include "transfer/TransferHost.h"
 #include "ui/StatusPanels.h"
+#include "ui/TransferPanel.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
 #include <pty.h>
 #include <unistd.h>
 
@@ -38,22 +41,23 @@ TEST_F(MainWindow, ControlsStandAtTheirPlacesWithTheirTexts) {
         QWidget* widget;
         QRect rect;
     };
-    for (const Place& p : std::vector<Place>{{form->Label4, {0, 0, 728, 35}},
-                                             {form->Label7, {0, 35, 728, 16}},
-                                             {form->Label8, {0, 51, 728, 16}},
-                                             {form->ListBox1, {0, 69, 616, 338}},
-                                             {form->Label2, {616, 69, 112, 340}},
-                                             {form->Label11, {0, 407, 305, 22}},
-                                             {form->Edit1, {304, 407, 425, 22}},
-                                             {form->Label3, {0, 428, 728, 16}},
-                                             {form->Label6, {0, 444, 728, 16}},
-                                             {form->Label1, {0, 460, 728, 32}},
-                                             {form->StatusBar2, {0, 494, 728, 24}},
-                                             {form->GroupBox1, {300, 40, 400, 450}},
-                                             {form->GroupBox2, {24, 96, 650, 289}},
-                                             {form->GroupBox3, {120, 248, 201, 170}},
-                                             {form->GroupBox4, {328, 370, 250, 80}},
-                                             {form->GroupBox5, {16, 88, 515, 235}}})
+    for (const Place& p :
+         std::vector<Place>{{form->Label4, {0, 0, 728, 35}},
+                            {form->Label7, {0, 35, 728, 16}},
+                            {form->Label8, {0, 51, 728, 16}},
+                            {form->ListBox1, {0, 69, 616, 338}},
+                            {form->Label2, {616, 69, 112, 340}},
+                            {Control<QLabel>(*form, "Label11"), {0, 407, 305, 22}},
+                            {Control<QLineEdit>(*form, "Edit1"), {304, 407, 425, 22}},
+                            {form->Label3, {0, 428, 728, 16}},
+                            {form->Label6, {0, 444, 728, 16}},
+                            {form->Label1, {0, 460, 728, 32}},
+                            {form->StatusBar2, {0, 494, 728, 24}},
+                            {form->GroupBox1, {300, 40, 400, 450}},
+                            {Control<QGroupBox>(*form, "GroupBox2"), {24, 96, 650, 289}},
+                            {Control<QGroupBox>(*form, "GroupBox3"), {120, 248, 201, 170}},
+                            {Control<QGroupBox>(*form, "GroupBox4"), {328, 370, 250, 80}},
+                            {form->GroupBox5, {16, 88, 515, 235}}})
         EXPECT_EQ(p.widget->geometry(), p.rect) << p.widget->metaObject()->className();
     EXPECT_EQ(form->LabeledEdit1->pos(), QPoint(670, 15));
     EXPECT_EQ(form->LabeledEdit2->pos(), QPoint(700, 15));
@@ -65,8 +69,8 @@ TEST_F(MainWindow, ControlsStandAtTheirPlacesWithTheirTexts) {
     EXPECT_EQ(form->Label2->text(), QString::fromUtf8(kLetterHelp));
     EXPECT_TRUE(form->Label4->text().contains("ＰＣ←→ＮＣ機ファイル通信 Ver3.15"));
     EXPECT_EQ(form->Label7->text(), " ﾌｧｲﾙ・ﾃﾞｨﾚｸﾄﾘ [                            ]");
-    EXPECT_EQ(form->GroupBox2->title(), "受信データ");
-    EXPECT_EQ(form->GroupBox4->title(), "データ保存");
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->title(), "受信データ");
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox4")->title(), "データ保存");
     EXPECT_EQ(form->ListBox1->toolTip(), "ファイルを選択してください。");
     EXPECT_EQ(form->StatusBar2->toolTip(), "送受信の設定を表示します。");
 
@@ -76,12 +80,13 @@ TEST_F(MainWindow, ControlsStandAtTheirPlacesWithTheirTexts) {
     EXPECT_EQ(form->Label8->font().family(), "IPAMincho");
     EXPECT_EQ(form->Label1->font().family(), "IPAGothic");
 
-    for (QWidget* panel :
-         {form->GroupBox1, form->GroupBox2, form->GroupBox3, form->GroupBox4, form->GroupBox5})
+    for (QWidget* panel : {form->GroupBox1, Control<QGroupBox>(*form, "GroupBox2"),
+                           Control<QGroupBox>(*form, "GroupBox3"),
+                           Control<QGroupBox>(*form, "GroupBox4"), form->GroupBox5})
         EXPECT_TRUE(panel->isHidden());
-    EXPECT_FALSE(form->Edit1->isEnabled());
-    ASSERT_NE(form->ProgressBar1, nullptr);
-    EXPECT_EQ(form->ProgressBar1->geometry(), QRect(252, 2, 98, 22));
+    EXPECT_FALSE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
+    ASSERT_NE(Control<QProgressBar>(*form, "ProgressBar1"), nullptr);
+    EXPECT_EQ(Control<QProgressBar>(*form, "ProgressBar1")->geometry(), QRect(252, 2, 98, 22));
     EXPECT_EQ(form->StatusBar2->PanelRect(1), QRect(250, 0, 100, 24));
 }
 
@@ -91,13 +96,13 @@ TEST_F(MainWindow, ShiftLegendAndReturnToIdle) {
     form->ShowShiftLegend();
     EXPECT_EQ(form->Label1->text(), QString::fromUtf8(kShiftLegend));
     form->SetMessage("操作中止!!", Qt::red);
-    form->GroupBox2->show();
+    Control<QGroupBox>(*form, "GroupBox2")->show();
     form->SetStatusPanel(3, "送信中");
     form->ReturnToIdle();
     EXPECT_EQ(form->Label1->text(), QString::fromUtf8(kNormalLegend));
-    EXPECT_EQ(form->Label11->text(), "");
-    EXPECT_EQ(TextColour(form->Label11), QColor(0, 255, 0));
-    EXPECT_TRUE(form->GroupBox2->isHidden());
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "");
+    EXPECT_EQ(TextColour(Control<QLabel>(*form, "Label11")), QColor(0, 255, 0));
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isHidden());
     EXPECT_EQ(form->StatusPanel(3), "");
     EXPECT_EQ(form->LabeledEdit2->text(), " ○");
 }
@@ -258,19 +263,21 @@ TEST_F(MainWindow, TheDataViewFitsItsPanelInEveryMode) {
     form->ListDirectory(false, false, false);
     auto fits = [&](const char* mode, int width) {
         SCOPED_TRACE(mode);
-        ASSERT_TRUE(form->GroupBox2->isVisible());
-        EXPECT_EQ(form->GroupBox2->width(), width);
+        ASSERT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isVisible());
+        EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->width(), width);
         const QRect view = form->RichEdit1->geometry();
-        EXPECT_LE(view.right(), form->GroupBox2->width() - 1 - view.left());
+        EXPECT_LE(view.right(), Control<QGroupBox>(*form, "GroupBox2")->width() - 1 - view.left());
         // Both scroll bars stand inside the panel, the vertical one at the view's right.
         for (QWidget* bar : {static_cast<QWidget*>(form->RichEdit1->verticalScrollBar()),
                              static_cast<QWidget*>(form->RichEdit1->horizontalScrollBar())}) {
             EXPECT_TRUE(bar->isVisible());
-            const QRect inPanel(bar->mapTo(form->GroupBox2, QPoint(0, 0)), bar->size());
-            EXPECT_TRUE(form->GroupBox2->rect().contains(inPanel))
+            const QRect inPanel(bar->mapTo(Control<QGroupBox>(*form, "GroupBox2"), QPoint(0, 0)),
+                                bar->size());
+            EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->rect().contains(inPanel))
                 << inPanel.x() << "+" << inPanel.width();
         }
-        EXPECT_LE(form->Label16->geometry().right(), form->GroupBox2->width());
+        EXPECT_LE(form->Label16->geometry().right(),
+                  Control<QGroupBox>(*form, "GroupBox2")->width());
     };
     form->ListBox1->SetItemIndex(1);
     ASSERT_TRUE(form->FileList.IsFileRow(1)) << form->FileList.RowCount();
@@ -280,10 +287,12 @@ TEST_F(MainWindow, TheDataViewFitsItsPanelInEveryMode) {
     form->ShowTransferLog();
     fits("transfer log", 350);
     // The receive panel widens it again.
-    form->GroupBox2->setGeometry(24, 96, 650, form->GroupBox2->height());
+    form->TransferPanel->ShowForReceiving(100);
     fits("receive", 650);
-    form->GroupBox2->setGeometry(328, 184, 350, form->GroupBox2->height());
+    form->TransferPanel->ShowForSending(false);
     fits("single-file send", 350);
+    form->TransferPanel->ShowForSending(true);
+    fits("queue send", 650);
 }
 
 TEST_F(MainWindow, TheJobsErrorAndWarningBoxesStandAtTheWindowsCorner) {
@@ -316,3 +325,114 @@ TEST_F(MainWindow, TheJobsErrorAndWarningBoxesStandAtTheWindowsCorner) {
         }
     }
 }
+
+namespace {
+
+// Each mode of the transfer panel at its place, in its title, with the remaining
+// line left or hidden; F3 on the data view closes only the viewer and the log, and
+// the panel says its mode without anyone reading its title.
+TEST_F(MainWindow, TheTransferPanelShowsOneModeAtATimeAndSaysWhich) {
+    WriteIni("");
+    home.Write("work/O0001.NC", "O0001\r\nM30\r\n");
+    auto form = Start();
+    form->show();
+    form->ListDirectory(false, false, false);
+    form->ListBox1->SetItemIndex(1);
+    ASSERT_TRUE(form->FileList.IsFileRow(1));
+    TTransferPanel& panel = *form->TransferPanel;
+    struct Case {
+        const char* name;
+        std::function<void()> show;
+        TransferPanelMode mode;
+        QString title;
+        QRect place;
+        bool remainingShown;
+        bool f3Closes;
+    };
+    const std::vector<Case> cases = {
+        {"viewer",
+         [&] { form->ViewFile(); },
+         TransferPanelMode::Viewing,
+         "ファイルビュー",
+         {328, 100, 350, 289},
+         false,
+         true},
+        {"log",
+         [&] { form->ShowTransferLog(); },
+         TransferPanelMode::Log,
+         "送受信ログ",
+         {328, 100, 350, 289},
+         false,
+         true},
+        {"receive",
+         [&] { panel.ShowForReceiving(50); },
+         TransferPanelMode::Receiving,
+         "受信データ",
+         {24, 96, 650, 289},
+         false,
+         false},
+        {"one file",
+         [&] { panel.ShowForSending(false); },
+         TransferPanelMode::Sending,
+         "送信データ",
+         {328, 184, 350, 289},
+         true,
+         false},
+        {"queue",
+         [&] { panel.ShowForSending(true); },
+         TransferPanelMode::Sending,
+         "送信データ",
+         {50, 184, 650, 289},
+         true,
+         false},
+    };
+    auto* box = Control<QGroupBox>(*form, "GroupBox2");
+    auto* remaining = Control<QLabel>(*form, "Label17");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        panel.ShowRemaining("残り 15ﾊﾞｲﾄ");
+        c.show();
+        EXPECT_EQ(panel.Mode(), c.mode);
+        EXPECT_EQ(box->title(), c.title);
+        EXPECT_EQ(box->geometry(), c.place);
+        EXPECT_TRUE(box->isVisible());
+        EXPECT_EQ(remaining->isVisible(), c.remainingShown);
+        EXPECT_EQ(form->RichEdit1KeyDown(Qt::Key_F3), c.f3Closes);
+        EXPECT_EQ(box->isHidden(), c.f3Closes);
+        panel.Hide();
+        EXPECT_EQ(panel.Mode(), TransferPanelMode::Hidden);
+        // A hidden panel was a viewer once, but F3 no longer closes anything.
+        EXPECT_FALSE(form->RichEdit1KeyDown(Qt::Key_F3));
+        form->ReturnToIdle();
+    }
+}
+
+// The bar of a send counts from 0 to the size, the queue's entries are highlighted
+// in turn, and a received program's line is listed and highlighted.
+TEST_F(MainWindow, TheTransferPanelsListAndBarFollowTheJob) {
+    WriteIni("");
+    auto form = Start();
+    TTransferPanel& panel = *form->TransferPanel;
+    auto* bar = Control<QProgressBar>(*form, "ProgressBar1");
+    auto* list = Control<QListWidget>(*form, "ListBox2");
+    panel.ShowForSending(true);
+    panel.SetQueue({"A.NC", "B.NC"});
+    panel.SetProgress(70);
+    panel.SetProgressRange(400);
+    EXPECT_EQ(bar->maximum(), 400);
+    EXPECT_EQ(bar->value(), 0);
+    panel.SetProgress(120);
+    EXPECT_EQ(bar->value(), 120);
+    panel.HighlightQueueEntry(1);
+    EXPECT_EQ(list->currentItem()->text(), "B.NC");
+
+    panel.ShowForReceiving(1000);
+    EXPECT_EQ(list->count(), 0) << "the queue of the send is gone";
+    EXPECT_EQ(bar->maximum(), 1000);
+    panel.ListProgram(0, "O0001");
+    panel.ListProgram(1, "O0002");
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(list->currentRow(), 1);
+}
+
+} // namespace

@@ -5,9 +5,12 @@
 #include "support/CloseWays.h"
 #include "support/TestWindow.h"
 #include "transfer/SerialLine.h"
+#include "ui/CommandLinePanel.h"
 #include "ui/StatusPanels.h"
 
+#include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -107,57 +110,85 @@ TEST_F(ReceiveCommand, SaveQuestionShowsTheReceiveSettings) {
     form->ListBox1->setFocus();
     QTest::keyClick(form->ListBox1, Qt::Key_F2, Qt::ShiftModifier);
     EXPECT_TRUE(form->ExitAfterTransfer);
-    EXPECT_FALSE(form->GroupBox4->isHidden());
-    EXPECT_TRUE(form->SaveQuestionOpen);
+    EXPECT_FALSE(Control<QGroupBox>(*form, "GroupBox4")->isHidden());
+    EXPECT_TRUE(form->SaveQuestion->IsOpen());
     EXPECT_EQ(form->StatusPanel(4), "9600,8,N,1");
     EXPECT_EQ(form->StatusPanel(5), "COM2");
     EXPECT_EQ(form->StatusPanel(6), "Y");
     EXPECT_FALSE(form->ListBox1->isEnabled());
-    EXPECT_TRUE(form->Edit1->isEnabled());
+    EXPECT_TRUE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
     EXPECT_FALSE(form->RichEdit1->IsReadOnly());
-    EXPECT_EQ(form->Label38->text(), "受信ファイル名を付けて保存(Y)Ｏ（Ｌ）番号毎に保存　　　(N)"
-                                     "　　　　　　　　　　　Esc:中止");
-    EXPECT_EQ(form->Label38->parentWidget(), form->GroupBox4);
-    EXPECT_EQ(form->Edit16->parentWidget(), form->GroupBox4);
+    EXPECT_EQ(Control<QLabel>(*form, "Label38")->text(),
+              "受信ファイル名を付けて保存(Y)Ｏ（Ｌ）番号毎に保存　　　(N)"
+              "　　　　　　　　　　　Esc:中止");
+    EXPECT_EQ(Control<QLabel>(*form, "Label38")->parentWidget(),
+              Control<QGroupBox>(*form, "GroupBox4"));
+    EXPECT_EQ(Control<QLineEdit>(*form, "Edit16")->parentWidget(),
+              Control<QGroupBox>(*form, "GroupBox4"));
+}
+
+// Keys that answer nothing leave the question open and type nothing; asked again
+// after an Esc, it opens empty with the focus in its field.
+TEST_F(ReceiveCommand, OnlyTheThreeAnswersCloseTheSaveQuestion) {
+    Show(*form);
+    auto* edit16 = Control<QLineEdit>(*form, "Edit16");
+    auto* box = Control<QGroupBox>(*form, "GroupBox4");
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        form->ReceiveProgram(false);
+        ASSERT_TRUE(form->SaveQuestion->IsOpen());
+        EXPECT_EQ(QApplication::focusWidget(), edit16);
+        for (int key : {int(Qt::Key_X), int(Qt::Key_1), int(Qt::Key_Space), int(Qt::Key_Return)}) {
+            QTest::keyClick(edit16, Qt::Key(key));
+            EXPECT_TRUE(form->SaveQuestion->IsOpen()) << key;
+            EXPECT_FALSE(box->isHidden()) << key;
+            EXPECT_EQ(edit16->text(), "") << key;
+        }
+        QTest::keyClick(edit16, Qt::Key_Escape);
+        EXPECT_FALSE(form->SaveQuestion->IsOpen());
+        EXPECT_TRUE(box->isHidden());
+    }
 }
 
 TEST_F(ReceiveCommand, EscAndTheLowestRowStopTheCommand) {
     form->ReceiveProgram(false);
-    QTest::keyClick(form->Edit16, Qt::Key_Escape);
-    EXPECT_TRUE(form->GroupBox4->isHidden());
-    EXPECT_EQ(form->Label11->text(), "操作中止!!");
-    EXPECT_EQ(form->Label11->palette().color(QPalette::WindowText), QColor(Qt::red));
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_Escape);
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox4")->isHidden());
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->palette().color(QPalette::WindowText),
+              QColor(Qt::red));
     EXPECT_TRUE(form->Timer1->isActive());
     EXPECT_EQ(form->Timer1->interval(), 1000);
     EXPECT_TRUE(form->ListBox1->isEnabled());
-    EXPECT_FALSE(form->Edit1->isEnabled());
+    EXPECT_FALSE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
 
     form->ReceiveProgram(false);
     form->Label38MouseDown(60);
-    EXPECT_FALSE(form->GroupBox4->isHidden()) << "below the three rows nothing is chosen";
-    QTest::mouseClick(form->Label38, Qt::LeftButton, {}, QPoint(20, 45));
-    EXPECT_TRUE(form->GroupBox4->isHidden());
-    EXPECT_EQ(form->Label11->text(), "操作中止!!");
+    EXPECT_FALSE(Control<QGroupBox>(*form, "GroupBox4")->isHidden())
+        << "below the three rows nothing is chosen";
+    QTest::mouseClick(Control<QLabel>(*form, "Label38"), Qt::LeftButton, {}, QPoint(20, 45));
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox4")->isHidden());
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
 }
 
 TEST_F(ReceiveCommand, YesAsksForTheNameAndAnExistingFileIsQuestioned) {
     form->ReceiveProgram(false);
-    QTest::mouseClick(form->Label38, Qt::LeftButton, {}, QPoint(20, 10));
-    EXPECT_TRUE(form->GroupBox4->isHidden());
-    EXPECT_EQ(form->CommandLineMode, "2");
+    QTest::mouseClick(Control<QLabel>(*form, "Label38"), Qt::LeftButton, {}, QPoint(20, 10));
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox4")->isHidden());
+    EXPECT_EQ(form->CommandLine->Mode(), Edit1Mode::NamedReceive);
     EXPECT_TRUE(form->NamedMode);
-    EXPECT_EQ(form->Label11->text(), "ファイル受信 受信ファイル名-->>>");
-    EXPECT_TRUE(form->Edit1->isEnabled());
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "ファイル受信 受信ファイル名-->>>");
+    EXPECT_TRUE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
 
     home.Write("work/PRG.NC", "keep");
     form->Settings.ALLFiles = "N";
-    QTest::keyClicks(form->Edit1, "PR.G");
+    QTest::keyClicks(Control<QLineEdit>(*form, "Edit1"), "PR.G");
     ASSERT_EQ(boxes.size(), 1u) << "names without extension refuse the dot";
     EXPECT_EQ(boxes[0].text, "この文字はファイル名に使えません。\n/:,;*?<>|.");
-    EXPECT_EQ(form->Edit1->text(), "PRG");
+    EXPECT_EQ(Control<QLineEdit>(*form, "Edit1")->text(), "PRG");
     boxes.clear();
     answer = kAnswerNo;
-    QTest::keyClick(form->Edit1, Qt::Key_Return);
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit1"), Qt::Key_Return);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "すでに" + QString::fromStdString((work() / "PRG.NC").string()) +
                                  "が有ります。\n上書きしますか？");
@@ -169,25 +200,25 @@ TEST_F(ReceiveCommand, YesAsksForTheNameAndAnExistingFileIsQuestioned) {
     // Yes: the file is received under the name.
     answer = kAnswerYes;
     Punch("%\nO0001(A)\nG01X1.\nM30\n%");
-    QTest::keyClick(form->Edit1, Qt::Key_Return);
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit1"), Qt::Key_Return);
     EXPECT_EQ(TempDir::Read(work() / "PRG.NC"), "O0001(A)\r\nG01 X1.\r\nM30\r\n");
-    EXPECT_EQ(form->Label11->text(), "受信完了しました。!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "受信完了しました。!!");
     EXPECT_EQ(form->StatusPanel(0), "");
 }
 
 TEST_F(ReceiveCommand, NoReceivesOneFilePerProgramAndReturnsToIdleLater) {
     Punch("%\nO0001\nG1\nM30\nO0002\nG2\nM30\n%");
     form->ReceiveProgram(false);
-    QTest::keyClick(form->Edit16, Qt::Key_N);
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_N);
     EXPECT_EQ(TempDir::Read(work() / "O0001_001.NC"), "O0001\r\nG1\r\nM30\r\n");
     EXPECT_EQ(TempDir::Read(work() / "O0002_002.NC"), "O0002\r\nG2\r\nM30\r\n");
-    EXPECT_EQ(form->Label11->text(), "受信完了しました。!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "受信完了しました。!!");
     EXPECT_EQ(form->RelistFlag, "Y");
     EXPECT_EQ(form->Timer1->interval(), 3000);
     EXPECT_TRUE(form->Timer1->isActive());
-    EXPECT_TRUE(form->GroupBox2->isHidden());
-    EXPECT_EQ(form->ListBox2->count(), 2);
-    EXPECT_EQ(form->ListBox2->currentRow(), 1);
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isHidden());
+    EXPECT_EQ(Control<QListWidget>(*form, "ListBox2")->count(), 2);
+    EXPECT_EQ(Control<QListWidget>(*form, "ListBox2")->currentRow(), 1);
     EXPECT_EQ(sleeps, std::vector<int>{3000});
 }
 
@@ -196,8 +227,8 @@ TEST_F(ReceiveCommand, StopKeyDuringTheWaitStopsTheReception) {
     // F3 arrives while the job waits for the start; noise wakes the waiting read.
     QTimer::singleShot(0, [this] { QTest::keyPress(form->RichEdit1, Qt::Key_F3); });
     Punch("?");
-    QTest::keyClick(form->Edit16, Qt::Key_N);
-    EXPECT_EQ(form->Label11->text(), "受信を中止しました。!!");
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_N);
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "受信を中止しました。!!");
     EXPECT_EQ(form->Timer1->interval(), 1000);
     EXPECT_EQ(form->RelistFlag, "N");
 }
@@ -207,20 +238,20 @@ TEST_F(ReceiveCommand, StopKeyDuringTheWaitStopsTheReception) {
 TEST_F(ReceiveCommand, EscBetweenTwoReceptionsStopsNeither) {
     Punch("%\nO0001\nM30\n%");
     form->ReceiveProgram(false);
-    QTest::keyClick(form->Edit16, Qt::Key_N);
-    ASSERT_EQ(form->Label11->text(), "受信完了しました。!!");
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_N);
+    ASSERT_EQ(Control<QLabel>(*form, "Label11")->text(), "受信完了しました。!!");
     farEnd.join();
 
     form->ListBox1->setFocus();
     QTest::keyClick(form->ListBox1, Qt::Key_Escape);
-    ASSERT_EQ(form->Label11->text(), "操作中止!!");
+    ASSERT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
     form->ReceiveProgram(false);
-    QTest::keyClick(form->Edit16, Qt::Key_Escape);
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_Escape);
 
     Punch("%\nO0002\nM30\n%");
     form->ReceiveProgram(false);
-    QTest::keyClick(form->Edit16, Qt::Key_N);
-    EXPECT_EQ(form->Label11->text(), "受信完了しました。!!");
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_N);
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "受信完了しました。!!");
     EXPECT_EQ(TempDir::Read(work() / "O0001_001.NC"), "O0001\r\nM30\r\n");
     EXPECT_EQ(TempDir::Read(work() / "O0002_001.NC"), "O0002\r\nM30\r\n");
 }
@@ -231,7 +262,7 @@ TEST_F(ReceiveCommand, ExitAfterACompletedReceptionClosesTheWindow) {
     form->show();
     Punch("%\nO0001\nM30\n%");
     form->ReceiveProgram(true);
-    QTest::keyClick(form->Edit16, Qt::Key_N);
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_N);
     EXPECT_FALSE(form->isVisible());
     EXPECT_NE(TempDir::Read(home / "Dravik.log").find("受信　　完了　"), std::string::npos);
     EXPECT_NE(TempDir::Read(home / "Dravik.INI").find("Left="), std::string::npos);
@@ -251,7 +282,7 @@ TEST_F(ReceiveCommand, CloseDuringAReceptionStopsItFirst) {
         bool closedWhileReceiving = false;
         auto* poll = new QTimer(form.get());
         QObject::connect(poll, &QTimer::timeout, form.get(), [&, poll] {
-            if (form->ListBox2->count() < 2)
+            if (Control<QListWidget>(*form, "ListBox2")->count() < 2)
                 return;
             poll->stop();
             c.close(*form);
@@ -260,7 +291,7 @@ TEST_F(ReceiveCommand, CloseDuringAReceptionStopsItFirst) {
         poll->start(5);
         PunchAndListen("%\nO0001\nM30\nO0002\nG1\n");
         form->ReceiveProgram(false);
-        QTest::keyClick(form->Edit16, Qt::Key_N);
+        QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_N);
         farEnd.join();
 
         EXPECT_FALSE(closedWhileReceiving) << c.way;
@@ -273,7 +304,7 @@ TEST_F(ReceiveCommand, CloseDuringAReceptionStopsItFirst) {
         EXPECT_EQ(log.find("受信　　完了　"), std::string::npos) << c.way;
         EXPECT_NE(TempDir::Read(home / "Dravik.INI").find("Left="), std::string::npos)
             << c.way << ": the close saved the settings";
-        EXPECT_EQ(form->Label11->text(), "受信を中止しました。!!") << c.way;
+        EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "受信を中止しました。!!") << c.way;
     }
 }
 

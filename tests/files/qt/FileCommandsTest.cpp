@@ -6,7 +6,9 @@
 #include "files/qt/PlusCopy.h"
 #include "files/qt/TransferDialogs.h"
 #include "support/TestWindow.h"
+#include "ui/CommandLinePanel.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,6 +17,9 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -35,9 +40,10 @@ protected:
         return form;
     }
     static void Type(TForm1& form, const QString& text) {
-        form.Edit1->clear();
-        QTest::keyClicks(form.Edit1, text);
-        QTest::keyClick(form.Edit1, Qt::Key_Return);
+        auto* edit1 = Control<QLineEdit>(form, "Edit1");
+        edit1->clear();
+        QTest::keyClicks(edit1, text);
+        QTest::keyClick(edit1, Qt::Key_Return);
     }
     std::vector<std::string> Names(TForm1& form) {
         std::vector<std::string> names;
@@ -47,6 +53,62 @@ protected:
     }
 };
 
+// The operator opens one prompt after another and leaves each with Esc: every
+// prompt refuses by its own mode, never by the one before it.
+TEST_F(FileCommands, EachPromptRefusesByItsOwnModeOneAfterAnother) {
+    home.Write("work/O1000.NC", "%\nO1000\nM30\n%\n");
+    auto form = Start();
+    form->Settings.ALLFiles = "N";
+    Show(*form);
+    auto* edit1 = Control<QLineEdit>(*form, "Edit1");
+    struct Case {
+        const char* name;
+        std::function<void()> prompt;
+        Edit1Mode mode;
+        char refused;
+        const char* refusal;
+        char accepted;
+    };
+    const std::vector<Case> cases = {
+        {"mask", [&] { form->ChangeMask(); }, Edit1Mode::Mask, ':',
+         "この文字は拡張子に使えません。", '\\'},
+        {"folder", [&] { form->ChangeDirectory(); }, Edit1Mode::Directory, '\\',
+         "この文字はディレクトリ名に使えません。", ':'},
+        {"copy",
+         [&] {
+             form->ListBox1->SetItemIndex(RowOf(*form, "O1000.NC"));
+             form->CopyFiles();
+         },
+         Edit1Mode::CopyAs, '.', "この文字はファイル名に使えません。", '\\'},
+        {"named receive",
+         [&] {
+             form->ReceiveProgram(false);
+             QTest::keyClick(Control<QLineEdit>(*form, "Edit16"), Qt::Key_Y);
+         },
+         Edit1Mode::NamedReceive, '/', "この文字はファイル名に使えません。", '-'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.prompt();
+        EXPECT_EQ(form->CommandLine->Mode(), c.mode);
+        ASSERT_TRUE(edit1->isEnabled());
+        EXPECT_EQ(QApplication::focusWidget(), edit1);
+        edit1->clear();
+        QTest::keyClick(edit1, c.refused);
+        QTest::keyClick(edit1, c.accepted);
+        EXPECT_EQ(edit1->text(), QString(QChar(c.accepted)));
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(boxes[0].text.startsWith(QString::fromUtf8(c.refusal)))
+            << boxes[0].text.toStdString();
+        boxes.clear();
+        QTest::keyClick(edit1, Qt::Key_Escape);
+        EXPECT_FALSE(edit1->isEnabled());
+        EXPECT_EQ(edit1->text(), "");
+        EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
+        EXPECT_TRUE(form->ListBox1->isEnabled());
+    }
+}
+
 TEST_F(FileCommands, MaskModeTakesTheExtensionAndRefusesWildcardsOnly) {
     home.Write("work/A.NC", "A");
     home.Write("work/b.nc", "b");
@@ -54,25 +116,25 @@ TEST_F(FileCommands, MaskModeTakesTheExtensionAndRefusesWildcardsOnly) {
     auto form = Start();
     form->Settings.ALLFiles = "N";
     form->ChangeMask();
-    EXPECT_EQ(form->Label11->text(), "拡張子変更 *.NC -->>>");
-    EXPECT_TRUE(form->Edit1->isEnabled());
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "拡張子変更 *.NC -->>>");
+    EXPECT_TRUE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
     EXPECT_FALSE(form->ListBox1->isEnabled());
 
     Type(*form, "*");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "*の拡張子設定は出来ません!!");
     EXPECT_EQ(form->Settings.Mask, "*.NC");
-    EXPECT_TRUE(form->Edit1->text().isEmpty());
-    EXPECT_TRUE(form->Edit1->isEnabled());
+    EXPECT_TRUE(Control<QLineEdit>(*form, "Edit1")->text().isEmpty());
+    EXPECT_TRUE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
 
     boxes.clear();
-    QTest::keyClicks(form->Edit1, ":"); // refused in a mask
+    QTest::keyClicks(Control<QLineEdit>(*form, "Edit1"), ":"); // refused in a mask
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "この文字は拡張子に使えません。\n/:,;?<>|");
     Type(*form, "nc");
     EXPECT_EQ(form->Settings.Mask, "*.nc");
     EXPECT_EQ(Names(*form), (std::vector<std::string>{"A.NC", "b.nc"}));
-    EXPECT_FALSE(form->Edit1->isEnabled());
+    EXPECT_FALSE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
     EXPECT_TRUE(form->ListBox1->isEnabled());
 }
 
@@ -81,9 +143,9 @@ TEST_F(FileCommands, DirectoryModeCreatesEveryLevelAndTakesPathsFromTheWorkingFo
     qputenv("HOME", QByteArray::fromStdString(home.path().string()));
     auto form = Start();
     form->ChangeDirectory();
-    EXPECT_EQ(form->Label11->text().toStdString(),
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text().toStdString(),
               "現ﾃﾞｨﾚｸﾄﾘ " + work().string() + " -->>>変更後 ");
-    EXPECT_EQ(form->Edit1->text().toStdString(), work().string());
+    EXPECT_EQ(Control<QLineEdit>(*form, "Edit1")->text().toStdString(), work().string());
 
     Type(*form, "sub/"); // relative to the working directory, trailing separator dropped
     EXPECT_EQ(form->Settings.DirPath, (work() / "sub").string());
@@ -94,7 +156,7 @@ TEST_F(FileCommands, DirectoryModeCreatesEveryLevelAndTakesPathsFromTheWorkingFo
     EXPECT_EQ(form->Settings.DirPath, home.path().string());
 
     form->ChangeDirectory();
-    QTest::keyClicks(form->Edit1, "\\");
+    QTest::keyClicks(Control<QLineEdit>(*form, "Edit1"), "\\");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "この文字はディレクトリ名に使えません。\n\\,;*?<>|");
     boxes.clear();
@@ -121,15 +183,15 @@ TEST_F(FileCommands, CopyUnderANewNameAndOntoItself) {
     form->Settings.ALLFiles = "N";
     form->ListBox1->SetItemIndex(RowOf(*form, "O1000.NC"));
     form->CopyFiles();
-    EXPECT_EQ(form->Label11->text(), "コピー元 O1000.NC -->>>コピー後 ");
-    EXPECT_EQ(form->CommandLineMode, "4");
-    QTest::keyClicks(form->Edit1, ".");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "コピー元 O1000.NC -->>>コピー後 ");
+    EXPECT_EQ(form->CommandLine->Mode(), Edit1Mode::CopyAs);
+    QTest::keyClicks(Control<QLineEdit>(*form, "Edit1"), ".");
     ASSERT_EQ(boxes.size(), 1u); // no dot while names are typed without extension
     EXPECT_EQ(boxes[0].text, "この文字はファイル名に使えません。\n/:,;*?<>|.");
     Type(*form, "PRG2");
     EXPECT_EQ(TempDir::Read(work() / "PRG2.NC"), "%\nO1000\nM30\n%\n");
-    EXPECT_EQ(form->Label11->text(), "ファイルコピー完了");
-    EXPECT_FALSE(form->Edit1->isEnabled());
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "ファイルコピー完了");
+    EXPECT_FALSE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
 
     form->ListBox1->SetItemIndex(RowOf(*form, "O1000.NC"));
     form->CopyFiles();
@@ -150,14 +212,15 @@ TEST_F(FileCommands, CopyUnderANewNameAndOntoItself) {
     Type(*form, "PRG3");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].text.contains("PRG3.NC")) << boxes[0].text.toStdString();
-    EXPECT_NE(form->Label11->text(), "ファイルコピー完了");
+    EXPECT_NE(Control<QLabel>(*form, "Label11")->text(), "ファイルコピー完了");
 
     form->ListBox1->SetItemIndex(RowOf(*form, "O1000.NC"));
     form->CopyFiles();
-    QTest::keyClick(form->Edit1, Qt::Key_Escape);
-    EXPECT_EQ(form->Label11->text(), "操作中止!!");
-    EXPECT_EQ(form->Label11->palette().color(QPalette::WindowText), QColor(Qt::red));
-    EXPECT_FALSE(form->Edit1->isEnabled());
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit1"), Qt::Key_Escape);
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->palette().color(QPalette::WindowText),
+              QColor(Qt::red));
+    EXPECT_FALSE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
     EXPECT_TRUE(form->ListBox1->isEnabled());
 }
 
@@ -255,9 +318,9 @@ TEST_F(FileCommands, ViewerShowsTheFileAndClosesWithEsc) {
     form->ListBox1->SetItemIndex(RowOf(*form, "THREE.NC"));
     form->ViewFile();
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(form->GroupBox2->title(), "ファイルビュー");
-    EXPECT_EQ(form->GroupBox2->geometry().topLeft(), QPoint(328, 100));
-    EXPECT_EQ(form->GroupBox2->width(), 350);
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->title(), "ファイルビュー");
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->geometry().topLeft(), QPoint(328, 100));
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->width(), 350);
     EXPECT_TRUE(form->RichEdit1->IsReadOnly());
     ASSERT_EQ(form->RichEdit1->LineCount(), 3u);
     EXPECT_EQ(form->RichEdit1->LineText(1), "O1(X)");
@@ -268,9 +331,9 @@ TEST_F(FileCommands, ViewerShowsTheFileAndClosesWithEsc) {
     QTest::keyClick(form->RichEdit1, Qt::Key_Down); // other keys scroll the view
     EXPECT_EQ(form->RichEdit1->CaretLine(), 1u);
     QTest::keyClick(form->RichEdit1, Qt::Key_Escape);
-    EXPECT_TRUE(form->GroupBox2->isHidden());
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isHidden());
     EXPECT_EQ(form->RichEdit1->LineCount(), 0u);
-    EXPECT_EQ(form->Label11->text(), "操作中止!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
     EXPECT_TRUE(form->Timer1->isActive());
     EXPECT_TRUE(form->ListBox1->isEnabled());
     EXPECT_EQ(form->StatusPanel(2), "");
@@ -283,7 +346,7 @@ TEST_F(FileCommands, ViewerShowsTheFileAndClosesWithEsc) {
     EXPECT_EQ(form->RichEdit1->LineText(0), "G01");
     EXPECT_EQ(form->RichEdit1->LineText(1), "G02");
     QTest::keyClick(form->RichEdit1, Qt::Key_F3);
-    EXPECT_TRUE(form->GroupBox2->isHidden());
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isHidden());
 
     // The line-by-line reading of a 1200-character line, asked for on a file that
     // loads empty.
@@ -313,21 +376,21 @@ TEST_F(FileCommands, KeystrokesFromTheList) {
     form->ListBox1->SetItemIndex(RowOf(*form, "A.NC"));
     form->ListBox1->setFocus();
     QTest::keyClick(form->ListBox1, Qt::Key_F8);
-    EXPECT_EQ(form->GroupBox2->title(), "ファイルビュー");
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->title(), "ファイルビュー");
     EXPECT_EQ(form->RichEdit1->LineCount(), 2u);
     QTest::keyClick(form->RichEdit1, Qt::Key_Escape);
-    EXPECT_TRUE(form->GroupBox2->isHidden());
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isHidden());
 
     form->ListBox1->setEnabled(true);
     QTest::keyClick(form->ListBox1, Qt::Key_F6);
-    EXPECT_EQ(form->CommandLineMode, "6");
+    EXPECT_EQ(form->CommandLine->Mode(), Edit1Mode::Mask);
     Type(*form, "TXT");
     EXPECT_EQ(form->Settings.Mask, "*.TXT");
 
     QTest::keyClick(form->ListBox1, Qt::Key_F5);
-    EXPECT_EQ(form->CommandLineMode, "5");
-    EXPECT_EQ(form->Edit1->text().toStdString(), work().string());
-    QTest::keyClick(form->Edit1, Qt::Key_F10);
+    EXPECT_EQ(form->CommandLine->Mode(), Edit1Mode::Directory);
+    EXPECT_EQ(Control<QLineEdit>(*form, "Edit1")->text().toStdString(), work().string());
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit1"), Qt::Key_F10);
     EXPECT_FALSE(form->isVisible()); // F10 in the command line closes the window
 }
 
@@ -341,16 +404,17 @@ TEST_F(FileCommands, AShiftJisFolderGoesBackByteForByteThroughF5) {
 
     // Enter on the field as shown once made a new folder named with replacement characters.
     form->ChangeDirectory();
-    EXPECT_EQ(form->Edit1->text(), QString::fromStdString(work().string()) + "/加工");
-    QTest::keyClick(form->Edit1, Qt::Key_Return);
+    EXPECT_EQ(Control<QLineEdit>(*form, "Edit1")->text(),
+              QString::fromStdString(work().string()) + "/加工");
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit1"), Qt::Key_Return);
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(form->Settings.DirPath, (work() / sjis).string());
 
     // An edited path keeps the folder's bytes and names the new level the same way.
     form->ChangeDirectory();
-    form->Edit1->end(false);
-    form->Edit1->insert("/加工"); // as an input method commits it
-    QTest::keyClick(form->Edit1, Qt::Key_Return);
+    Control<QLineEdit>(*form, "Edit1")->end(false);
+    Control<QLineEdit>(*form, "Edit1")->insert("/加工"); // as an input method commits it
+    QTest::keyClick(Control<QLineEdit>(*form, "Edit1"), Qt::Key_Return);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].position.has_value()); // the create question stands at the corner
     EXPECT_EQ(*boxes[0].position, form->frameGeometry().topLeft() + QPoint(50, 50));

@@ -86,8 +86,8 @@ TEST_F(MainSend, F1SendsTheCurrentFileToTheController) {
     far.join();
     EXPECT_EQ(report.program, "%\nO0001\nG0X1.\nM30\n\n%");
     ASSERT_EQ(boxes.size(), 1u) << "the start question";
-    EXPECT_EQ(form->Label11->text(), QStringLiteral("送信完了しました。!!"));
-    EXPECT_FALSE(form->GroupBox2->isVisible());
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), QStringLiteral("送信完了しました。!!"));
+    EXPECT_FALSE(Control<QGroupBox>(*form, "GroupBox2")->isVisible());
     EXPECT_TRUE(form->Timer1->isActive());
     EXPECT_EQ(form->Timer1->interval(), 3000);
     EXPECT_FALSE(form->ExitAfterTransfer);
@@ -107,8 +107,8 @@ TEST_F(MainSend, MarkedFilesGoOneAfterTheOther) {
     Key(form->ListBox1, Qt::Key_F1);
     far.join();
     EXPECT_EQ(report.program, "%\nO0002\nG1Y2.\nO0003\nG2Z3.\n\n%");
-    ASSERT_EQ(form->ListBox2->count(), 2);
-    EXPECT_EQ(form->ListBox2->item(1)->text(), QStringLiteral("O0003.NC"));
+    ASSERT_EQ(Control<QListWidget>(*form, "ListBox2")->count(), 2);
+    EXPECT_EQ(Control<QListWidget>(*form, "ListBox2")->item(1)->text(), QStringLiteral("O0003.NC"));
     EXPECT_EQ(form->FileList.marks.Count(), 0);
     EXPECT_EQ(Count(Log(), "送信　　完了　"), 2u);
 }
@@ -125,10 +125,10 @@ TEST_F(MainSend, EscBetweenSendsStopsNone) {
         Key(form->ListBox1, Qt::Key_F1);
         far.join();
         EXPECT_EQ(report.program, "%\nO0002\nG1Y2.\n\n%") << "Signal1 " << ncStarts;
-        EXPECT_EQ(form->Label11->text(), QStringLiteral("送信完了しました。!!"))
+        EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), QStringLiteral("送信完了しました。!!"))
             << "Signal1 " << ncStarts;
         Key(form->ListBox1, Qt::Key_Escape);
-        ASSERT_EQ(form->Label11->text(), QStringLiteral("操作中止!!"));
+        ASSERT_EQ(Control<QLabel>(*form, "Label11")->text(), QStringLiteral("操作中止!!"));
     }
     EXPECT_EQ(Count(Log(), "送信　　完了　"), 3u);
     EXPECT_EQ(Count(Log(), "送信　　中止　"), 0u);
@@ -175,7 +175,8 @@ TEST_F(MainSend, CloseDuringASendStopsItFirst) {
         EXPECT_FALSE(form->isVisible()) << c.way;
         EXPECT_EQ(report.end, ncsim::EndReason::Dc4) << c.way;
         EXPECT_EQ(Count(Log(), "送信　　中止　"), 1u) << c.way;
-        EXPECT_EQ(form->Label11->text(), QStringLiteral("送信中止しました。!!")) << c.way;
+        EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), QStringLiteral("送信中止しました。!!"))
+            << c.way;
     }
 }
 
@@ -185,7 +186,7 @@ TEST_F(MainSend, APortThatDoesNotOpenStopsTheSendAndLogsIt) {
     Key(form->ListBox1, Qt::Key_F1, Qt::ShiftModifier);
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.front().text, QStringLiteral("COM1のポートが開きません。!!"));
-    EXPECT_EQ(form->Label11->text(), QStringLiteral("送信中止しました。!!"));
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), QStringLiteral("送信中止しました。!!"));
     EXPECT_EQ(form->Timer1->interval(), 1000);
     EXPECT_TRUE(form->ListBox1->isEnabled());
     EXPECT_TRUE(form->ExitAfterTransfer) << "Shift+F1; only a completion closes the program";
@@ -196,19 +197,19 @@ TEST_F(MainSend, APortThatDoesNotOpenStopsTheSendAndLogsIt) {
 TEST_F(MainSend, ShiftF8ShowsTheLogAndEscClosesIt) {
     Start(sim->DeviceName());
     Key(form->ListBox1, Qt::Key_F8, Qt::ShiftModifier);
-    EXPECT_TRUE(form->GroupBox2->isVisible());
-    EXPECT_EQ(form->GroupBox2->title(), QStringLiteral("送受信ログ"));
-    EXPECT_EQ(form->GroupBox2->geometry().topLeft(), QPoint(328, 100));
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isVisible());
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->title(), QStringLiteral("送受信ログ"));
+    EXPECT_EQ(Control<QGroupBox>(*form, "GroupBox2")->geometry().topLeft(), QPoint(328, 100));
     EXPECT_EQ(form->StatusPanel(3), QStringLiteral("送受信ログ"));
     ASSERT_EQ(form->RichEdit1->LineCount(), 4u) << "header and the empty entry";
     EXPECT_EQ(form->RichEdit1->LineText(0), "<<<<<　　　通信ログ　　　>>>>>");
     EXPECT_EQ(form->RichEdit1->LineText(3), "");
 
     Key(form->RichEdit1, Qt::Key_Down); // other keys move in the view
-    EXPECT_TRUE(form->GroupBox2->isVisible());
+    EXPECT_TRUE(Control<QGroupBox>(*form, "GroupBox2")->isVisible());
     Key(form->RichEdit1, Qt::Key_Escape);
-    EXPECT_FALSE(form->GroupBox2->isVisible());
-    EXPECT_EQ(form->Label11->text(), QStringLiteral("操作中止!!"));
+    EXPECT_FALSE(Control<QGroupBox>(*form, "GroupBox2")->isVisible());
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), QStringLiteral("操作中止!!"));
     EXPECT_EQ(form->Timer1->interval(), 1000);
     EXPECT_TRUE(form->ListBox1->isEnabled());
 }

@@ -48,7 +48,7 @@ TEST_F(CommPanel, OpensFilledFromTheSettingsWithTheSpeedList) {
     form->Settings.Puncher = "Y";
     Open();
     EXPECT_FALSE(form->ListBox1->isEnabled());
-    EXPECT_FALSE(form->Edit1->isEnabled());
+    EXPECT_FALSE(Control<QLineEdit>(*form, "Edit1")->isEnabled());
     EXPECT_EQ(panel->ComboBox1->currentText(), "9600,8,N,1");
     EXPECT_EQ(panel->Label12->text(), "送信条件(9600,8,N,1)");
     EXPECT_EQ(panel->Label13->text(), "送信ポート(COM1)");
@@ -181,8 +181,9 @@ TEST_F(CommPanel, LeavingWithYesDiscardsAndShowsTheStop) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(form->Settings.Signal1, "Y");
     EXPECT_FALSE(form->GroupBox1->isVisible());
-    EXPECT_EQ(form->Label11->text(), "操作中止!!");
-    EXPECT_EQ(form->Label11->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->palette().color(QPalette::WindowText),
+              QColor(Qt::red));
     EXPECT_TRUE(form->Timer1->isActive());
 
     // Unchanged: no question.
@@ -296,7 +297,7 @@ TEST_F(CommPanel, LegendClicksPressF1AndF2) {
     QTest::mouseClick(panel->Label14, Qt::LeftButton, {}, QPoint(350, 5));
     QCoreApplication::processEvents();
     EXPECT_FALSE(form->GroupBox1->isVisible());
-    EXPECT_EQ(form->Label11->text(), "操作中止!!");
+    EXPECT_EQ(Control<QLabel>(*form, "Label11")->text(), "操作中止!!");
 }
 
 TEST_F(CommPanel, F7InTheListOpensThePanel) {
