@@ -100,7 +100,18 @@ void SerialLine::SendClosingByte(unsigned char ch) {
     xon_ = true;
     bytesSincePoll_ = 0;
     abortRequested_ = false;
+    // The stop key that led here must not swallow the byte that tells the far end
+    // to stop; a line that takes nothing is given up after a bounded wait instead.
+    closingUntilMs_ = host_.NowMs() + kClosingByteWaitMs;
     WriteByte(ch);
+    closingUntilMs_.reset();
+}
+
+// A stop key ends a wait; while the closing byte waits, only its time limit does.
+bool SerialLine::WaitEnds() {
+    if (closingUntilMs_)
+        return host_.NowMs() >= *closingUntilMs_;
+    return StopKeyAfterEvents();
 }
 
 void SerialLine::NoteFailure() {
@@ -241,11 +252,16 @@ SerialLine::Room SerialLine::WaitForRoom() {
             return Room::Ready;
         }
         // A line held by CTS or a driver XOFF never drains: the stop keys must work here too.
-        if (StopKeyAfterEvents()) {
+        // The closing byte is tried once its wait is over.
+        if (closingUntilMs_) {
+            if (host_.NowMs() >= *closingUntilMs_)
+                return Room::Ready;
+        } else if (StopKeyAfterEvents()) {
             return Room::Stopped;
         }
         host_.Sleep(1);
-        if (mode_ == 1 && xon_) {
+        // A DC3 does not hold the closing byte: it is what tells the far end to stop.
+        if (mode_ == 1 && xon_ && !closingUntilMs_) {
             TakeWhatArrived(false);
             if (!xon_) {
                 return Room::FarEndPaused;
@@ -267,7 +283,7 @@ void SerialLine::WriteWithRoom(unsigned char b) {
             return;
         }
         // Modes 2 and 4 have a write timeout, which has run out: the byte counts as sent.
-        if (mode_ == 2 || mode_ == 4 || StopKeyAfterEvents()) {
+        if (mode_ == 2 || mode_ == 4 || WaitEnds()) {
             return;
         }
         handle_->WaitWritable(1);
@@ -288,7 +304,7 @@ void SerialLine::WriteByte(unsigned char ch) {
             if (!Handshake()) {
                 return;
             }
-        } else if (StopKeyAfterEvents()) {
+        } else if (!closingUntilMs_ && StopKeyAfterEvents()) {
             return;
         }
         Room room = WaitForRoom();

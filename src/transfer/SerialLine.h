@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 struct TSettings;
@@ -32,6 +33,8 @@ inline constexpr int kBytesInFlightBound = 14;
 // Closing a line discards what is still queued: after a last control byte (DC1,
 // DC4) the line stays open this long, ten character times at 1200 baud.
 inline constexpr int kLastByteLeaveMs = 100;
+// How long a closing control character (DC4) waits for room on a held line.
+inline constexpr int kClosingByteWaitMs = 1000;
 // Bytes written between two handshake polls in mode 1.
 inline constexpr int kPollInterval = 10;
 // UpdateLamps reads the modem lines at most this often while bytes stream in.
@@ -128,6 +131,7 @@ private:
     void StopByKey();
     bool StopKeyAround(const std::function<void()>& between);
     bool StopKeyAfterEvents();
+    bool WaitEnds();
     void NoteFailure();
     bool Fail(const char* message);
     bool Configure(int lineMode);
@@ -140,9 +144,10 @@ private:
     LineOptions options_;
     std::unique_ptr<SerialPort> handle_;
     int mode_ = 0;
-    bool xon_ = false;            // the far end allows sending
-    bool carrierLatched_ = false; // carrier detect was once taken as permission
-    bool abortRequested_ = false; // the transfer is to stop
+    bool xon_ = false;                           // the far end allows sending
+    bool carrierLatched_ = false;                // carrier detect was once taken as permission
+    bool abortRequested_ = false;                // the transfer is to stop
+    std::optional<std::int64_t> closingUntilMs_; // a closing byte is being written
     int bytesSincePoll_ = 0;
     bool selectionSending_ = false; // port-switch selection: no code conversion
     ReceiveCode receiveCode_;

@@ -542,6 +542,39 @@ TEST_F(SerialLineTest, Dc3DuringThePacingWaitHoldsTheWaitingByte) {
     EXPECT_EQ(port.input.size(), 1u);
 }
 
+// The stop path's DC4 goes out whatever led to the stop: the stop key still down,
+// a DC3 the far end sent meanwhile (read while the byte waits for the line), a line
+// that takes nothing for a while. It waits a bounded time, then is tried anyway.
+TEST_F(SerialLineTest, TheClosingDc4GoesOutAfterAStopKeyAndADc3) {
+    struct Case {
+        const char* what;
+        bool held;
+        std::deque<int> inFlight;
+        int queue;
+    };
+    const Case cases[] = {
+        {"stop key held", true, {}, 0},
+        {"DC3 read during the pacing wait",
+         true,
+         {kBytesInFlightBound, kBytesInFlightBound, kBytesInFlightBound},
+         0},
+        {"a queue that never drains", false, {}, 4000},
+    };
+    for (const Case& c : cases) {
+        OpenSending();
+        port.written.clear();
+        port.input = {0x93};
+        port.inFlightSequence = c.inFlight;
+        port.outputQueue = c.queue;
+        host.held = c.held;
+        const std::int64_t start = host.now;
+        line.SendClosingByte(0x14);
+        EXPECT_EQ(port.written, Bytes{0x14}) << c.what;
+        EXPECT_LE(host.now - start, kClosingByteWaitMs + 10) << c.what;
+        port.outputQueue = 0;
+    }
+}
+
 TEST_F(SerialLineTest, QueueThatNeverDrainsCanBeStopped) {
     OpenSending();
     port.outputQueue = 4000;
