@@ -5,7 +5,8 @@
 // - the profile as saved reads back as the same profile (save, load, save gives
 //   the same bytes);
 // - after one write, save and load, the key reads the value written (cut at its
-//   first line end and trimmed) and every other key of the file reads as before;
+//   first line end and trimmed) and every other key of the file (the first 64)
+//   reads as before;
 // - every line other than the written key's is kept as it was and in its order:
 //   the write replaces one line or adds one key line (and a header);
 // - the settings read from that file, saved into it and read again, are the same.
@@ -105,7 +106,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view oneLine = std::string_view(value).substr(0, value.find_first_of("\r\n"));
     Check(reloaded.ReadString(place.section, place.key, "\x01missing") ==
           DecodeToUtf8(TrimBlanks(oneLine)));
-    for (const auto& [section, key] : Names(before)) {
+    // Every key of the file, up to a number that keeps a run of large files quick.
+    std::vector<std::pair<std::string, std::string>> names = Names(before);
+    if (names.size() > 64)
+        names.resize(64);
+    for (const auto& [section, key] : names) {
         if (SameNameIgnoringCase(section, place.section) && SameNameIgnoringCase(key, place.key))
             continue;
         Check(reloaded.ReadString(section, key, "\x01missing") ==
