@@ -11,6 +11,7 @@
 //   around each edit at once, all of them after the last).
 #include "files/FileLoading.h"
 #include "files/TextDocument.h"
+#include "support/PlainLines.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -26,33 +27,9 @@
 
 namespace {
 
-std::vector<std::string> ReferenceLines(std::string_view text) {
-    std::vector<std::string> out;
-    std::string current;
-    size_t i = 0;
-    while (i < text.size()) {
-        char c = text[i];
-        if (c != '\r' && c != '\n') {
-            current += c;
-            ++i;
-            continue;
-        }
-        bool sawLf = false;
-        while (i < text.size() && (text[i] == '\r' || (text[i] == '\n' && !sawLf))) {
-            sawLf = sawLf || text[i] == '\n';
-            ++i;
-        }
-        out.push_back(current);
-        current.clear();
-    }
-    if (!current.empty())
-        out.push_back(current);
-    return out;
-}
-
 // What one stored text becomes: its lines, at least one.
 std::vector<std::string> Pieces(std::string_view text) {
-    std::vector<std::string> lines = ReferenceLines(text);
+    std::vector<std::string> lines = PlainLines(text);
     if (lines.empty())
         lines.emplace_back();
     return lines;
@@ -119,10 +96,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(file.textAfterNul ==
               (nul != std::string::npos && text.find_first_not_of('\0', nul) != std::string::npos));
         doc.SetText(std::move(file.text));
-        lines = ReferenceLines(shown);
+        lines = PlainLines(shown);
     } else {
         doc.SetText(text);
-        lines = ReferenceLines(text);
+        lines = PlainLines(text);
     }
     size_t longest = 0;
     for (const std::string& line : lines)
