@@ -172,6 +172,7 @@ int IniFile::ReadInteger(std::string_view section, std::string_view key, int fal
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     std::string name(TrimBlanks(key));
+    value = value.substr(0, value.find_first_of("\r\n"));
     std::string text = name + "=" + std::string(TrimBlanks(value));
     int header = FindSection(section);
     if (header < 0) {

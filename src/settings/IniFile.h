@@ -29,6 +29,8 @@ public:
                            std::string_view fallback) const;
     // The stored value when it is a decimal integer that fits 32 bits, else the fallback.
     int ReadInteger(std::string_view section, std::string_view key, int fallback) const;
+    // A value is one line: it ends at its first CR or LF (a folder name may hold one),
+    // so that no written value ever adds lines or sections of its own.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int value);
 

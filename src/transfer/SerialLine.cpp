@@ -375,6 +375,10 @@ bool SerialLine::Configure(int lineMode) {
     if (speed.error == SpeedError::Baud) {
         return Fail("通信設定（速度）を確認してください!!");
     }
+    // The port refuses such a size: the operator reads what a refused setting shows.
+    if (speed.error == SpeedError::DataBits) {
+        return Fail("通信速度の設定エラー!!");
+    }
     if (speed.error != SpeedError::None) {
         return Fail("通信エラー!!");
     }

@@ -54,6 +54,10 @@ SpeedParse ParseSpeedString(std::string_view speed) {
         result.error = SpeedError::NotNumber;
         return result;
     }
+    if (*bits < 5 || *bits > 8) {
+        result.error = SpeedError::DataBits;
+        return result;
+    }
     result.format.dataBits = static_cast<int>(*bits);
 
     size_t n = speed.find('N');

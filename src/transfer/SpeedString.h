@@ -2,6 +2,8 @@
 // ("4800,8,N,2"). Parsing follows the rules the settings have always been read
 // by: parity letters are looked for anywhere in the text, 8 data bits never
 // carry parity, and a stop-bit number other than 1 or 2 means one and a half.
+// Data bits are one digit; a serial line has 5 to 8 of them, so any other digit
+// (a hand-edited file) is refused here rather than at the port.
 #pragma once
 
 #include "platform/SerialPort.h"
@@ -22,6 +24,7 @@ enum class SpeedError {
     None,
     Baud,      // a number, but not one of the offered rates
     NotNumber, // some part cannot be read as a number
+    DataBits,  // a digit, but no size a serial line has (5 to 8)
 };
 
 struct SpeedParse {

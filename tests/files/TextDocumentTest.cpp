@@ -1,6 +1,7 @@
 #include "files/TextDocument.h"
 
 #include "files/FileLoading.h"
+#include "support/PlainLines.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -15,32 +16,6 @@ std::vector<std::string> Lines(const TextDocument& doc) {
     std::vector<std::string> out;
     for (size_t i = 0; i < doc.LineCount(); ++i)
         out.emplace_back(doc.Line(i));
-    return out;
-}
-
-// The line rule written the plain way, one byte at a time: a line end is a run of
-// CRs with at most one LF in it.
-std::vector<std::string> ReferenceLines(const std::string& text) {
-    std::vector<std::string> out;
-    std::string current;
-    size_t i = 0;
-    while (i < text.size()) {
-        char c = text[i];
-        if (c != '\r' && c != '\n') {
-            current += c;
-            ++i;
-            continue;
-        }
-        bool sawLf = false;
-        while (i < text.size() && (text[i] == '\r' || (text[i] == '\n' && !sawLf))) {
-            sawLf = sawLf || text[i] == '\n';
-            ++i;
-        }
-        out.push_back(current);
-        current.clear();
-    }
-    if (!current.empty())
-        out.push_back(current);
     return out;
 }
 
@@ -80,9 +55,9 @@ TEST(TextDocument, AgreesWithReferenceOnRandomText) {
             text += alphabet[random() % sizeof alphabet];
         TextDocument doc;
         doc.SetText(text);
-        ASSERT_EQ(Lines(doc), ReferenceLines(text)) << "round " << round;
+        ASSERT_EQ(Lines(doc), PlainLines(text)) << "round " << round;
         size_t longest = 0;
-        for (const std::string& line : ReferenceLines(text))
+        for (const std::string& line : PlainLines(text))
             longest = std::max(longest, line.size());
         EXPECT_EQ(doc.MaxLineLength(), longest);
     }
@@ -145,7 +120,7 @@ TEST(TextDocument, MappedFileAgreesWithReferenceThroughEdits) {
         ViewFileText file = ReadFileForView(dir.Write("R.NC", text));
         TextDocument doc;
         doc.SetText(std::move(file.text));
-        std::vector<std::string> expected = ReferenceLines(text);
+        std::vector<std::string> expected = PlainLines(text);
         ASSERT_EQ(Lines(doc), expected) << "round " << round;
         if (expected.empty())
             continue;

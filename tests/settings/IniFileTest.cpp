@@ -48,6 +48,29 @@ TEST(IniFile, DuplicateKeysUseTheFirstAndWriteReplacesOnlyIt) {
     ASSERT_EQ(ini.ReadSection("S").size(), 1u);
 }
 
+// A folder name may hold a line end; written whole it would start lines and
+// sections of its own and hide the keys after it at the next start.
+TEST(IniFile, AValueEndsAtItsFirstLineEnd) {
+    struct Case {
+        const char* value;
+        const char* stored;
+    } cases[] = {
+        {"/nc/a\nb", "/nc/a"},
+        {"/nc/x\r\n[Other]\r\nMask=*.TXT", "/nc/x"},
+        {"\r\n[Setting]", ""},
+        {" /nc/y \rz", "/nc/y"},
+    };
+    for (const Case& c : cases) {
+        IniFile ini = IniFile::Parse("[Setting]\r\nDirPath=/old\r\nMask=*.NC\r\n");
+        ini.WriteString("Setting", "DirPath", c.value);
+        IniFile again = IniFile::Parse(ini.Serialize());
+        EXPECT_EQ(again.ReadString("Setting", "DirPath", "?"), c.stored) << c.value;
+        EXPECT_EQ(again.ReadString("Setting", "Mask", "?"), "*.NC") << c.value;
+        EXPECT_EQ(again.Serialize(), ini.Serialize()) << c.value;
+        EXPECT_FALSE(again.HasKey("Other", "Mask")) << c.value;
+    }
+}
+
 TEST(IniFile, IntegersFallBackOnJunk) {
     IniFile ini = IniFile::Parse("[S]\na=12\nb=12x\nc=\nd=-5\ne=99999999999\nf= 8 \n");
     EXPECT_EQ(ini.ReadInteger("S", "a", 1), 12);

@@ -156,6 +156,7 @@ TEST_F(SerialLineTest, EveryOpenFailureHasItsMessage) {
         {"stop bits", [&] { settings.Speed1 = "9600,8,N,x"; }, "通信エラー!!", true},
         {"state read", [&] { port.failGetState = true; }, "通信エラー!!", true},
         {"parameters", [&] { port.failSetState = true; }, "通信速度の設定エラー!!", true},
+        {"data bits", [&] { settings.Speed1 = "9600,2,E,2"; }, "通信速度の設定エラー!!", true},
         {"timeouts read", [&] { port.failGetTimeouts = true; }, "タイムアウト!!", true},
         {"timeouts", [&] { port.failSetTimeouts = true; }, "タイムアウト!!", true},
         {"purge", [&] { port.failPurge = true; }, "回線初期化エラー!!", true},

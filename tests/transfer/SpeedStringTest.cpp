@@ -40,6 +40,12 @@ const Case kCases[] = {
     {"9600,8,1", SpeedError::NotNumber, {}},
     {"9600,7,X,1", SpeedError::NotNumber, {}}, // no parity letter: no place for the stop bits
     {"9600,8,N,two", SpeedError::NotNumber, {}},
+    // A data-bit digit no serial line has, as a hand-edited file may hold.
+    {"9600,2,E,2", SpeedError::DataBits, {}},
+    {"9600,0,N,1", SpeedError::DataBits, {}},
+    {"9600,9,N,1", SpeedError::DataBits, {}},
+    {"9600,5,N,1", ok, {9600, 5, N, S1}},
+    {"9600,6,E,2", ok, {9600, 6, E, S2}},
     {"99999999999999999999999,8,N,2", SpeedError::NotNumber, {}},
 };
 
