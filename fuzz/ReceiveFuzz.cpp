@@ -1,0 +1,280 @@
+// Bytes from the receive line, through the receive job on a fake port, into the
+// files of a reception in a scratch folder. The first two bytes choose the
+// options: save mode (one file per program or the operator's named file), the
+// receive code (automatic, ISO, EIA, ASCII), the start and end "%" lines, the
+// O-to-":" rewrite, the program number in names, the blank rule, the mask, how
+// many bytes one read brings and how the line ends (a stop key with or without
+// saving, the device pulled, DSR dropping). The rest is the line.
+//
+// Checked after every reception:
+//  - the scratch folder holds the receive folder and the program folder alone;
+//    the receive folder holds plain files only, the program folder the log only;
+//  - every file name is the naming rules': the operator's named file, or a
+//    program's file name (its name made safe, number, extension) or a numbered
+//    variant of it, or the unnamed file of lines before any program; and every
+//    such name is safe (no separator, no wildcard, no control character, no
+//    "."/".." and no trailing dot or blank, at most 255 bytes);
+//  - every file holds whole CR LF lines of what the reception saved, in order:
+//    its content is a run of consecutive lines of that record;
+//  - on a completed reception nothing is lost: the files hold every saved line
+//    but blank lines before the first program;
+//  - every program line listed has a file holding it, but the one in progress
+//    when a reception is stopped (that file is removed by design);
+//  - no byte is invented: the saved characters are ones a reception keeps, and
+//    leaving out blanks, "%" and line ends (which the rules add) and reading ":"
+//    as "O", they are a subsequence of the received bytes decoded in the line's code.
+#include "FuzzScratch.h"
+
+#include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
+#include "platform/SafeFileName.h"
+#include "platform/SerialPort.h"
+#include "settings/Settings.h"
+#include "support/FakeSerialPort.h"
+#include "support/FakeTransferHost.h"
+#include "transfer/ReceiveJob.h"
+#include "transfer/ReceiveNaming.h"
+#include "transfer/ReceiveText.h"
+#include "transfer/SerialLine.h"
+#include "transfer/TapeCode.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+void Require(bool property) {
+    if (!property)
+        std::abort();
+}
+
+class RecordingWindow : public ReceiveWindow {
+public:
+    std::string saved;                 // every line the reception kept, each with CR LF
+    std::vector<std::string> programs; // the program lines listed
+    void AppendDataLine(std::string_view line) override {
+        saved.append(line);
+        saved.append("\r\n");
+    }
+    void ClearDataView() override {}
+    void ListProgram(int, std::string_view line) override { programs.emplace_back(line); }
+    void SetProgress(int) override {}
+    void ShowReceivePanel() override {}
+    void HideTransferPanel() override {}
+    void EnableFileList() override {}
+    void StartReturnToIdle(int) override {}
+    void RequestRelist() override {}
+    void CloseMainWindow() override {}
+};
+
+enum class LineEnding { StopKey, DevicePulled, DsrDrops };
+
+bool SafeName(std::string_view name) {
+    if (name.empty() || name == "." || name == ".." || name.size() > 255)
+        return false;
+    for (unsigned char c : name)
+        if (c < ' ' || c == 0x7F ||
+            std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
+            return false;
+    return name.back() != '.' && name.back() != ' ';
+}
+
+bool Digits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "NONAME_yyyymmdd_hhmmss" + extension, or a numbered variant of it.
+bool UnnamedName(std::string_view name, std::string_view extension) {
+    if (!name.starts_with("NONAME_") || !name.ends_with(extension))
+        return false;
+    std::string_view stamp = name.substr(7, name.size() - 7 - extension.size());
+    if (stamp.size() < 15 || !Digits(stamp.substr(0, 8)) || stamp[8] != '_' ||
+        !Digits(stamp.substr(9, 6)))
+        return false;
+    return stamp.size() == 15 || (stamp[15] == '_' && Digits(stamp.substr(16)));
+}
+
+// The lines of text, each ended by CR LF (aborts when the text is not such lines).
+std::vector<std::string_view> CrLfLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        size_t end = text.find("\r\n");
+        Require(end != std::string_view::npos);
+        lines.push_back(text.substr(0, end));
+        text.remove_prefix(end + 2);
+    }
+    return lines;
+}
+
+// What the subsequence check compares: blanks, "%" and line ends left out, ":" as "O".
+std::string Essential(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == ' ' || c == '%' || c == '\r' || c == '\n')
+            continue;
+        out.push_back(c == ':' ? 'O' : c);
+    }
+    return out;
+}
+
+bool IsSubsequence(std::string_view part, std::string_view whole) {
+    size_t at = 0;
+    for (char c : part) {
+        at = whole.find(c, at);
+        if (at == std::string_view::npos)
+            return false;
+        ++at;
+    }
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static FuzzScratch scratch;
+    if (size < 2)
+        return 0;
+    const std::uint8_t a = data[0];
+    const std::uint8_t b = data[1];
+    std::string_view tape(reinterpret_cast<const char*>(data) + 2, size - 2);
+
+    scratch.Reset({"recv", "prog"});
+    const auto recvDir = scratch.Root() / "recv";
+    const auto progDir = scratch.Root() / "prog";
+    SetProgramFolder(progDir);
+
+    const bool named = a & 0x01;
+    TSettings settings;
+    settings.DirPath = recvDir.string();
+    settings.Port1 = "COM1";
+    settings.Port2 = "COM2";
+    settings.Speed2 = "9600,8,N,1";
+    settings.R_Code = (a >> 1) & 0x03;
+    settings.StartChar = (a & 0x08) ? "Y" : "N";
+    settings.EndChar = (a & 0x10) ? "Y" : "N";
+    settings.OChange = (a & 0x20) ? "Y" : "N";
+    settings.Add_No = (a & 0x40) ? "Y" : "N";
+    settings.Read_SP_Cut = (a & 0x80) ? "Y" : "N";
+    static constexpr std::string_view kMasks[] = {"*.NC", "*", "*.*", "*.TXT"};
+    settings.Mask = std::string(kMasks[b & 0x03]);
+    settings.op5 = (b & 0x04) ? "Y" : "N";
+    const LineEnding ending = static_cast<LineEnding>(((b >> 3) & 0x03) % 3);
+    settings.op6 = ending == LineEnding::DsrDrops ? "Y" : "N";
+    const size_t readChunk = 1 + ((b >> 5) & 0x07) * 37;
+    const std::string extension = MaskExtension(settings.Mask);
+
+    auto port = std::make_shared<FakePortState>();
+    port->input.assign(tape.begin(), tape.end());
+    port->readChunk = readChunk;
+
+    FakeTransferHost host;
+    RecordingWindow window;
+    SerialLine line(host, settings);
+    line.SetPortOpener([&](const std::string&) {
+        PortOpenResult result;
+        result.port = std::make_unique<FakeSerialPort>(port);
+        return result;
+    });
+    // When the tape has run out the line stays silent for a few reads (the closing
+    // "%" ends a reception at the next read), then ends the chosen way; a key
+    // stops whatever is still running after that.
+    long silent = 0;
+    host.onEvents = [&](FakeTransferHost& h) {
+        ++h.now;
+        if (!port->input.empty())
+            return;
+        ++silent;
+        if (silent == 4) {
+            if (ending == LineEnding::DevicePulled)
+                port->gone = true;
+            else if (ending == LineEnding::DsrDrops)
+                port->modemBits &= ~kModemDsr;
+            else
+                h.pressed = true;
+        }
+        if (silent > 64)
+            h.held = true;
+        Require(silent < 100000);
+    };
+
+    ReceiveRequest request;
+    request.namedMode = named;
+    request.fileBeingReceived = "NAMED" + extension;
+    request.targetPath = (recvDir / request.fileBeingReceived).string();
+    ReceiveJob job(host, window, line, settings);
+    const ReceiveOutcome outcome = job.Run(request);
+    SetProgramFolder({});
+
+    // Nothing outside the two folders; the program folder holds the log alone.
+    std::set<std::string> top;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch.Root()))
+        top.insert(entry.path().filename().string());
+    Require(top == std::set<std::string>{"prog", "recv"});
+    for (const auto& name : FuzzScratch::RegularFiles(progDir))
+        Require(name == "Dravik.log");
+
+    // The names the rules give.
+    std::set<std::string> allowed;
+    if (named) {
+        allowed.insert(request.fileBeingReceived);
+    } else {
+        for (size_t i = 0; i < window.programs.size(); ++i) {
+            const std::string name = ProgramFileName(ProgramNameOf(window.programs[i]), int(i) + 1,
+                                                     settings.Add_No == "Y", extension);
+            allowed.insert(name);
+            for (size_t v = 2; v <= window.programs.size() + 2; ++v)
+                allowed.insert(NumberedVariant(name, int(v)));
+        }
+    }
+    const std::vector<std::string_view> record = CrLfLines(window.saved);
+    const std::string savedFromLineStart = "\r\n" + window.saved;
+    std::set<std::string, std::less<>> filedLines;
+    size_t filedBytes = 0;
+    std::vector<std::string> contents;
+    for (const auto& name : FuzzScratch::RegularFiles(recvDir)) {
+        Require(SafeName(name));
+        Require(allowed.count(name) || (!named && UnnamedName(name, extension)));
+        contents.push_back(FuzzScratch::Read(recvDir / name));
+        const std::vector<std::string_view> lines = CrLfLines(contents.back());
+        Require(lines.empty() ||
+                savedFromLineStart.find("\r\n" + contents.back()) != std::string::npos);
+        for (auto l : lines) {
+            filedBytes += l.empty() ? 0 : l.size() + 2;
+            filedLines.emplace(l);
+        }
+    }
+
+    // On completion every saved line but blank ones before the first program is filed.
+    size_t recordBytes = 0;
+    for (auto l : record)
+        recordBytes += l.empty() ? 0 : l.size() + 2;
+    Require(filedBytes <= recordBytes);
+    if (outcome == ReceiveOutcome::Completed)
+        Require(filedBytes == recordBytes);
+
+    // Every program listed has its line in a file; a stop may remove the last one's.
+    size_t mustHave = window.programs.size();
+    if (outcome == ReceiveOutcome::Stopped && mustHave > 0)
+        --mustHave;
+    if (named && outcome == ReceiveOutcome::Stopped)
+        mustHave = 0;
+    for (size_t i = 0; i < mustHave; ++i)
+        Require(filedLines.count(window.programs[i]) == 1);
+
+    // No byte invented.
+    for (char c : window.saved)
+        Require(c == '\r' || c == '\n' || IsAllowedReceiveChar(static_cast<unsigned char>(c)));
+    std::string decoded;
+    const ReceiveCode code = line.CurrentReceiveCode();
+    for (unsigned char c : tape)
+        if (unsigned char d = DecodeByte(c, code))
+            decoded.push_back(static_cast<char>(d));
+    Require(IsSubsequence(Essential(window.saved), Essential(decoded)));
+    return 0;
+}
