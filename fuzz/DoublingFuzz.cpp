@@ -13,6 +13,7 @@
 //    leading zeros but one before the point; a "-" only on a value not zero;
 //  - a run is stopped by exactly the first line whose value is no number (a
 //    second "." or "-", a blank inside), and then no output is left behind.
+#include "FuzzCheck.h"
 #include "FuzzScratch.h"
 
 #include "files/TextDocument.h"
@@ -25,11 +26,6 @@
 #include <string_view>
 
 namespace {
-
-void Require(bool property) {
-    if (!property)
-        std::abort();
-}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -110,30 +106,30 @@ Run FindRun(std::string_view line, char axis) {
 void CheckDoubled(std::string_view line, std::string_view out, const Run& run) {
     const std::string_view before = line.substr(0, run.letter + 1);
     const std::string_view after = line.substr(run.valueEnd);
-    Require(out.size() >= before.size() + after.size());
-    Require(out.starts_with(before) && out.ends_with(after));
+    FUZZ_REQUIRE(out.size() >= before.size() + after.size());
+    FUZZ_REQUIRE(out.starts_with(before) && out.ends_with(after));
     const std::string_view value = line.substr(run.valueBegin, run.valueEnd - run.valueBegin);
     const std::string_view doubled =
         out.substr(before.size(), out.size() - before.size() - after.size());
     Decimal old;
     Decimal now;
-    Require(ParseDecimal(value, old));
-    Require(ParseDecimal(doubled, now));
+    FUZZ_REQUIRE(ParseDecimal(value, old));
+    FUZZ_REQUIRE(ParseDecimal(doubled, now));
     // Places: none stays none, 0 or 1 give one, more are kept.
     if (!old.point)
-        Require(!now.point);
+        FUZZ_REQUIRE(!now.point);
     else
-        Require(now.point && now.fraction.size() == std::max<size_t>(1, old.fraction.size()));
-    Require(!now.whole.empty() && (now.whole == "0" || now.whole[0] != '0'));
+        FUZZ_REQUIRE(now.point && now.fraction.size() == std::max<size_t>(1, old.fraction.size()));
+    FUZZ_REQUIRE(!now.whole.empty() && (now.whole == "0" || now.whole[0] != '0'));
     // now == old + old, both at now's places (never fewer than old's).
     const std::string oldDigits =
         old.whole + old.fraction + std::string(now.fraction.size() - old.fraction.size(), '0');
     const std::string twice = StripZeros(Add(oldDigits, oldDigits));
-    Require(StripZeros(now.whole + now.fraction) == twice);
+    FUZZ_REQUIRE(StripZeros(now.whole + now.fraction) == twice);
     if (twice == "0")
-        Require(!now.negative);
+        FUZZ_REQUIRE(!now.negative);
     else
-        Require(now.negative == old.negative);
+        FUZZ_REQUIRE(now.negative == old.negative);
 }
 
 } // namespace
@@ -169,26 +165,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             firstBad = i;
     }
     if (firstBad < document.LineCount()) {
-        Require(outcome.status == DoublingOutcome::Status::NotANumber && outcome.line == firstBad);
-        Require(FuzzScratch::RegularFiles(scratch.Root() / "work").empty());
+        FUZZ_REQUIRE(outcome.status == DoublingOutcome::Status::NotANumber &&
+                     outcome.line == firstBad);
+        FUZZ_REQUIRE(FuzzScratch::RegularFiles(scratch.Root() / "work").empty());
         return 0;
     }
-    Require(outcome.status == DoublingOutcome::Status::Done);
+    FUZZ_REQUIRE(outcome.status == DoublingOutcome::Status::Done);
     std::string_view written;
     const std::string bytes = FuzzScratch::Read(output);
     written = bytes;
     for (size_t i = 0; i < document.LineCount(); ++i) {
         const size_t end = written.find("\r\n");
-        Require(end != std::string_view::npos);
+        FUZZ_REQUIRE(end != std::string_view::npos);
         const std::string_view out = written.substr(0, end);
         written.remove_prefix(end + 2);
         const std::string_view line = document.Line(i);
         const Run run = FindRun(line, axis);
         if (!run.hasValue)
-            Require(out == line);
+            FUZZ_REQUIRE(out == line);
         else
             CheckDoubled(line, out, run);
     }
-    Require(written.empty());
+    FUZZ_REQUIRE(written.empty());
     return 0;
 }

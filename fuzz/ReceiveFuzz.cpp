@@ -9,20 +9,24 @@
 // Checked after every reception:
 //  - the scratch folder holds the receive folder and the program folder alone;
 //    the receive folder holds plain files only, the program folder the log only;
-//  - every file name is the naming rules': the operator's named file, or a
-//    program's file name (its name made safe, number, extension) or a numbered
-//    variant of it, or the unnamed file of lines before any program; and every
-//    such name is safe (no separator, no wildcard, no control character, no
+//  - every file name is the naming rules': the operator's named file, or the
+//    file of the one program it holds, named after that program's line (its name
+//    made safe, number, extension) or a numbered variant of that, or the unnamed
+//    file of lines before any program; and every such name is safe (no separator, no wildcard, no
+//    control character, no
 //    "."/".." and no trailing dot or blank, at most 255 bytes);
 //  - every file holds whole CR LF lines of what the reception saved, in order:
 //    its content is a run of consecutive lines of that record;
 //  - on a completed reception nothing is lost: the files hold every saved line
 //    but blank lines before the first program;
 //  - every program line listed has a file holding it, but the one in progress
-//    when a reception is stopped (that file is removed by design);
+//    when a reception is stopped (that file is removed by design); every program
+//    line saved was listed, but a last one the end of the tape cut short (no line
+//    feed before the end), which is kept as text of the file before it;
 //  - no byte is invented: the saved characters are ones a reception keeps, and
 //    leaving out blanks, "%" and line ends (which the rules add) and reading ":"
 //    as "O", they are a subsequence of the received bytes decoded in the line's code.
+#include "FuzzCheck.h"
 #include "FuzzScratch.h"
 
 #include "platform/Paths.h"
@@ -41,17 +45,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
-
-void Require(bool property) {
-    if (!property)
-        std::abort();
-}
 
 class RecordingWindow : public ReceiveWindow {
 public:
@@ -105,7 +105,7 @@ std::vector<std::string_view> CrLfLines(std::string_view text) {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
         size_t end = text.find("\r\n");
-        Require(end != std::string_view::npos);
+        FUZZ_REQUIRE(end != std::string_view::npos);
         lines.push_back(text.substr(0, end));
         text.remove_prefix(end + 2);
     }
@@ -200,7 +200,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (silent > 64)
             h.held = true;
-        Require(silent < 100000);
+        FUZZ_REQUIRE(silent < 100000);
     };
 
     ReceiveRequest request;
@@ -215,35 +215,67 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::set<std::string> top;
     for (const auto& entry : std::filesystem::directory_iterator(scratch.Root()))
         top.insert(entry.path().filename().string());
-    Require(top == std::set<std::string>{"prog", "recv"});
+    FUZZ_REQUIRE(top == std::set<std::string>{"prog", "recv"});
     for (const auto& name : FuzzScratch::RegularFiles(progDir))
-        Require(name == "Dravik.log");
+        FUZZ_REQUIRE(name == "Dravik.log");
 
-    // The names the rules give.
-    std::set<std::string> allowed;
-    if (named) {
-        allowed.insert(request.fileBeingReceived);
-    } else {
+    // The name of a program's file, from its line and its place in the reception.
+    auto programFileNamed = [&](std::string_view name, std::string_view programLine) {
         for (size_t i = 0; i < window.programs.size(); ++i) {
-            const std::string name = ProgramFileName(ProgramNameOf(window.programs[i]), int(i) + 1,
+            if (window.programs[i] != programLine)
+                continue;
+            const std::string base = ProgramFileName(ProgramNameOf(programLine), int(i) + 1,
                                                      settings.Add_No == "Y", extension);
-            allowed.insert(name);
+            if (name == base)
+                return true;
             for (size_t v = 2; v <= window.programs.size() + 2; ++v)
-                allowed.insert(NumberedVariant(name, int(v)));
+                if (name == NumberedVariant(base, int(v)))
+                    return true;
         }
-    }
+        return false;
+    };
     const std::vector<std::string_view> record = CrLfLines(window.saved);
     const std::string savedFromLineStart = "\r\n" + window.saved;
+    // Every program line saved was listed, but a last line that the end of the tape
+    // cut short (no line feed before the closing "%", DC4 or DSR): it is kept as text.
+    const size_t savedPrograms = size_t(std::count_if(record.begin(), record.end(), IsProgramLine));
+    std::string_view lastText;
+    for (auto l : record)
+        if (l != "%")
+            lastText = l;
+    const bool cutProgram = savedPrograms == window.programs.size() + 1 && IsProgramLine(lastText);
+    // A program whose file cannot be made is listed but stops the reception unsaved.
+    const bool failedProgram =
+        outcome == ReceiveOutcome::Stopped && savedPrograms + 1 == window.programs.size();
+    FUZZ_REQUIRE(savedPrograms == window.programs.size() || cutProgram || failedProgram);
     std::set<std::string, std::less<>> filedLines;
     size_t filedBytes = 0;
     std::vector<std::string> contents;
     for (const auto& name : FuzzScratch::RegularFiles(recvDir)) {
-        Require(SafeName(name));
-        Require(allowed.count(name) || (!named && UnnamedName(name, extension)));
+        FUZZ_REQUIRE(SafeName(name));
         contents.push_back(FuzzScratch::Read(recvDir / name));
         const std::vector<std::string_view> lines = CrLfLines(contents.back());
-        Require(lines.empty() ||
-                savedFromLineStart.find("\r\n" + contents.back()) != std::string::npos);
+        // One program to a file, named after it; lines before any program in the unnamed
+        // file. A cut last line may stand at the end of either (it may repeat a program line).
+        std::vector<std::string_view> programLines;
+        std::copy_if(lines.begin(), lines.end(), std::back_inserter(programLines), IsProgramLine);
+        auto namedAfter = [&](const std::vector<std::string_view>& held) {
+            if (named)
+                return name == request.fileBeingReceived;
+            if (held.empty())
+                return UnnamedName(name, extension);
+            return held.size() == 1 && programFileNamed(name, held[0]);
+        };
+        bool nameFits = namedAfter(programLines);
+        if (!nameFits && cutProgram && !programLines.empty() && programLines.back() == lastText &&
+            (lines.back() == lastText ||
+             (lines.size() > 1 && lines.back() == "%" && lines[lines.size() - 2] == lastText))) {
+            programLines.pop_back();
+            nameFits = namedAfter(programLines);
+        }
+        FUZZ_REQUIRE(nameFits);
+        FUZZ_REQUIRE(lines.empty() ||
+                     savedFromLineStart.find("\r\n" + contents.back()) != std::string::npos);
         for (auto l : lines) {
             filedBytes += l.empty() ? 0 : l.size() + 2;
             filedLines.emplace(l);
@@ -254,9 +286,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     size_t recordBytes = 0;
     for (auto l : record)
         recordBytes += l.empty() ? 0 : l.size() + 2;
-    Require(filedBytes <= recordBytes);
+    FUZZ_REQUIRE(filedBytes <= recordBytes);
     if (outcome == ReceiveOutcome::Completed)
-        Require(filedBytes == recordBytes);
+        FUZZ_REQUIRE(filedBytes == recordBytes);
 
     // Every program listed has its line in a file; a stop may remove the last one's.
     size_t mustHave = window.programs.size();
@@ -265,16 +297,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (named && outcome == ReceiveOutcome::Stopped)
         mustHave = 0;
     for (size_t i = 0; i < mustHave; ++i)
-        Require(filedLines.count(window.programs[i]) == 1);
+        FUZZ_REQUIRE(filedLines.count(window.programs[i]) == 1);
 
     // No byte invented.
     for (char c : window.saved)
-        Require(c == '\r' || c == '\n' || IsAllowedReceiveChar(static_cast<unsigned char>(c)));
+        FUZZ_REQUIRE(c == '\r' || c == '\n' || IsAllowedReceiveChar(static_cast<unsigned char>(c)));
     std::string decoded;
     const ReceiveCode code = line.CurrentReceiveCode();
     for (unsigned char c : tape)
         if (unsigned char d = DecodeByte(c, code))
             decoded.push_back(static_cast<char>(d));
-    Require(IsSubsequence(Essential(window.saved), Essential(decoded)));
+    FUZZ_REQUIRE(IsSubsequence(Essential(window.saved), Essential(decoded)));
     return 0;
 }

@@ -1,14 +1,16 @@
-// The split by O-number of a data view's text, then the join of the files it
-// wrote, each read back the way the window reads a file. The first byte chooses
-// the split options ("%" before and after each program, a serial in the names)
-// and the extension; the rest, up to the first NUL (where the data view's text
-// ends), is the source.
+// The split by O-number of a file read into the data view, then the join of the
+// files it wrote, each read back the way the window reads a file. The first byte
+// chooses the split options ("%" before and after each program, a serial in the
+// names), the extension, and whether the source file lies in the destination
+// folder under the name of its first program; the rest is the source file.
 //
 // The split's rules, checked exactly: a program line is a line whose first
 // character (untrimmed) is "O", ":" or "L"; every line that begins with "%" is
 // dropped; the lines before the first program head the first program's file,
 // ahead of its "%" line; every other line, blank ones included, stays in its
 // program's file in order. So:
+//  - the data view holds the file's bytes before its first NUL;
+//  - the source file is never replaced;
 //  - with no program line there is no file; an extension with a wildcard names
 //    no file and leaves none;
 //  - the files are the ones the result lists, one per program, in the
@@ -16,6 +18,7 @@
 //    variant of that name when two programs share it), every name a safe one;
 //  - joining the files in program order gives exactly the source's lines less
 //    the "%" lines, with the "%" lines the options add around each program.
+#include "FuzzCheck.h"
 #include "FuzzScratch.h"
 
 #include "files/FileLoading.h"
@@ -28,17 +31,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
-
-void Require(bool property) {
-    if (!property)
-        std::abort();
-}
 
 bool SafeName(std::string_view name) {
     if (name.empty() || name == "." || name == ".." || name.size() > 255)
@@ -61,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 1)
         return 0;
     const std::uint8_t flags = data[0];
-    std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    text = text.substr(0, text.find('\0'));
+    const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::string_view text = bytes.substr(0, bytes.find('\0'));
 
     SplitOptions options;
     options.F_Set = flags & 0x01;
@@ -75,39 +74,57 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto splitDir = scratch.Root() / "split";
     TextDocument source;
     source.SetText(DocumentBytes(std::string(text)));
-    const SplitResult result = SplitByProgram(source, splitDir, options, extension);
-
     std::vector<size_t> programLines;
     for (size_t i = 0; i < source.LineCount(); ++i)
         if (IsProgramLine(source.Line(i)))
             programLines.push_back(i);
 
+    // The source file, read as the window reads it.
+    std::string sourceName = "SOURCE.DAT";
+    if ((flags & 0x20) && !programLines.empty() && !ExtensionNamesNoFile(extension))
+        sourceName = SplitFileName(source.Line(programLines[0]), 0, options.N_Set, extension);
+    const auto sourceFile = splitDir / sourceName;
+    {
+        std::ofstream out(sourceFile, std::ios::binary);
+        out.write(bytes.data(), std::streamsize(bytes.size()));
+        FUZZ_REQUIRE(bool(out));
+    }
+    ViewFileText view = ReadFileForView(sourceFile);
+    FUZZ_REQUIRE(view.text == text && view.size == bytes.size());
+    FUZZ_REQUIRE(view.textAfterNul ==
+                 (text.size() < bytes.size() &&
+                  bytes.find_first_not_of('\0', text.size()) != std::string_view::npos));
+    source.SetText(std::move(view.text));
+    const SplitResult result = SplitByProgram(source, splitDir, options, extension, {}, sourceFile);
+    FUZZ_REQUIRE(FuzzScratch::Read(sourceFile) == bytes);
+
     std::vector<std::string> onDisk = FuzzScratch::RegularFiles(splitDir);
+    onDisk.erase(std::find(onDisk.begin(), onDisk.end(), sourceName));
     if (programLines.empty()) {
-        Require(result.status == SplitStatus::NoPrograms && onDisk.empty());
+        FUZZ_REQUIRE(result.status == SplitStatus::NoPrograms && onDisk.empty());
         return 0;
     }
     if (ExtensionNamesNoFile(extension)) {
-        Require(result.status == SplitStatus::WriteFailed && onDisk.empty());
+        FUZZ_REQUIRE(result.status == SplitStatus::WriteFailed && onDisk.empty());
         return 0;
     }
-    Require(result.status == SplitStatus::Done);
-    Require(result.programs == int(programLines.size()));
-    Require(result.files.size() == programLines.size());
+    FUZZ_REQUIRE(result.status == SplitStatus::Done);
+    FUZZ_REQUIRE(result.programs == int(programLines.size()));
+    FUZZ_REQUIRE(result.files.size() == programLines.size());
     std::sort(onDisk.begin(), onDisk.end());
     std::vector<std::string> listed = result.files;
     std::sort(listed.begin(), listed.end());
-    Require(onDisk == listed);
-    Require(std::adjacent_find(listed.begin(), listed.end()) == listed.end());
+    FUZZ_REQUIRE(onDisk == listed);
+    FUZZ_REQUIRE(std::adjacent_find(listed.begin(), listed.end()) == listed.end());
     for (size_t k = 0; k < result.files.size(); ++k) {
         const std::string& name = result.files[k];
-        Require(SafeName(name));
+        FUZZ_REQUIRE(SafeName(name));
         const std::string base =
             SplitFileName(source.Line(programLines[k]), int(k), options.N_Set, extension);
         bool ruleName = name == base;
-        for (size_t v = 2; !ruleName && v <= result.files.size() + 1; ++v)
+        for (size_t v = 2; !ruleName && v <= result.files.size() + 2; ++v)
             ruleName = name == NumberedVariant(base, int(v));
-        Require(ruleName);
+        FUZZ_REQUIRE(ruleName);
     }
 
     // The join reads every file as the data view does.
@@ -116,11 +133,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const JoinResult join =
         JoinIntoFile(joined, result.files.size(), [&](size_t i) -> const TextDocument& {
             ViewFileText view = ReadFileForView(splitDir / result.files[i]);
-            Require(!view.textAfterNul);
+            FUZZ_REQUIRE(!view.textAfterNul);
             loaded[i].SetText(std::move(view.text));
             return loaded[i];
         });
-    Require(join.ok && join.filesJoined == result.files.size());
+    FUZZ_REQUIRE(join.ok && join.filesJoined == result.files.size());
 
     std::string expected;
     auto add = [&](std::string_view line) {
@@ -139,6 +156,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (options.B_Set)
             expected.append("%\r\n");
     }
-    Require(FuzzScratch::Read(joined) == expected);
+    FUZZ_REQUIRE(FuzzScratch::Read(joined) == expected);
     return 0;
 }
