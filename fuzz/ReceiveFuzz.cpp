@@ -74,16 +74,6 @@ public:
 
 enum class LineEnding { StopKey, DevicePulled, DsrDrops };
 
-bool SafeName(std::string_view name) {
-    if (name.empty() || name == "." || name == ".." || name.size() > 255)
-        return false;
-    for (unsigned char c : name)
-        if (c < ' ' || c == 0x7F ||
-            std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
-            return false;
-    return name.back() != '.' && name.back() != ' ';
-}
-
 bool Digits(std::string_view text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -252,7 +242,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     size_t filedBytes = 0;
     std::vector<std::string> contents;
     for (const auto& name : FuzzScratch::RegularFiles(recvDir)) {
-        FUZZ_REQUIRE(SafeName(name));
+        FUZZ_REQUIRE(IsSafeName(name));
         contents.push_back(FuzzScratch::Read(recvDir / name));
         const std::vector<std::string_view> lines = CrLfLines(contents.back());
         // One program to a file, named after it; lines before any program in the unnamed

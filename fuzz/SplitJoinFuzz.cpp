@@ -39,16 +39,6 @@
 
 namespace {
 
-bool SafeName(std::string_view name) {
-    if (name.empty() || name == "." || name == ".." || name.size() > 255)
-        return false;
-    for (unsigned char c : name)
-        if (c < ' ' || c == 0x7F ||
-            std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
-            return false;
-    return name.back() != '.' && name.back() != ' ';
-}
-
 bool Dropped(std::string_view line) {
     return !line.empty() && line[0] == '%';
 }
@@ -118,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(std::adjacent_find(listed.begin(), listed.end()) == listed.end());
     for (size_t k = 0; k < result.files.size(); ++k) {
         const std::string& name = result.files[k];
-        FUZZ_REQUIRE(SafeName(name));
+        FUZZ_REQUIRE(IsSafeName(name));
         const std::string base =
             SplitFileName(source.Line(programLines[k]), int(k), options.N_Set, extension);
         bool ruleName = name == base;
