@@ -4,17 +4,21 @@
 // receive code (automatic, ISO, EIA, ASCII), the start and end "%" lines, the
 // O-to-":" rewrite, the program number in names, the blank rule, the mask, how
 // many bytes one read brings and how the line ends (a stop key with or without
-// saving, the device pulled, DSR dropping). The rest is the line.
+// saving, the device pulled, DSR dropping); the third whether the line brings two
+// receptions in a row into the same folder, and where the tape is cut between
+// them. The rest is the line.
 //
 // Checked after every reception:
+//  - an earlier reception's file is left as it was, unless this reception wrote a
+//    file of its name (a program of that name, or the operator's named file);
 //  - the scratch folder holds the receive folder and the program folder alone;
 //    the receive folder holds plain files only, the program folder the log only;
 //  - every file name is the naming rules': the operator's named file, or the
 //    file of the one program it holds, named after that program's line (its name
 //    made safe, number, extension) or a numbered variant of that, or the unnamed
-//    file of lines before any program; and every such name is safe (no separator, no wildcard, no
-//    control character, no
-//    "."/".." and no trailing dot or blank, at most 255 bytes);
+//    file of lines before any program; and every such name is safe (no
+//    separator, wildcard or control character, no "."/"..", no trailing dot or
+//    blank, no device name, at most 255 bytes);
 //  - every file holds whole CR LF lines of what the reception saved, in order:
 //    its content is a run of consecutive lines of that record;
 //  - on a completed reception nothing is lost: the files hold every saved line
@@ -31,7 +35,6 @@
 
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
-#include "platform/SafeFileName.h"
 #include "platform/SerialPort.h"
 #include "settings/Settings.h"
 #include "support/FakeSerialPort.h"
@@ -46,10 +49,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -124,44 +130,45 @@ bool IsSubsequence(std::string_view part, std::string_view whole) {
     return true;
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static FuzzScratch scratch;
-    if (size < 2)
-        return 0;
-    const std::uint8_t a = data[0];
-    const std::uint8_t b = data[1];
-    std::string_view tape(reinterpret_cast<const char*>(data) + 2, size - 2);
-
-    scratch.Reset({"recv", "prog"});
-    const auto recvDir = scratch.Root() / "recv";
-    const auto progDir = scratch.Root() / "prog";
-    SetProgramFolder(progDir);
-
-    const bool named = a & 0x01;
+struct Setup {
     TSettings settings;
-    settings.DirPath = recvDir.string();
-    settings.Port1 = "COM1";
-    settings.Port2 = "COM2";
-    settings.Speed2 = "9600,8,N,1";
-    settings.R_Code = (a >> 1) & 0x03;
-    settings.StartChar = (a & 0x08) ? "Y" : "N";
-    settings.EndChar = (a & 0x10) ? "Y" : "N";
-    settings.OChange = (a & 0x20) ? "Y" : "N";
-    settings.Add_No = (a & 0x40) ? "Y" : "N";
-    settings.Read_SP_Cut = (a & 0x80) ? "Y" : "N";
-    static constexpr std::string_view kMasks[] = {"*.NC", "*", "*.*", "*.TXT"};
-    settings.Mask = std::string(kMasks[b & 0x03]);
-    settings.op5 = (b & 0x04) ? "Y" : "N";
-    const LineEnding ending = static_cast<LineEnding>(((b >> 3) & 0x03) % 3);
-    settings.op6 = ending == LineEnding::DsrDrops ? "Y" : "N";
-    const size_t readChunk = 1 + ((b >> 5) & 0x07) * 37;
-    const std::string extension = MaskExtension(settings.Mask);
+    bool named = false;
+    LineEnding ending = LineEnding::StopKey;
+    size_t readChunk = 1;
+    std::string extension;
+    std::filesystem::path root, recvDir, progDir;
+};
+
+// A file of the receive folder: its inode tells a file written anew from one left alone.
+struct Kept {
+    std::uintmax_t inode = 0;
+    std::string content;
+};
+using Folder = std::map<std::string, Kept>;
+
+Folder Snapshot(const std::filesystem::path& dir) {
+    Folder folder;
+    for (const auto& name : FuzzScratch::RegularFiles(dir)) {
+        struct stat st {};
+        FUZZ_REQUIRE(::stat((dir / name).c_str(), &st) == 0);
+        folder[name] = {std::uintmax_t(st.st_ino), FuzzScratch::Read(dir / name)};
+    }
+    return folder;
+}
+
+// One reception of tape into a folder that holds earlier's files, and its checks.
+void ReceiveAndCheck(const Setup& setup, std::string_view tape, const Folder& earlier) {
+    const TSettings& settings = setup.settings;
+    const bool named = setup.named;
+    const LineEnding ending = setup.ending;
+    const std::string& extension = setup.extension;
+    const auto& recvDir = setup.recvDir;
+    const auto& progDir = setup.progDir;
+    SetProgramFolder(progDir);
 
     auto port = std::make_shared<FakePortState>();
     port->input.assign(tape.begin(), tape.end());
-    port->readChunk = readChunk;
+    port->readChunk = setup.readChunk;
 
     FakeTransferHost host;
     RecordingWindow window;
@@ -203,13 +210,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Nothing outside the two folders; the program folder holds the log alone.
     std::set<std::string> top;
-    for (const auto& entry : std::filesystem::directory_iterator(scratch.Root()))
+    for (const auto& entry : std::filesystem::directory_iterator(setup.root))
         top.insert(entry.path().filename().string());
     FUZZ_REQUIRE(top == std::set<std::string>{"prog", "recv"});
     for (const auto& name : FuzzScratch::RegularFiles(progDir))
         FUZZ_REQUIRE(name == "Dravik.log");
 
-    // The name of a program's file, from its line and its place in the reception.
+    // The name of a program's file, from its line and its place in the reception; a
+    // variant skips the names that files of this and earlier receptions hold.
     auto programFileNamed = [&](std::string_view name, std::string_view programLine) {
         for (size_t i = 0; i < window.programs.size(); ++i) {
             if (window.programs[i] != programLine)
@@ -218,7 +226,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                      settings.Add_No == "Y", extension);
             if (name == base)
                 return true;
-            for (size_t v = 2; v <= window.programs.size() + 2; ++v)
+            for (size_t v = 2; v <= window.programs.size() + earlier.size() + 2; ++v)
                 if (name == NumberedVariant(base, int(v)))
                     return true;
         }
@@ -241,9 +249,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::set<std::string, std::less<>> filedLines;
     size_t filedBytes = 0;
     std::vector<std::string> contents;
-    for (const auto& name : FuzzScratch::RegularFiles(recvDir)) {
+    const Folder now = Snapshot(recvDir);
+    for (const auto& entry : earlier) {
+        const std::string& name = entry.first;
+        const Kept& kept = entry.second;
+        // An earlier reception's file stays as it was, unless this one made a file of its name.
+        auto after = now.find(name);
+        if (after != now.end() && after->second.inode == kept.inode)
+            FUZZ_REQUIRE(after->second.content == kept.content);
+        else
+            FUZZ_REQUIRE(named ? name == request.fileBeingReceived
+                               : std::any_of(window.programs.begin(), window.programs.end(),
+                                             [&](const std::string& program) {
+                                                 return programFileNamed(name, program);
+                                             }));
+    }
+    for (const auto& entry : now) {
+        const std::string& name = entry.first;
+        const Kept& kept = entry.second;
+        auto before = earlier.find(name);
+        if (before != earlier.end() && before->second.inode == kept.inode)
+            continue;
         FUZZ_REQUIRE(IsSafeName(name));
-        contents.push_back(FuzzScratch::Read(recvDir / name));
+        contents.push_back(kept.content);
         const std::vector<std::string_view> lines = CrLfLines(contents.back());
         // One program to a file, named after it; lines before any program in the unnamed
         // file. A cut last line may stand at the end of either (it may repeat a program line).
@@ -298,5 +326,50 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (unsigned char d = DecodeByte(c, code))
             decoded.push_back(static_cast<char>(d));
     FUZZ_REQUIRE(IsSubsequence(Essential(window.saved), Essential(decoded)));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static FuzzScratch scratch;
+    if (size < 3)
+        return 0;
+    const std::uint8_t a = data[0];
+    const std::uint8_t b = data[1];
+    const std::uint8_t c = data[2];
+    std::string_view tape(reinterpret_cast<const char*>(data) + 3, size - 3);
+
+    scratch.Reset({"recv", "prog"});
+    Setup setup;
+    setup.root = scratch.Root();
+    setup.recvDir = scratch.Root() / "recv";
+    setup.progDir = scratch.Root() / "prog";
+    setup.named = a & 0x01;
+    TSettings& settings = setup.settings;
+    settings.DirPath = setup.recvDir.string();
+    settings.Port1 = "COM1";
+    settings.Port2 = "COM2";
+    settings.Speed2 = "9600,8,N,1";
+    settings.R_Code = (a >> 1) & 0x03;
+    settings.StartChar = (a & 0x08) ? "Y" : "N";
+    settings.EndChar = (a & 0x10) ? "Y" : "N";
+    settings.OChange = (a & 0x20) ? "Y" : "N";
+    settings.Add_No = (a & 0x40) ? "Y" : "N";
+    settings.Read_SP_Cut = (a & 0x80) ? "Y" : "N";
+    static constexpr std::string_view kMasks[] = {"*.NC", "*", "*.*", "*.TXT"};
+    settings.Mask = std::string(kMasks[b & 0x03]);
+    settings.op5 = (b & 0x04) ? "Y" : "N";
+    setup.ending = static_cast<LineEnding>(((b >> 3) & 0x03) % 3);
+    settings.op6 = setup.ending == LineEnding::DsrDrops ? "Y" : "N";
+    setup.readChunk = 1 + ((b >> 5) & 0x07) * 37;
+    setup.extension = MaskExtension(settings.Mask);
+
+    if (!(c & 0x01)) {
+        ReceiveAndCheck(setup, tape, {});
+        return 0;
+    }
+    const size_t cut = tape.size() * (c >> 1) / 128;
+    ReceiveAndCheck(setup, tape.substr(0, cut), {});
+    ReceiveAndCheck(setup, tape.substr(cut), Snapshot(setup.recvDir));
     return 0;
 }
