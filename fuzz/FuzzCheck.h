@@ -29,18 +29,21 @@ inline bool IsSafeName(std::string_view name) {
         return false;
     std::string_view base = name.substr(0, name.find('.'));
     base = base.substr(0, base.find_last_not_of(' ') + 1);
-    auto is = [&](std::string_view device) {
-        if (base.size() != device.size())
+    auto is = [&](std::string_view device, bool numbered) {
+        if (base.size() != device.size() + (numbered ? 1 : 0))
             return false;
-        for (size_t i = 0; i < base.size(); ++i) {
+        for (size_t i = 0; i < device.size(); ++i) {
             const char c = base[i] >= 'a' && base[i] <= 'z' ? char(base[i] - 32) : base[i];
-            if (c != device[i] && !(device[i] == '#' && c >= '1' && c <= '9'))
+            if (c != device[i])
                 return false;
         }
-        return true;
+        return !numbered || (base.back() >= '1' && base.back() <= '9');
     };
-    for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "COM#", "LPT#"})
-        if (is(device))
+    for (std::string_view device : {"CON", "PRN", "AUX", "NUL"})
+        if (is(device, false))
+            return false;
+    for (std::string_view device : {"COM", "LPT"})
+        if (is(device, true))
             return false;
     return true;
 }
