@@ -11,6 +11,18 @@
     std::abort();
 }
 
+// Every character of part stands in whole, in the same order (no byte invented).
+inline bool IsSubsequence(std::string_view part, std::string_view whole) {
+    size_t at = 0;
+    for (char c : part) {
+        at = whole.find(c, at);
+        if (at == std::string_view::npos)
+            return false;
+        ++at;
+    }
+    return true;
+}
+
 #define FUZZ_REQUIRE(...)                                                                          \
     ((__VA_ARGS__) ? static_cast<void>(0) : FuzzPropertyFailed(#__VA_ARGS__, __LINE__))
 

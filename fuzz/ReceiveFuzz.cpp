@@ -119,17 +119,6 @@ std::string Essential(std::string_view text) {
     return out;
 }
 
-bool IsSubsequence(std::string_view part, std::string_view whole) {
-    size_t at = 0;
-    for (char c : part) {
-        at = whole.find(c, at);
-        if (at == std::string_view::npos)
-            return false;
-        ++at;
-    }
-    return true;
-}
-
 struct Setup {
     TSettings settings;
     bool named = false;

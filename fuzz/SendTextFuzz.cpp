@@ -12,6 +12,7 @@
 //   are); a character EIA has no code for is the only one not sent;
 // - with blanks cut no blank reaches the line, and every line sent ends in exactly
 //   one line feed.
+#include "FuzzCheck.h"
 #include "files/TextDocument.h"
 #include "settings/Settings.h"
 #include "transfer/LineOptions.h"
@@ -37,17 +38,6 @@ void Check(bool property) {
 
 bool EvenParity(unsigned char b) {
     return std::popcount(static_cast<unsigned>(b)) % 2 == 0;
-}
-
-bool IsSubsequence(std::string_view part, std::string_view whole) {
-    size_t at = 0;
-    for (char c : part) {
-        at = whole.find(c, at);
-        if (at == std::string_view::npos)
-            return false;
-        ++at;
-    }
-    return true;
 }
 
 // The line as the message rule leaves it: the message blanked wherever it stands.
