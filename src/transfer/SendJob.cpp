@@ -52,6 +52,7 @@ SendOutcome SendJob::RunSteps(const SendRequest& request) {
     options_ = SendOptionsFor(settings_);
     file_ = request.fileBeingSent;
     position_ = 1;
+    unsent_ = 0;
     lineNumber_ = 0;
     if (!line_.OpenLine(1))
         return Stop();
@@ -189,6 +190,8 @@ bool SendJob::NextMarkedFile(const SendRequest& request) {
     const std::string& name = request.queue[position_ - 1];
     if (!window_.LoadFileIntoView(name))
         window_.ClearDataView(); // unreadable: ends the series like an empty file
+    if (window_.DataView().Empty())
+        unsent_ = request.queue.size() - position_ + 1;
     const int64_t total = CountedBytes(window_.DataView());
     counters_.StartFile(total);
     window_.SetRemainingText(RemainingBytesText(total));
@@ -213,7 +216,8 @@ SendOutcome SendJob::Complete(const SendRequest& request) {
     window_.StopEstimateTimer();
     if (!WriteText(options_.endCharacters))
         return Stop();
-    LogEntry(true);
+    // A file that ended the series early was not sent: logged as such, never as done.
+    LogEntry(unsent_ == 0);
     if (options_.feedMm > 0 && !(WriteBlanks(FeedLength(options_.feedMm)) && Write(kDc4)))
         return Stop();
     host_.Sleep(4000); // the driver drains its queue before the close
@@ -229,6 +233,11 @@ SendOutcome SendJob::Complete(const SendRequest& request) {
     window_.EnableFileList();
     ClearStatusPanels();
     window_.ClearMarks();
+    // What was sent is complete, but the operator must know the series was cut.
+    if (unsent_ > 0)
+        host_.ShowBox(HostBox::Warning, "警告",
+                      file_ + "は空のファイルか読めないため、このファイルから" +
+                          std::to_string(unsent_) + "ファイルを送信していません。");
     return SendOutcome::Completed;
 }
 

@@ -112,4 +112,5 @@ private:
     std::string file_;
     size_t position_ = 0;
     size_t lineNumber_ = 0;
+    size_t unsent_ = 0; // files of the series left unsent by an empty or unreadable one
 };

@@ -329,6 +329,17 @@ TEST_F(SendJobTest, ThreeMarkedFilesAndAnEmptyFileEndsTheSeries) {
     ASSERT_EQ(Send("G1\n", request), SendOutcome::Completed);
     EXPECT_EQ(Written(), Iso("%\nG1\n\n%"));
     EXPECT_EQ(window.loaded.back(), "E.NC");
+    // Cut short, the series is not reported as sent in full: the empty file is
+    // logged as stopped and a warning names it and the files left unsent.
+    log = Log();
+    EXPECT_EQ(Count(log, "送信　　完了　"), 4u);
+    EXPECT_EQ(Count(log, "送信　　中止　"), 1u);
+    const size_t stopped = log.find("送信　　中止　");
+    EXPECT_NE(log.substr(stopped, log.find('\n', stopped) - stopped).find("/nc/E.NC"),
+              std::string::npos);
+    ASSERT_FALSE(host.boxes.empty());
+    EXPECT_EQ(host.boxes.back().text,
+              "E.NCは空のファイルか読めないため、このファイルから2ファイルを送信していません。");
 }
 
 TEST_F(SendJobTest, LineThatVanishesMidSendStops) {
