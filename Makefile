@@ -12,7 +12,7 @@ FUZZ_RUNS ?= 10000000
 FUZZ_SECONDS ?= 3600
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests tools bench -name '*.cpp' -o -name '*.h')
 
-.PHONY: setup build run test format format-check layers asan fuzz-build fuzz fuzz-smoke deb
+.PHONY: setup build run screenshot test format format-check layers asan fuzz-build fuzz fuzz-smoke deb
 
 setup:
 	sh scripts/setup.sh
@@ -25,6 +25,10 @@ build: setup $(BUILD)/build.ninja
 
 run: build
 	sh scripts/run-demo.sh $(BUILD)
+
+# The README's picture of the main window, rendered offscreen.
+screenshot: build
+	cmake --build $(BUILD) --target screenshot
 
 format:
 	clang-format -i $(SOURCES)
