@@ -4,7 +4,6 @@
 #   make deb   builds the Debian package dravik_<version>_<arch>.deb in build-deb
 JOBS ?= $(shell nproc)
 BUILD ?= build
-ASAN_BUILD ?= build-asan
 DEB_BUILD ?= build-deb
 FUZZ_BUILD ?= build-fuzz
 # make fuzz: every fuzz target for FUZZ_RUNS inputs or FUZZ_SECONDS, whichever ends first.
@@ -39,20 +38,19 @@ layers:
 format-check:
 	clang-format --dry-run --Werror $(SOURCES)
 
-$(ASAN_BUILD)/build.ninja:
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDRAVIK_WERROR=ON \
-	    -DDRAVIK_SANITIZE=ON -DDRAVIK_LOGIC_ONLY=ON
-
-asan: setup $(ASAN_BUILD)/build.ninja
-	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ctest -L logic --output-on-failure --timeout 300 -j $(JOBS)
-
+# One sanitizer build serves the logic tests and the fuzz targets: clang, address
+# and undefined-behaviour sanitizers, coverage for the fuzzer; the logic library is
+# compiled once for both.
 $(FUZZ_BUILD)/build.ninja:
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVIK_WERROR=ON \
 	    -DCMAKE_CXX_COMPILER=clang++ -DDRAVIK_FUZZ=ON
 
 fuzz-build: setup $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# The logic tests under the sanitizers.
+asan: fuzz-build
+	cd $(FUZZ_BUILD) && ctest -L logic --output-on-failure --timeout 300 -j $(JOBS)
 
 # A few seconds a target over its seeds: a known input that crashes fails the tests.
 fuzz-smoke: fuzz-build
@@ -65,8 +63,8 @@ fuzz: fuzz-build
 
 test: setup format-check layers build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j $(JOBS)
-	$(MAKE) asan
-	$(MAKE) fuzz-smoke
+	$(MAKE) fuzz-build
+	cd $(FUZZ_BUILD) && ctest -L 'logic|fuzz' --output-on-failure --timeout 300 -j $(JOBS)
 
 # The package build has its own folder: Release, installed under /usr, no tests.
 $(DEB_BUILD)/build.ninja:

@@ -3,7 +3,7 @@
 # Only what is missing is installed; with nothing missing this does nothing.
 set -eu
 
-PACKAGES="cmake ninja-build g++ make pkg-config clang-format \
+PACKAGES="cmake ninja-build g++ make pkg-config clang-format ccache ser2net \
 qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
 fonts-ipafont-gothic fonts-ipafont-mincho mawk \
 clang libclang-rt-dev \
