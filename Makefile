@@ -3,6 +3,9 @@
 #   make test  installs what is missing, builds and runs every test
 #   make deb   builds the Debian package dravik_<version>_<arch>.deb in build-deb
 JOBS ?= $(shell nproc)
+# The test builds keep line tables for backtraces, not full debug information: it
+# halves what the compiler writes and the linker reads.
+TEST_FLAGS ?= -O2 -g1 -DNDEBUG
 BUILD ?= build
 DEB_BUILD ?= build-deb
 FUZZ_BUILD ?= build-fuzz
@@ -17,7 +20,8 @@ setup:
 	sh scripts/setup.sh
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVIK_WERROR=ON
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVIK_WERROR=ON \
+	    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$(TEST_FLAGS)"
 
 build: setup $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -43,6 +47,7 @@ format-check:
 # compiled once for both.
 $(FUZZ_BUILD)/build.ninja:
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVIK_WERROR=ON \
+	    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$(TEST_FLAGS)" \
 	    -DCMAKE_CXX_COMPILER=clang++ -DDRAVIK_FUZZ=ON
 
 fuzz-build: setup $(FUZZ_BUILD)/build.ninja
