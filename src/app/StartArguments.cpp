@@ -7,8 +7,7 @@
 
 namespace fs = std::filesystem;
 
-void ProcessArgument(const std::string& text, TSettings& settings, StartState& state,
-                     const CopyFileFn& copyFile) {
+ArgumentKind ClassifyArgument(const std::string& text) {
     std::error_code ec;
     const fs::path path(text);
     const bool exists = fs::exists(path, ec);
@@ -17,7 +16,28 @@ void ProcessArgument(const std::string& text, TSettings& settings, StartState& s
     const bool absolute = !text.empty() && text.front() == '/';
 
     if ((isDirectory || !exists) && absolute && upper.find("S=") == std::string::npos &&
-        upper.find("R=") == std::string::npos) {
+        upper.find("R=") == std::string::npos)
+        return ArgumentKind::Directory;
+    if (absolute && fs::is_regular_file(path, ec))
+        return ArgumentKind::FileImport;
+    if (upper.find("END") != std::string::npos && text.size() <= 4)
+        return ArgumentKind::EndSwitch;
+    return ArgumentKind::Ignored;
+}
+
+std::vector<std::string> FileArguments(const std::vector<std::string>& args) {
+    std::vector<std::string> files;
+    for (const std::string& arg : args) {
+        if (ClassifyArgument(arg) == ArgumentKind::FileImport)
+            files.push_back(arg);
+    }
+    return files;
+}
+
+void ProcessArgument(const std::string& text, TSettings& settings, StartState& state,
+                     const CopyFileFn& copyFile) {
+    switch (ClassifyArgument(text)) {
+    case ArgumentKind::Directory: {
         std::string dir = text;
         for (char& c : dir) {
             if (c == '|')
@@ -26,7 +46,8 @@ void ProcessArgument(const std::string& text, TSettings& settings, StartState& s
         settings.DirPath = DropTrailingSeparator(dir);
         return;
     }
-    if (absolute && fs::is_regular_file(path, ec)) {
+    case ArgumentKind::FileImport: {
+        const fs::path path(text);
         const fs::path target = fs::path(settings.DirPath) / path.filename();
         // A failed import gives no message; the mask still follows the file.
         if (copyFile)
@@ -34,8 +55,12 @@ void ProcessArgument(const std::string& text, TSettings& settings, StartState& s
         settings.Mask = "*" + path.extension().string();
         return;
     }
-    if (upper.find("END") != std::string::npos && text.size() <= 4)
+    case ArgumentKind::EndSwitch:
         state.exitAfterTransfer = true;
+        return;
+    case ArgumentKind::Ignored:
+        return;
+    }
 }
 
 void ProcessArguments(const std::vector<std::string>& args, TSettings& settings, StartState& state,

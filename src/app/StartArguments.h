@@ -20,6 +20,13 @@ struct StartState {
 using CopyFileFn =
     std::function<bool(const std::filesystem::path& from, const std::filesystem::path& to)>;
 
+// What the rules make of one argument, first rule that applies.
+enum class ArgumentKind { Directory, FileImport, EndSwitch, Ignored };
+ArgumentKind ClassifyArgument(const std::string& text);
+// The arguments that name files to import, in order: what a second start hands to
+// the running copy.
+std::vector<std::string> FileArguments(const std::vector<std::string>& args);
+
 void ProcessArgument(const std::string& text, TSettings& settings, StartState& state,
                      const CopyFileFn& copyFile);
 void ProcessArguments(const std::vector<std::string>& args, TSettings& settings, StartState& state,

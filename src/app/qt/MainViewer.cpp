@@ -67,6 +67,8 @@ bool TForm1::RichEdit1KeyDown(int key) {
     RichEdit1->Clear();
     TransferPanel->Hide();
     AbortToIdle();
+    // The list takes the next key at once, not only after the return to idle.
+    ListBox1->setFocus();
     SetStatusPanel(2, QString());
     // Consumed and let go of here, so the key never reaches the list.
     MainTransferHost(*this).ReleaseAbortKeys();

@@ -68,7 +68,8 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
 // of its name in the working folder only when the operator says so: silently it
 // would wipe the program the machine runs. A failed copy gives no message; the
 // copy never empties a file copied onto itself.
-bool TForm1::ImportStartFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool TForm1::ImportStartFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                             bool* declined, std::string* error) {
     std::error_code ec;
     if (std::filesystem::exists(to, ec) && !SameFile(from, to)) {
         std::string old, incoming;
@@ -80,10 +81,13 @@ bool TForm1::ImportStartFile(const std::filesystem::path& from, const std::files
                              QStringLiteral("が有ります。\n上書きしますか？");
         if (ShowBox(this,
                     {BoxIcon::Question, BoxButtons::YesNo, QStringLiteral("確認"), text, {}}) !=
-            kAnswerYes)
+            kAnswerYes) {
+            if (declined)
+                *declined = true;
             return false;
+        }
     }
-    return CopyFileSafely(from, to);
+    return CopyFileSafely(from, to, error);
 }
 
 void TForm1::FormShow() {

@@ -8,6 +8,7 @@
 #include "extapps/AppTable.h"
 #include "files/CommandLine.h"
 #include "files/FileListModel.h"
+#include "platform/HandOver.h"
 #include "settings/Settings.h"
 #include "transfer/qt/CommSettingsPanel.h"
 #include "ui/Mainunit1Controls.h"
@@ -37,6 +38,7 @@ class QTimer;
 class TStatusPanels;
 class DataView;
 class FileListBox;
+class HandOverService;
 class TFolderCheck;
 class TOptionForm;
 class TPlusCopyForm;
@@ -201,7 +203,14 @@ public:
     // The floppy check of creation: a working directory on a floppy or a removable
     // volume that cannot be read is questioned.
     void CheckFloppy();
-    bool ImportStartFile(const std::filesystem::path& from, const std::filesystem::path& to);
+    // declined: the operator kept the file of that name; error: why the copy failed.
+    bool ImportStartFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                         bool* declined = nullptr, std::string* error = nullptr);
+    // Files handed over by a second start (MainHandOver.cpp): copied in as start
+    // arguments are, then listed with the last of them current.
+    void ListenForHandedFiles(const std::string& socketPath);
+    std::vector<HandOverAnswer> TakeHandedFiles(const std::vector<std::string>& paths);
+    HandOverService* HandOver = nullptr;
     // Lamps back to rest: DSR text red, CTS text " ○".
     void LampsToRest();
     // The port probe: open exclusively and close; false for modem ports and failures.

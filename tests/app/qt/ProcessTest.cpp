@@ -1,15 +1,20 @@
 // The real program as two processes: a second start with the same program folder
-// ends at once with exit code 0, and the first keeps running.
+// ends at once with exit code 0, and the first keeps running; a file given to the
+// second start arrives in the first one's working folder, or the second says why not.
+#include "support/PseudoTerminal.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -27,6 +32,29 @@ pid_t StartProgram(const std::filesystem::path& home, bool asNobody = false) {
         } else {
             execl(DRAVIK_EXE, DRAVIK_EXE, static_cast<char*>(nullptr));
         }
+        _exit(127);
+    }
+    return pid;
+}
+
+// A start with arguments, its own runtime folder (lock and socket) and its
+// standard error into a file.
+pid_t StartWith(const std::filesystem::path& home, const std::filesystem::path& runtime,
+                std::vector<std::string> args, const std::filesystem::path& errors) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        setenv("DRAVIK_HOME", home.c_str(), 1);
+        setenv("HOME", home.c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        int fd = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd >= 0)
+            ::dup2(fd, 2);
+        std::vector<char*> argv{const_cast<char*>(DRAVIK_EXE)};
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        execv(DRAVIK_EXE, argv.data());
         _exit(127);
     }
     return pid;
@@ -91,5 +119,78 @@ TEST(Process, ASettingsFileThatCannotBeReadNeverEndsTheProgram) {
             << "ended with status " << status << (WIFSIGNALED(status) ? " (signal)" : "");
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
+    }
+}
+
+TEST(Process, ASecondStartHandsItsFileToTheFirstOrSaysWhyNot) {
+    TempDir home, runtime, downloads;
+    std::filesystem::create_directory(home / "work");
+    // Ports that open: no start-up box keeps the first copy from taking files.
+    PseudoTerminal port;
+    ASSERT_TRUE(port.Ok());
+    home.Write("Dravik.INI",
+               "[Setting]\r\nDirPath=" + (home / "work").string() +
+                   "\r\nPort1=COM1\r\nPort2=COM1\r\n[Ports]\r\nCOM1=" + port.SlavePath() + "\r\n");
+    const std::filesystem::path file = downloads.Write("O1234.NC", "%\nO1234\nM30\n%\n");
+    pid_t first = StartWith(home.path(), runtime.path(), {}, downloads / "first.err");
+    // Ends with the test, also when an assertion ends it early.
+    struct Ender {
+        pid_t pid;
+        ~Ender() {
+            kill(pid, SIGKILL);
+            int status = 0;
+            waitpid(pid, &status, 0);
+        }
+    } ender{first};
+    // Ready when its socket stands beside its lock.
+    std::filesystem::path socket;
+    for (int i = 0; i < 100 && socket.empty(); ++i) {
+        for (const auto& entry : std::filesystem::directory_iterator(runtime.path()))
+            if (entry.path().extension() == ".sock")
+                socket = entry.path();
+        if (socket.empty())
+            usleep(100000);
+    }
+    EXPECT_FALSE(socket.empty()) << TempDir::Read(downloads / "first.err");
+
+    struct Case {
+        const char* what;
+        std::function<void()> before;
+        int status;
+        bool arrives;
+    };
+    const Case cases[] = {
+        {"the first copy listening", [] {}, 0, true},
+        {"its socket gone",
+         [&] {
+             std::error_code ec;
+             std::filesystem::remove(socket, ec);
+         },
+         1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(home / "work" / "O1234.NC");
+        c.before();
+        pid_t second =
+            StartWith(home.path(), runtime.path(), {file.string()}, downloads / "second.err");
+        int status = 0;
+        ASSERT_TRUE(Exited(second, &status, 100)) << "the second copy did not end";
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), c.status);
+        const std::string errors = TempDir::Read(downloads / "second.err");
+        EXPECT_EQ(std::filesystem::exists(home / "work" / "O1234.NC"), c.arrives);
+        if (c.arrives) {
+            EXPECT_EQ(TempDir::Read(home / "work" / "O1234.NC"), "%\nO1234\nM30\n%\n");
+            EXPECT_EQ(errors, "");
+        } else {
+            EXPECT_NE(errors.find("実行中のDravikにファイルを渡せませんでした。\n" + file.string() +
+                                  ": "),
+                      std::string::npos)
+                << errors;
+        }
+        // The file handed is never taken away.
+        EXPECT_TRUE(std::filesystem::exists(file));
+        EXPECT_FALSE(Exited(first, &status, 1)) << "the first copy ended";
     }
 }
