@@ -53,6 +53,9 @@ private:
     Read Drain();
     // Puts the watch on wanted_ (under the lock); false when it cannot be watched.
     bool Arm();
+    // After a read (under the lock): moves the watch on where it must go and adds
+    // what a network share's times tell to changed; false when the watch ends.
+    bool Rearm(bool& changed);
     void Wake();
 
     Notify onChange_;
