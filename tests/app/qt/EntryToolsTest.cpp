@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -89,6 +90,25 @@ TEST_F(EntryTools, FindNarrowsUntilAListingOtherThanAResort) {
         QString::fromStdString(" Path=" + (work() / "*.NC").string())));
 
     EXPECT_EQ(TempDir::Read(window.home / "FIND.LST"), "o1\r\n");
+}
+
+// Mended: files from a Windows share are named in Shift-JIS, a text typed here is
+// UTF-8; the narrowing finds the names in both encodings.
+TEST_F(EntryTools, FindWithJapaneseTextFindsShiftJisNamesToo) {
+    const std::string sjis = "\x89\xc1\x8d\x48"; // "加工"
+    Files({"加工1.NC", "部品1.NC"});
+    for (const std::string& name : {sjis + "2.NC", sjis + "3.TXT", std::string("\x95\x94.NC")})
+        window.home.Write("work/" + name, "x");
+    for (const char* typed : {"加工", "加工*"}) {
+        InDialog([&] {
+            TypeText(form.FindForm()->ComboBox1->lineEdit(), QString::fromUtf8(typed));
+            QTest::keyClick(form.FindForm()->ComboBox1->lineEdit(), Qt::Key_Return);
+        });
+        Key(Qt::Key_F);
+        std::vector<std::string> listed = Listed();
+        std::sort(listed.begin(), listed.end());
+        EXPECT_EQ(listed, (std::vector<std::string>{sjis + "2.NC", "加工1.NC"})) << typed;
+    }
 }
 
 TEST_F(EntryTools, RenameOneFileKeepsItCurrentAndNeverReplacesAnother) {
