@@ -185,6 +185,33 @@ TEST_F(EntryTools, RenameMarkedFilesByKindWithAPauseAfterEach) {
     EXPECT_EQ(pauses.size(), 2u);
 }
 
+// Mended: a name in neither UTF-8 nor Shift-JIS (Latin-1 "caf\xe9") keeps the bytes
+// that the kinds do not change, also after a further edit; nothing turns into "?".
+TEST_F(EntryTools, RenameKindsKeepTheBytesTheyDoNotChange) {
+    Files({"caf\xe9.nc"});
+    form.Settings.ALLFiles = "Y";
+    struct Case {
+        QRadioButton* TRNameForm::*kind;
+        const char* typed;
+        std::string after;
+    } cases[] = {{&TRNameForm::RadioButton2, "", "CAF\xe9.NC"},
+                 {&TRNameForm::RadioButton3, "", "caf\xe9.nc"},
+                 {&TRNameForm::RadioButton4, "", "Caf\xe9.nc"},
+                 {&TRNameForm::RadioButton2, "1", "CAF\xe9.NC1"}};
+    for (const Case& c : cases) {
+        form.ListDirectory(false, false, false);
+        form.ListBox1->SetItemIndex(RowOf(Listed().front()));
+        InDialog([&] {
+            Click(form.RNameForm()->*c.kind);
+            form.RNameForm()->LabeledEdit1->end(false);
+            TypeText(form.RNameForm()->LabeledEdit1, c.typed);
+            QTest::keyClick(form.RNameForm()->LabeledEdit1, Qt::Key_Return);
+        });
+        Key(Qt::Key_R);
+        EXPECT_EQ(Listed(), (std::vector<std::string>{c.after})) << c.after;
+    }
+}
+
 TEST_F(EntryTools, InformationChangesTheTimeAndKeepsTheFileCurrent) {
     Files({"A.NC", "B.NC", "C.NC"});
     timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
