@@ -78,8 +78,9 @@ void TPlusForm::FormShow() {
         move(r.left() + r.width() / 2 - width() / 2, r.top() + r.height() / 2 - height() / 2);
     }
     Button1->setEnabled(false);
+    // The names are those of files to write: their bytes stay as the list holds them.
     std::vector<std::string> entries;
-    if (LoadHistory(historyFile, entries)) {
+    if (LoadHistory(historyFile, entries, HistoryKind::Paths)) {
         history_->SetEntries(entries);
         if (!entries.empty()) {
             Button1->setEnabled(true);

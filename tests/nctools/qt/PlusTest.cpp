@@ -214,4 +214,15 @@ TEST_F(JoinCommand, AnInputGoneSinceItWasMarkedIsRefused) {
     }
 }
 
+// Mended: a Shift-JIS name of NAME.lst (Windows build) names the joined file with
+// its own bytes, and the list keeps them.
+TEST_F(JoinCommand, ANameFromTheListKeepsItsBytes) {
+    const std::string sjis = "\x8c\x8b\x8d\x87"; // "結合"
+    window.home.Write("NAME.lst", sjis + "\r\nALL\r\n");
+    Mark({"O0001.NC", "O0002.NC"});
+    PressK([&](TPlusForm& dialog) { dialog.Button1Click(); });
+    EXPECT_TRUE(fs::exists(work() / (sjis + ".NC")));
+    EXPECT_EQ(TempDir::Read(window.home / "NAME.lst"), sjis + "\r\nALL\r\n");
+}
+
 } // namespace
