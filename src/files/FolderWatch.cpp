@@ -77,27 +77,30 @@ void FolderWatch::Stop() {
 }
 
 void FolderWatch::Follow(const std::string& folder) {
-    if (watching_) {
+    {
+        // Under the lock: a thread that is about to end has said so, or it takes
+        // this folder at its next look.
         std::lock_guard lock(mutex_);
-        if (wanted_ == folder)
+        if (watching_) {
+            if (wanted_ != folder) {
+                wanted_ = folder;
+                Wake();
+            }
             return;
-        wanted_ = folder;
-    } else {
-        // The last watch ended with its folder (or none ran yet): a new one.
-        Stop();
-        inotify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-        std::lock_guard lock(mutex_);
-        stop_ = false;
-        endSeen_ = false;
-        wanted_ = folder;
-        if (inotify_ < 0 || wake_ < 0 || !Arm())
-            return; // a missing folder: no watch, as when its request fails
-        watching_ = true;
-        thread_ = std::thread([this] { Run(); });
-        return;
+        }
     }
-    Wake();
+    // The last watch ended with its folder (or none ran yet): a new one.
+    Stop();
+    inotify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    std::lock_guard lock(mutex_);
+    stop_ = false;
+    endSeen_ = false;
+    wanted_ = folder;
+    if (inotify_ < 0 || wake_ < 0 || !Arm())
+        return; // a missing folder: no watch, as when its request fails
+    watching_ = true;
+    thread_ = std::thread([this] { Run(); });
 }
 
 std::uint64_t FolderWatch::OwnListingStarts() {
@@ -196,6 +199,8 @@ void FolderWatch::Run() {
             changed = read.changed;
             epoch = epoch_;
             ends = !Rearm(changed);
+            if (ends)
+                watching_ = false;
         }
         // What was read with the folder's end is reported before the watch ends:
         // files deleted just before their folder went are gone from the list too.

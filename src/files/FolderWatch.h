@@ -37,7 +37,8 @@ public:
     // callback carrying an older epoch reports nothing the listing missed.
     std::uint64_t OwnListingStarts();
     std::uint64_t Epoch() const;
-    // The thread runs and its folder is watched.
+    // The folder is watched; false as soon as the thread has decided to end (it
+    // may still be reporting what it read last).
     bool Watching() const { return watching_; }
     // The folder the running watch was set on; empty when none.
     std::string Watched() const;
