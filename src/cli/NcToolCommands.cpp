@@ -107,6 +107,10 @@ JoinTarget JoinTargetOf(std::string typed, const std::string& firstInput,
 // The dialog's checks in its order: readable inputs, the overwrite question, then
 // the refusal of an output that is one of the inputs.
 bool MayJoin(const std::vector<std::string>& inputs, const JoinTarget& target, TerminalHost& host) {
+    if (const size_t gone = FirstUnreadableInput(inputs); gone < inputs.size()) {
+        host.Say("ファイルを読めません: " + inputs[gone]);
+        return false;
+    }
     std::vector<std::string> names;
     for (const std::string& input : inputs) {
         if (!CheckInputFile(input, host))
@@ -136,31 +140,25 @@ int RunJoin(const ParsedCommand& parsed, const TSettings& settings, TerminalHost
     if (!MayJoin(inputs, target, host))
         return kExitFailed;
     TextDocument document;
-    std::string unreadable;
-    // One step more than there are inputs, which adds nothing: its start is the
-    // gate after the last input, so that an input gone since the check (or
-    // Ctrl+C) leaves no joined file that lacks it.
+    // An input gone since the check, or Ctrl+C after the last one, leaves no joined
+    // file that lacks it.
     const JoinResult result = JoinIntoFile(
-        target.outputPath, inputs.size() + 1,
-        [&](size_t i) -> const TextDocument& {
-            if (i == inputs.size()) {
-                document.Clear();
-                return document;
-            }
+        target.outputPath, inputs.size(),
+        [&](size_t i) -> const TextDocument* {
             LoadedText loaded = LoadInputFile(inputs[i], host);
             if (loaded.size == kUnknownFileSize)
-                unreadable = inputs[i];
+                return nullptr;
             document.SetText(std::move(loaded.text));
-            return document;
+            return &document;
         },
         [&](size_t i) {
             if (i < inputs.size())
                 host.ShowProgress("結合 " + std::to_string(i + 1) + "/" +
                                   std::to_string(inputs.size()) + " " + inputs[i]);
-            return unreadable.empty() && !host.AbortKeyPressed();
+            return !host.AbortKeyPressed();
         });
-    if (!unreadable.empty()) {
-        host.Say("ファイルを読めません: " + unreadable);
+    if (result.unreadable) {
+        host.Say("ファイルを読めません: " + inputs[result.unreadableInput]);
         return kExitFailed;
     }
     if (!result.ok) {

@@ -39,11 +39,12 @@ std::vector<std::string> AppTableKeys() {
 
 void ReadAppTable(TAppTable& table, const IniFile& ini) {
     const TAppTable defaults;
-    table.EditApp = ini.ReadString(kSection, "EditApp", defaults.EditApp);
+    // Program paths and command lines name files: their bytes stay; the names are text.
+    table.EditApp = ini.ReadString(kSection, "EditApp", defaults.EditApp, IniValue::Path);
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         AppBinding& app = *table.ForLetter(letter);
         const AppBinding& fallback = *defaults.ForLetter(letter);
-        app.command = ini.ReadString(kSection, Key(letter, ""), fallback.command);
+        app.command = ini.ReadString(kSection, Key(letter, ""), fallback.command, IniValue::Path);
         app.flag = ini.ReadString(kSection, Key(letter, "_F"), fallback.flag);
         app.name = ini.ReadString(kSection, Key(letter, "_N"), fallback.name);
     }

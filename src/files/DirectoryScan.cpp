@@ -38,6 +38,16 @@ bool MatchesWildcard(std::string_view name, std::string_view wildcard) {
     return w == wildcard.size();
 }
 
+bool NameMatches(std::string_view name, std::string_view wildcard) {
+    if (MatchesWildcard(name, wildcard))
+        return true;
+    // A typed text is UTF-8, a name from a Windows share Shift-JIS: compared as the
+    // texts they show, the one finds the other.
+    if (IsValidUtf8(name) && IsValidUtf8(wildcard))
+        return false;
+    return MatchesWildcard(DecodeToUtf8(name), DecodeToUtf8(wildcard));
+}
+
 void SplitSearchPattern(std::string_view pattern, std::string& folder, std::string& wildcard) {
     size_t slash = pattern.rfind('/');
     if (slash == std::string_view::npos) {
@@ -74,7 +84,7 @@ bool ScanDirectory(const std::string& folder, std::string_view wildcard,
     size_t seen = 0;
     while (dirent* item = ::readdir(dir)) {
         std::string_view name = item->d_name;
-        if (!MatchesWildcard(name, wildcard))
+        if (!NameMatches(name, wildcard))
             continue;
         any = true;
         if (name == "." || name == "..")

@@ -19,11 +19,15 @@ struct ScannedEntry {
 // True when name matches the wildcard (no folder part).
 bool MatchesWildcard(std::string_view name, std::string_view wildcard);
 
+// MatchesWildcard, and for a name or wildcard that is not UTF-8 (Shift-JIS) the same
+// on the texts they show: a Japanese text finds its name in either encoding.
+bool NameMatches(std::string_view name, std::string_view wildcard);
+
 // Splits a search pattern into its folder and its wildcard ("/a/b/*.NC" gives
 // "/a/b" and "*.NC"; "/*.*" gives "/" and "*.*").
 void SplitSearchPattern(std::string_view pattern, std::string& folder, std::string& wildcard);
 
-// Calls each entry of folder that matches wildcard, "." and ".." left out, in the
+// Calls each entry of folder that matches wildcard (NameMatches), "." and ".." left out, in the
 // order of the enumeration. Returns false when the folder cannot be read or not one
 // name (counting "." and "..") matches: the empty listing. An entry that vanished
 // before it could be examined is left out. progress is called every 1024 entries.

@@ -77,27 +77,30 @@ void FolderWatch::Stop() {
 }
 
 void FolderWatch::Follow(const std::string& folder) {
-    if (watching_) {
+    {
+        // Under the lock: a thread that is about to end has said so, or it takes
+        // this folder at its next look.
         std::lock_guard lock(mutex_);
-        if (wanted_ == folder)
+        if (watching_) {
+            if (wanted_ != folder) {
+                wanted_ = folder;
+                Wake();
+            }
             return;
-        wanted_ = folder;
-    } else {
-        // The last watch ended with its folder (or none ran yet): a new one.
-        Stop();
-        inotify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-        std::lock_guard lock(mutex_);
-        stop_ = false;
-        endSeen_ = false;
-        wanted_ = folder;
-        if (inotify_ < 0 || wake_ < 0 || !Arm())
-            return; // a missing folder: no watch, as when its request fails
-        watching_ = true;
-        thread_ = std::thread([this] { Run(); });
-        return;
+        }
     }
-    Wake();
+    // The last watch ended with its folder (or none ran yet): a new one.
+    Stop();
+    inotify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    std::lock_guard lock(mutex_);
+    stop_ = false;
+    endSeen_ = false;
+    wanted_ = folder;
+    if (inotify_ < 0 || wake_ < 0 || !Arm())
+        return; // a missing folder: no watch, as when its request fails
+    watching_ = true;
+    thread_ = std::thread([this] { Run(); });
 }
 
 std::uint64_t FolderWatch::OwnListingStarts() {
@@ -183,6 +186,7 @@ void FolderWatch::Run() {
             break;
         std::uint64_t epoch = 0;
         bool changed = false;
+        bool ends = false;
         {
             std::lock_guard lock(mutex_);
             if (fds[1].revents & POLLIN) {
@@ -191,30 +195,39 @@ void FolderWatch::Run() {
             }
             if (stop_)
                 break;
-            Read read = Drain();
-            // The folder's watch ended: the watch goes on only where the working
-            // directory of this moment can be watched (it moved on, or the folder
-            // stands there again); a folder that is gone ends it.
-            if (endSeen_) {
-                endSeen_ = false;
-                if (!Arm())
-                    break;
-            }
+            const Read read = Drain();
             changed = read.changed;
-            if (remote_) {
-                const auto stamp = FolderStamp(watched_);
-                if (stamp == std::pair<std::int64_t, std::int64_t>{})
-                    break; // removed from another machine: the watch ends
-                changed = changed || stamp != stamp_;
-                stamp_ = stamp;
-            }
             epoch = epoch_;
-            // The next request is made for the folder of this moment.
-            if (wanted_ != watched_ && !Arm())
-                break;
+            ends = !Rearm(changed);
+            if (ends)
+                watching_ = false;
         }
+        // What was read with the folder's end is reported before the watch ends:
+        // files deleted just before their folder went are gone from the list too.
         if (changed && onChange_)
             onChange_(epoch);
+        if (ends)
+            break;
     }
     watching_ = false;
+}
+
+bool FolderWatch::Rearm(bool& changed) {
+    // The folder's watch ended: the watch goes on only where the working directory
+    // of this moment can be watched (it moved on, or the folder stands there again);
+    // a folder that is gone ends it.
+    if (endSeen_) {
+        endSeen_ = false;
+        if (!Arm())
+            return false;
+    }
+    if (remote_) {
+        const auto stamp = FolderStamp(watched_);
+        if (stamp == std::pair<std::int64_t, std::int64_t>{})
+            return false; // removed from another machine: the watch ends
+        changed = changed || stamp != stamp_;
+        stamp_ = stamp;
+    }
+    // The next request is made for the folder of this moment.
+    return wanted_ == watched_ || Arm();
 }

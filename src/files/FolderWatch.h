@@ -37,7 +37,8 @@ public:
     // callback carrying an older epoch reports nothing the listing missed.
     std::uint64_t OwnListingStarts();
     std::uint64_t Epoch() const;
-    // The thread runs and its folder is watched.
+    // The folder is watched; false as soon as the thread has decided to end (it
+    // may still be reporting what it read last).
     bool Watching() const { return watching_; }
     // The folder the running watch was set on; empty when none.
     std::string Watched() const;
@@ -53,6 +54,9 @@ private:
     Read Drain();
     // Puts the watch on wanted_ (under the lock); false when it cannot be watched.
     bool Arm();
+    // After a read (under the lock): moves the watch on where it must go and adds
+    // what a network share's times tell to changed; false when the watch ends.
+    bool Rearm(bool& changed);
     void Wake();
 
     Notify onChange_;

@@ -1,5 +1,6 @@
 #include "nctools/FileJoin.h"
 
+#include "files/FileLoading.h"
 #include "files/TextDocument.h"
 #include "platform/FileWrite.h"
 #include "platform/Paths.h"
@@ -33,8 +34,16 @@ bool JoinOutputIsInput(std::string_view dirPath, std::string_view outputName,
     return false;
 }
 
+size_t FirstUnreadableInput(const std::vector<std::string>& paths) {
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (ReadFileForView(paths[i]).size == kUnknownFileSize)
+            return i;
+    }
+    return paths.size();
+}
+
 JoinResult JoinIntoFile(const std::filesystem::path& outputPath, size_t count,
-                        const std::function<const TextDocument&(size_t index)>& load,
+                        const std::function<const TextDocument*(size_t index)>& load,
                         const std::function<bool(size_t index)>& started) {
     JoinResult result;
     WholeFileWriter writer;
@@ -47,14 +56,24 @@ JoinResult JoinIntoFile(const std::filesystem::path& outputPath, size_t count,
             result.cancelled = true;
             return result;
         }
-        const TextDocument& lines = load(i);
-        for (size_t line = 0; line < lines.LineCount(); ++line) {
-            if (!writer.Append(lines.Line(line)) || !writer.Append("\r\n")) {
+        // A joined file that lacks one of its inputs would be sent as if whole.
+        const TextDocument* lines = load(i);
+        if (!lines) {
+            result.unreadable = true;
+            result.unreadableInput = i;
+            return result;
+        }
+        for (size_t line = 0; line < lines->LineCount(); ++line) {
+            if (!writer.Append(lines->Line(line)) || !writer.Append("\r\n")) {
                 result.error = writer.Error();
                 return result;
             }
         }
         ++result.filesJoined;
+    }
+    if (started && !started(count)) {
+        result.cancelled = true;
+        return result;
     }
     result.ok = writer.Commit();
     result.error = writer.Error();

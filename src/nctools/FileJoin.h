@@ -25,16 +25,26 @@ std::string JoinOutputPath(std::string_view dirPath, std::string_view outputName
 bool JoinOutputIsInput(std::string_view dirPath, std::string_view outputName,
                        const std::vector<std::string>& inputs);
 
+// The first of paths that the join cannot read (gone, unreadable or no regular file
+// since it was marked), or paths.size() when every one can be read. A join with
+// such an input is refused before anything is asked or written.
+size_t FirstUnreadableInput(const std::vector<std::string>& paths);
+
 struct JoinResult {
     bool ok = false;
     bool cancelled = false; // the earlier file of the output's name is left as it was
+    // An input could not be read when its turn came: nothing is written, the earlier
+    // file of the output's name is left as it was.
+    bool unreadable = false;
+    size_t unreadableInput = 0;
     size_t filesJoined = 0;
     std::string error; // "path: reason"
 };
 
 // Joins count inputs into outputPath. load(i) brings input i into the data view and
-// returns its lines; started(i), when given, is told before each input and stops
-// the join by returning false.
+// returns its lines, or nullptr when it cannot be read, which ends the join.
+// started(i), when given, is told before each input and, with i == count, before
+// the joined file replaces its target; returning false stops the join.
 JoinResult JoinIntoFile(const std::filesystem::path& outputPath, size_t count,
-                        const std::function<const TextDocument&(size_t index)>& load,
+                        const std::function<const TextDocument*(size_t index)>& load,
                         const std::function<bool(size_t index)>& started = {});

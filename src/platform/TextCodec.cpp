@@ -6,7 +6,9 @@
 
 namespace {
 
-std::string Convert(const char* to, const char* from, std::string_view in, const char* bad) {
+// skipped, when given, collects the bytes that could not be converted, in order.
+std::string Convert(const char* to, const char* from, std::string_view in, const char* bad,
+                    std::string* skipped = nullptr) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return std::string(in);
@@ -23,6 +25,8 @@ std::string Convert(const char* to, const char* from, std::string_view in, const
         if (r == static_cast<size_t>(-1) && errno != E2BIG) {
             // An undecodable byte: show a replacement and go on with the next one.
             out += bad;
+            if (skipped)
+                *skipped += *src;
             ++src;
             --left;
         }
@@ -89,6 +93,24 @@ std::string Utf8ToCp932(std::string_view utf8) {
 
 std::string DecodeToUtf8(std::string_view bytes) {
     return IsValidUtf8(bytes) ? std::string(bytes) : Cp932ToUtf8(bytes);
+}
+
+std::string NameFromText(std::string_view utf8Text, std::string_view original) {
+    if (IsValidUtf8(original))
+        return std::string(utf8Text);
+    std::string undecodable;
+    constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    if (Convert("UTF-8", "CP932", original, kReplacement.data(), &undecodable) == utf8Text)
+        return std::string(original);
+    std::string bytes;
+    size_t next = 0;
+    size_t from = 0;
+    for (size_t at; (at = utf8Text.find(kReplacement, from)) != std::string_view::npos;) {
+        bytes += Utf8ToCp932(utf8Text.substr(from, at - from));
+        bytes += next < undecodable.size() ? undecodable[next++] : '?';
+        from = at + kReplacement.size();
+    }
+    return bytes + Utf8ToCp932(utf8Text.substr(from));
 }
 
 int CodePointColumns(char32_t cp) {

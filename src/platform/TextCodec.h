@@ -12,6 +12,11 @@ std::string Cp932ToUtf8(std::string_view bytes);
 // UTF-8 text to CP932; characters without a CP932 form become "?".
 std::string Utf8ToCp932(std::string_view utf8);
 std::string DecodeToUtf8(std::string_view bytes);
+// The bytes for one name shown from original (DecodeToUtf8) and perhaps edited:
+// the original when the text is unchanged; the text for a UTF-8 original; else the
+// text in CP932, each replacement character that stood for a byte CP932 could not
+// decode taking that byte back, so a name in neither encoding keeps its bytes.
+std::string NameFromText(std::string_view utf8Text, std::string_view original);
 
 // A path shown as text and typed back. Paths are bytes: each folder name is
 // decoded on its own, so a Shift-JIS folder from a Windows share beside UTF-8 ones

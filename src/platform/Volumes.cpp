@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <sys/stat.h>
@@ -57,21 +58,6 @@ std::string ReadProcMounts() {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-namespace {
-
-// A medium that is gone may still open as a folder and fail at its first entry.
-bool FolderReads(const std::string& path) {
-    DIR* dir = ::opendir(path.c_str());
-    if (!dir)
-        return false;
-    errno = 0;
-    const bool reads = ::readdir(dir) != nullptr || errno == 0;
-    ::closedir(dir);
-    return reads;
-}
-
-} // namespace
-
 bool FloppyCheckApplies(const std::string& dirPath) {
     return FloppyCheckApplies(dirPath, ReadProcMounts());
 }
@@ -80,12 +66,12 @@ bool FloppyCheckApplies(const std::string& dirPath, const std::string& mountsTex
     // A floppy that reads needs no question; one whose volume cannot be read
     // (no disk, a dead medium) does.
     const MountEntry mount = MountOf(dirPath, mountsText);
-    if (mount.source.rfind("/dev/fd", 0) == 0 && !FolderReads(mount.mountPoint))
+    if (mount.source.rfind("/dev/fd", 0) == 0 && !FolderReadable(mount.mountPoint))
         return true;
     struct stat st {};
     if (::stat(dirPath.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
-    return !FolderReads(dirPath);
+    return !FolderReadable(dirPath);
 }
 
 std::vector<MountEntry> ParseMounts(const std::string& mountsText) {
@@ -131,10 +117,24 @@ bool BlockDeviceRemovable(const std::string& source, const std::string& sysRoot)
     return !ec && ReadsOne((real.parent_path() / "removable").string());
 }
 
+namespace {
+
+std::function<int(const std::string&)> g_folderReadFault;
+
+} // namespace
+
+void SetFolderReadFaultForTest(std::function<int(const std::string& path)> fault) {
+    g_folderReadFault = std::move(fault);
+}
+
 bool FolderReadable(const std::string& path) {
     DIR* dir = ::opendir(path.c_str());
     if (!dir)
         return false;
+    // A medium that is gone may still open as a folder and fail at its first entry.
+    const int fault = g_folderReadFault ? g_folderReadFault(path) : 0;
+    errno = 0;
+    const bool reads = fault == 0 && (::readdir(dir) != nullptr || errno == 0);
     ::closedir(dir);
-    return true;
+    return reads;
 }

@@ -2,6 +2,7 @@
 // whether a folder lies on a floppy drive or can no longer be read.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,9 @@ std::vector<MountEntry> ParseMounts(const std::string& mountsText);
 // in sysfs (its own "removable" or that of the disk it is a partition of). sysRoot
 // is "/sys" except in tests.
 bool BlockDeviceRemovable(const std::string& source, const std::string& sysRoot = "/sys");
-// True when the folder can be opened for reading (a floppy or stick that is gone
-// cannot).
+// True when the folder opens and its first entry can be read: a floppy or stick
+// pulled without unmounting may still open and fail only then.
 bool FolderReadable(const std::string& path);
+// Test seam: when set and returning an errno, reading a folder that opened fails so
+// (a removed medium; nothing here can pull a real one).
+void SetFolderReadFaultForTest(std::function<int(const std::string& path)> fault);

@@ -152,15 +152,23 @@ bool IniFile::HasKey(std::string_view section, std::string_view key) const {
     return header >= 0 && FindKey(header, key) >= 0;
 }
 
+namespace {
+
+std::string ValueAs(std::string_view value, IniValue kind) {
+    return kind == IniValue::Path ? std::string(value) : DecodeToUtf8(value);
+}
+
+} // namespace
+
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
-                                std::string_view fallback) const {
+                                std::string_view fallback, IniValue kind) const {
     int header = FindSection(section);
     int at = header >= 0 ? FindKey(header, key) : -1;
     if (at < 0)
         return std::string(fallback);
     std::string_view k, v;
     ParseKey(lines_[at].text, &k, &v);
-    return DecodeToUtf8(v);
+    return ValueAs(v, kind);
 }
 
 int IniFile::ReadInteger(std::string_view section, std::string_view key, int fallback) const {
@@ -196,8 +204,8 @@ void IniFile::WriteInteger(std::string_view section, std::string_view key, int v
     WriteString(section, key, std::to_string(value));
 }
 
-std::vector<std::pair<std::string, std::string>>
-IniFile::ReadSection(std::string_view section) const {
+std::vector<std::pair<std::string, std::string>> IniFile::ReadSection(std::string_view section,
+                                                                      IniValue kind) const {
     std::vector<std::pair<std::string, std::string>> pairs;
     int header = FindSection(section);
     if (header < 0)
@@ -211,7 +219,7 @@ IniFile::ReadSection(std::string_view section) const {
         for (const auto& p : pairs)
             seen = seen || SameNameIgnoringCase(p.first, k);
         if (!seen)
-            pairs.emplace_back(DecodeToUtf8(k), DecodeToUtf8(v));
+            pairs.emplace_back(DecodeToUtf8(k), ValueAs(v, kind));
     }
     return pairs;
 }

@@ -10,6 +10,11 @@
 #include <utility>
 #include <vector>
 
+// How a value is read: text is decoded for display (a Shift-JIS line written by the
+// Windows build becomes UTF-8); a path keeps the bytes of the file, since a path
+// is the bytes the file system gave and decoding would name another file.
+enum class IniValue { Text, Path };
+
 class IniFile {
 public:
     IniFile() = default;
@@ -24,9 +29,8 @@ public:
     std::string Serialize() const;
 
     bool HasKey(std::string_view section, std::string_view key) const;
-    // Values are returned as UTF-8 (a Shift-JIS line written by the Windows build is decoded).
     std::string ReadString(std::string_view section, std::string_view key,
-                           std::string_view fallback) const;
+                           std::string_view fallback, IniValue kind = IniValue::Text) const;
     // The stored value when it is a decimal integer that fits 32 bits, else the fallback.
     int ReadInteger(std::string_view section, std::string_view key, int fallback) const;
     // A value is one line: it ends at its first CR or LF (a folder name may hold one),
@@ -34,8 +38,10 @@ public:
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int value);
 
-    // Every key=value pair of a section, in file order (first occurrence of each key).
-    std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) const;
+    // Every key=value pair of a section, in file order (first occurrence of each key);
+    // the keys are text, the values read as kind says.
+    std::vector<std::pair<std::string, std::string>>
+    ReadSection(std::string_view section, IniValue kind = IniValue::Text) const;
 
 private:
     struct Line {

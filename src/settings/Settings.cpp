@@ -11,6 +11,7 @@ struct Key {
     const char* section;
     const char* name;
     std::variant<std::string TSettings::*, int TSettings::*> field;
+    IniValue kind = IniValue::Text;
 };
 
 // Table order is the load order and, after Top and Left, the save order.
@@ -19,7 +20,7 @@ const Key kKeys[] = {
     {"Setting", "Speed1", &TSettings::Speed1},
     {"Setting", "Port2", &TSettings::Port2},
     {"Setting", "Speed2", &TSettings::Speed2},
-    {"Setting", "DirPath", &TSettings::DirPath},
+    {"Setting", "DirPath", &TSettings::DirPath, IniValue::Path},
     {"Setting", "Mask", &TSettings::Mask},
     {"Setting", "Signal1", &TSettings::Signal1},
     {"Setting", "Signal2", &TSettings::Signal2},
@@ -75,7 +76,7 @@ void LoadSettings(TSettings& s, const IniFile& ini) {
             std::string fallback = defaults.*(*text);
             if (*text == &TSettings::DirPath)
                 fallback = DefaultDirPath();
-            s.*(*text) = ini.ReadString(key.section, key.name, fallback);
+            s.*(*text) = ini.ReadString(key.section, key.name, fallback, key.kind);
         } else {
             auto number = std::get<int TSettings::*>(key.field);
             s.*number = ini.ReadInteger(key.section, key.name, defaults.*number);
@@ -83,7 +84,7 @@ void LoadSettings(TSettings& s, const IniFile& ini) {
         if (key.field == decltype(key.field)(&TSettings::op6))
             s.WinVer = ini.ReadInteger("Options", "WinVer", 0) != 0;
     }
-    s.Ports = ini.ReadSection("Ports");
+    s.Ports = ini.ReadSection("Ports", IniValue::Path); // device paths
     // "C:" or "D:\NC" from a Windows installation, or any other relative path, would
     // be taken against the process's current folder: like the Windows default, it
     // means the home folder.

@@ -72,6 +72,21 @@ TEST(AppTable, AHandWrittenFileKeepsItsOtherLinesAndItsOrder) {
     EXPECT_EQ(IniKeys(text).size(), 80u);
 }
 
+// Mended: an OutApp_Sub.ini of the Windows build holds Shift-JIS. Program paths and
+// command lines keep their bytes (they name files); the names shown are decoded.
+TEST(AppTable, ProgramPathsKeepTheirBytesNamesAreDecoded) {
+    const std::string sjis = "\x89\xc1\x8d\x48"; // "加工"
+    const std::string edit = "EditApp=/opt/" + sjis + "/edit",
+                      view = "OutAppA=/opt/" + sjis + " $A";
+    IniFile ini = IniFile::Parse("[Application]\r\n" + edit + "\r\n" + view +
+                                 "\r\nOutAppA_N=" + sjis + "\r\n");
+    TAppTable table;
+    ReadAppTable(table, ini);
+    EXPECT_EQ(table.apps[0].name, "加工");
+    WriteAppTable(table, ini);
+    EXPECT_NE(ini.Serialize().find(edit + "\r\n" + view + "\r\n"), std::string::npos);
+}
+
 TEST(AppTable, LegendTexts) {
     TAppTable table;
     table.EditApp = "/usr/bin/vi";

@@ -66,9 +66,9 @@ TEST(FileJoin, HundredInputsJoinedLineByLine) {
     std::vector<size_t> loaded;
     JoinResult result = JoinIntoFile(
         dir / "ALL.NC", docs.size(),
-        [&](size_t i) -> const TextDocument& {
+        [&](size_t i) {
             loaded.push_back(i);
-            return docs[i];
+            return &docs[i];
         },
         [&](size_t i) {
             started.push_back(i);
@@ -78,14 +78,15 @@ TEST(FileJoin, HundredInputsJoinedLineByLine) {
     EXPECT_EQ(result.filesJoined, 100u);
     EXPECT_EQ(TempDir::Read(dir / "ALL.NC"), expected);
     EXPECT_EQ(expected.substr(0, 18), "O0\r\nX1\r\nM30\r\nO1\r\nX");
-    ASSERT_EQ(started.size(), 100u);
-    EXPECT_EQ(started, loaded);
-    EXPECT_EQ(started.back(), 99u);
+    // Each input is announced before it is loaded, and the end once more.
+    ASSERT_EQ(started.size(), 101u);
+    EXPECT_EQ(std::vector<size_t>(started.begin(), started.end() - 1), loaded);
+    EXPECT_EQ(started.back(), 100u);
 
     // Stopped before the third input: the earlier file stays, nothing else is left.
     const std::string before = TempDir::Read(dir / "ALL.NC");
     JoinResult stopped = JoinIntoFile(
-        dir / "ALL.NC", docs.size(), [&](size_t i) -> const TextDocument& { return docs[i]; },
+        dir / "ALL.NC", docs.size(), [&](size_t i) { return &docs[i]; },
         [](size_t i) { return i < 2; });
     EXPECT_TRUE(stopped.cancelled);
     EXPECT_FALSE(stopped.ok);
@@ -103,18 +104,38 @@ TEST(FileJoin, FailedOutputLeavesTheOlderFile) {
     doc.SetText("O1\n");
     for (int err : {ENOSPC, EACCES}) {
         SetFileWriteFaultForTest([err](const fs::path&) { return err; });
-        JoinResult result =
-            JoinIntoFile(dir / "ALL.NC", 2, [&](size_t) -> const TextDocument& { return doc; });
+        JoinResult result = JoinIntoFile(dir / "ALL.NC", 2, [&](size_t) { return &doc; });
         SetFileWriteFaultForTest(nullptr);
         EXPECT_FALSE(result.ok);
         EXPECT_NE(result.error.find((dir / "ALL.NC").string()), std::string::npos);
         EXPECT_EQ(TempDir::Read(dir / "ALL.NC"), "older");
     }
-    JoinResult missing = JoinIntoFile(dir / "NOSUB" / "ALL.NC", 1,
-                                      [&](size_t) -> const TextDocument& { return doc; });
+    JoinResult missing = JoinIntoFile(dir / "NOSUB" / "ALL.NC", 1, [&](size_t) { return &doc; });
     EXPECT_FALSE(missing.ok);
     EXPECT_NE(missing.error.find("NOSUB/ALL.NC"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+// An input gone when its turn comes, or a stop after the last one: the joined file
+// never replaces the older one without all of its inputs.
+TEST(FileJoin, AnInputThatCannotBeReadWritesNothing) {
+    TempDir dir;
+    dir.Write("ALL.NC", "older");
+    TextDocument doc;
+    doc.SetText("O1\n");
+    // The input whose load fails and the step whose start says stop (3: none).
+    const std::pair<int, int> cases[] = {{0, 3}, {2, 3}, {3, 2}, {3, 3}};
+    for (const auto& [goneAt, stopAt] : cases) {
+        const int gone = goneAt, stop = stopAt;
+        const JoinResult result = JoinIntoFile(
+            dir / "ALL.NC", 3, [&](size_t i) { return int(i) == gone ? nullptr : &doc; },
+            [&](size_t i) { return int(i) != stop + 1; });
+        EXPECT_EQ(result.unreadable, gone < 3) << gone;
+        EXPECT_EQ(result.unreadableInput, gone < 3 ? size_t(gone) : 0u) << gone;
+        EXPECT_EQ(result.cancelled, stop < 3) << stop;
+        EXPECT_EQ(TempDir::Read(dir / "ALL.NC"), result.ok ? "O1\r\nO1\r\nO1\r\n" : "older");
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    }
 }
 
 } // namespace

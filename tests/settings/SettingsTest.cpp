@@ -1,4 +1,5 @@
 #include "settings/Settings.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -128,4 +129,25 @@ TEST(Settings, ARelativeWorkingDirectoryMeansTheHomeFolder) {
         LoadSettings(s, IniFile::Parse(std::string("[Setting]\r\nDirPath=") + c.stored + "\r\n"));
         EXPECT_EQ(s.DirPath, c.dirPath) << c.stored;
     }
+}
+
+// Mended: a Dravik.INI of the Windows build holds Shift-JIS. A path keeps its bytes
+// from the file to the system call and back into the file; a text is still decoded.
+TEST(Settings, PathValuesKeepTheirShiftJisBytesTextsAreDecoded) {
+    const std::string sjis = "\x89\xc1\x8d\x48"; // "加工"
+    TempDir dir;
+    std::filesystem::create_directory(dir / sjis);
+    const std::string folder = (dir / sjis).string(), device = "/dev/serial/by-id/" + sjis;
+    IniFile ini = IniFile::Parse("[Setting]\r\nDirPath=" + folder + "\r\nSendMsg1=" + sjis +
+                                 "\r\n[Ports]\r\nCOM3=" + device + "\r\n");
+    TSettings s;
+    LoadSettings(s, ini);
+    EXPECT_TRUE(std::filesystem::is_directory(s.DirPath)) << s.DirPath;
+    EXPECT_EQ(s.SendMsg1, "加工");
+    ASSERT_EQ(s.Ports.size(), 1u);
+    EXPECT_EQ(s.Ports[0].second, device);
+    SaveSettings(s, ini);
+    const std::string saved = ini.Serialize();
+    EXPECT_NE(saved.find("DirPath=" + folder + "\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("COM3=" + device + "\r\n"), std::string::npos);
 }

@@ -3,6 +3,7 @@
 // the window's loader, and the list is read again after they wrote files.
 #include "app/qt/Mainunit1.h"
 
+#include "files/FileLoading.h"
 #include "files/qt/DataView.h"
 #include "files/qt/FileListBox.h"
 #include "files/qt/HistoryCombo.h"
@@ -26,9 +27,10 @@ TDividesForm* TForm1::SplitForm() {
 TPlusForm* TForm1::JoinForm() {
     if (!PlusForm) {
         PlusForm = new TPlusForm(this);
-        PlusForm->loadFile = [this](const std::string& name) -> const TextDocument& {
-            LoadFileIntoView(name);
-            return RichEdit1->Document();
+        PlusForm->loadFile = [this](const std::string& name) -> const TextDocument* {
+            if (LoadFileIntoView(name) == kUnknownFileSize)
+                return nullptr;
+            return &RichEdit1->Document();
         };
         PlusForm->relist = [this] { ListDirectory(false, true, false); };
         PlusForm->restoreLegend = [this] { ShowNormalLegend(); };

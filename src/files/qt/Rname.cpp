@@ -149,12 +149,13 @@ bool TRNameForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TRNameForm::Button1Click() {
-    QString text = LabeledEdit1->text();
-    if (text == ShownText(CurrentName))
-        ResultName = CurrentName;
-    else if (IsValidUtf8(CurrentName))
-        ResultName = text.toStdString();
+    const QString text = LabeledEdit1->text();
+    // A kind changes the half-width letters only: applied to the name's own bytes it
+    // keeps every other byte, also those that no encoding can show.
+    const std::string converted = ConvertName(Kind, CurrentName);
+    if (text == DecodedText(converted))
+        ResultName = converted;
     else
-        ResultName = Utf8ToCp932(text.toStdString()); // named as the file system holds it
+        ResultName = NameFromText(ToUtf8(text), CurrentName); // as the file system holds it
     accept();
 }

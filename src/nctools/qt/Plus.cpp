@@ -78,8 +78,9 @@ void TPlusForm::FormShow() {
         move(r.left() + r.width() / 2 - width() / 2, r.top() + r.height() / 2 - height() / 2);
     }
     Button1->setEnabled(false);
+    // The names are those of files to write: their bytes stay as the list holds them.
     std::vector<std::string> entries;
-    if (LoadHistory(historyFile, entries)) {
+    if (LoadHistory(historyFile, entries, HistoryKind::Paths)) {
         history_->SetEntries(entries);
         if (!entries.empty()) {
             Button1->setEnabled(true);
@@ -107,6 +108,8 @@ void TPlusForm::Button1Click() {
     std::vector<std::string> entries = history_->Entries();
     UpdateHistory(entries, typed);
     history_->SetEntries(entries);
+    if (RefuseUnreadableInput())
+        return;
     std::error_code ec;
     if (std::filesystem::exists(outputPath, ec)) {
         const int answer =
@@ -129,6 +132,22 @@ void TPlusForm::Button1Click() {
     RunJoin(outputPath);
 }
 
+bool TPlusForm::RefuseUnreadableInput(std::optional<size_t> input) {
+    const std::vector<std::string> names = Files();
+    if (!input) {
+        std::vector<std::string> paths;
+        for (const std::string& name : names)
+            paths.push_back(JoinPath(DirPath, name));
+        input = FirstUnreadableInput(paths);
+    }
+    if (*input >= names.size())
+        return false;
+    ShowRefusal(this,
+                QStringLiteral("ファイル %1 を読み込めません。").arg(DecodedText(names[*input])));
+    ComboBox1->setFocus();
+    return true;
+}
+
 void TPlusForm::RunJoin(const std::string& outputPath) {
     const std::vector<std::string> names = Files();
     static const TextDocument kEmpty;
@@ -137,16 +156,24 @@ void TPlusForm::RunJoin(const std::string& outputPath) {
     // The entry being appended is selected and painted between two inputs, so that a
     // join of many large files shows where it is.
     const JoinResult result = JoinIntoFile(
-        outputPath, names.size(),
-        [&](size_t i) -> const TextDocument& { return loadFile ? loadFile(names[i]) : kEmpty; },
-        [this](size_t i) {
-            ListBox1->setCurrentRow(static_cast<int>(i));
-            QApplication::processEvents();
+        outputPath, names.size(), [&](size_t i) { return loadFile ? loadFile(names[i]) : &kEmpty; },
+        [&](size_t i) {
+            if (i < names.size()) {
+                ListBox1->setCurrentRow(static_cast<int>(i));
+                QApplication::processEvents();
+            }
             return true;
         });
     running_ = false;
     if (relist)
         relist();
+    if (result.unreadable) {
+        RefuseUnreadableInput(result.unreadableInput);
+        ComboBox1Change();
+        if (closeAfterRun_)
+            done(QDialog::Rejected);
+        return;
+    }
     if (!result.ok) {
         ShowBox(this,
                 {BoxIcon::Stop,

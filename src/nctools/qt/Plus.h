@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,9 @@ public:
     // Set by the main window before every showing.
     std::string DirPath;
     std::string Mask = "*.NC";
-    // Loads a file of the working directory into the data view and returns its lines.
-    std::function<const TextDocument&(const std::string& name)> loadFile;
+    // Loads a file of the working directory into the data view and returns its lines;
+    // nullptr when it cannot be read.
+    std::function<const TextDocument*(const std::string& name)> loadFile;
     std::function<void()> relist;
     std::function<void()> restoreLegend;
     std::filesystem::path historyFile; // NAME.lst beside the program unless a test says otherwise
@@ -55,6 +57,9 @@ protected:
 
 private:
     void RunJoin(const std::string& outputPath);
+    // The box naming an input that cannot be read: the given one, else the first of
+    // the list found so; false when every input can be read.
+    bool RefuseUnreadableInput(std::optional<size_t> input = std::nullopt);
 
     HistoryCombo* history_ = nullptr;
     bool running_ = false;

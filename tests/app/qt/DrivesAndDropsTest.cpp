@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -135,6 +137,33 @@ TEST_F(DriveMenu, AFloppyThatCannotBeReadAsksForTheDisk) {
     Item(floppy.string())->trigger();
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_EQ(form.Settings.DirPath, floppy.string());
+}
+
+// Mended: a medium pulled without unmounting still opens as a folder and fails only
+// when it is read (the seam stands in for it); choosing it asks for it.
+TEST_F(DriveMenu, AMediumThatOpensButCannotBeReadAsksForIt) {
+    const fs::path floppy = elsewhere / "floppy";
+    fs::create_directories(floppy);
+    Mounts("/dev/vda1 / ext4 rw 0 0\n/dev/fd0 " + floppy.string() + " vfat rw 0 0\n");
+    const std::string before = form.Settings.DirPath;
+    bool pulled = true;
+    SetFolderReadFaultForTest(
+        [&](const std::string& path) { return pulled && path == floppy.string() ? EIO : 0; });
+    for (bool putBack : {false, true}) {
+        form.Settings.DirPath = before;
+        pulled = true;
+        window.boxes.clear();
+        window.answerBox = [&](const BoxRequest&) {
+            pulled = !putBack;
+            return kAnswerOk;
+        };
+        form.BuildDriveMenu();
+        Item(floppy.string())->trigger();
+        EXPECT_EQ(Captions("ＦＤ確認").size(), 1u) << putBack;
+        EXPECT_EQ(form.Settings.DirPath, putBack ? floppy.string() : before) << putBack;
+    }
+    SetFolderReadFaultForTest(nullptr);
+    window.answerBox = nullptr;
 }
 
 // --- Folder watch

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -91,6 +92,25 @@ TEST_F(EntryTools, FindNarrowsUntilAListingOtherThanAResort) {
     EXPECT_EQ(TempDir::Read(window.home / "FIND.LST"), "o1\r\n");
 }
 
+// Mended: files from a Windows share are named in Shift-JIS, a text typed here is
+// UTF-8; the narrowing finds the names in both encodings.
+TEST_F(EntryTools, FindWithJapaneseTextFindsShiftJisNamesToo) {
+    const std::string sjis = "\x89\xc1\x8d\x48"; // "加工"
+    Files({"加工1.NC", "部品1.NC"});
+    for (const std::string& name : {sjis + "2.NC", sjis + "3.TXT", std::string("\x95\x94.NC")})
+        window.home.Write("work/" + name, "x");
+    for (const char* typed : {"加工", "加工*"}) {
+        InDialog([&] {
+            TypeText(form.FindForm()->ComboBox1->lineEdit(), QString::fromUtf8(typed));
+            QTest::keyClick(form.FindForm()->ComboBox1->lineEdit(), Qt::Key_Return);
+        });
+        Key(Qt::Key_F);
+        std::vector<std::string> listed = Listed();
+        std::sort(listed.begin(), listed.end());
+        EXPECT_EQ(listed, (std::vector<std::string>{sjis + "2.NC", "加工1.NC"})) << typed;
+    }
+}
+
 TEST_F(EntryTools, RenameOneFileKeepsItCurrentAndNeverReplacesAnother) {
     Files({"A.NC", "o1234.nc", "Z.NC"});
     form.ListBox1->SetItemIndex(RowOf("o1234.nc"));
@@ -163,6 +183,33 @@ TEST_F(EntryTools, RenameMarkedFilesByKindWithAPauseAfterEach) {
     Key(Qt::Key_R);
     EXPECT_EQ(Listed(), (std::vector<std::string>{"C1.NC", "b.nc", "ＮＣ_a.nc"}));
     EXPECT_EQ(pauses.size(), 2u);
+}
+
+// Mended: a name in neither UTF-8 nor Shift-JIS (Latin-1 "caf\xe9") keeps the bytes
+// that the kinds do not change, also after a further edit; nothing turns into "?".
+TEST_F(EntryTools, RenameKindsKeepTheBytesTheyDoNotChange) {
+    Files({"caf\xe9.nc"});
+    form.Settings.ALLFiles = "Y";
+    struct Case {
+        QRadioButton* TRNameForm::*kind;
+        const char* typed;
+        std::string after;
+    } cases[] = {{&TRNameForm::RadioButton2, "", "CAF\xe9.NC"},
+                 {&TRNameForm::RadioButton3, "", "caf\xe9.nc"},
+                 {&TRNameForm::RadioButton4, "", "Caf\xe9.nc"},
+                 {&TRNameForm::RadioButton2, "1", "CAF\xe9.NC1"}};
+    for (const Case& c : cases) {
+        form.ListDirectory(false, false, false);
+        form.ListBox1->SetItemIndex(RowOf(Listed().front()));
+        InDialog([&] {
+            Click(form.RNameForm()->*c.kind);
+            form.RNameForm()->LabeledEdit1->end(false);
+            TypeText(form.RNameForm()->LabeledEdit1, c.typed);
+            QTest::keyClick(form.RNameForm()->LabeledEdit1, Qt::Key_Return);
+        });
+        Key(Qt::Key_R);
+        EXPECT_EQ(Listed(), (std::vector<std::string>{c.after})) << c.after;
+    }
 }
 
 TEST_F(EntryTools, InformationChangesTheTimeAndKeepsTheFileCurrent) {

@@ -181,4 +181,48 @@ TEST_F(JoinCommand, FailedOutputIsNamed) {
     EXPECT_FALSE(fs::exists(work() / "ALL.NC"));
 }
 
+// Mended: an input deleted since it was marked, before OK or while the inputs
+// before it are joined, is named in a box; nothing is written and the older file of
+// the output's name stays.
+TEST_F(JoinCommand, AnInputGoneSinceItWasMarkedIsRefused) {
+    for (bool beforeOk : {true, false}) {
+        window.home.Write("work/O0002.NC", "O0002");
+        window.home.Write("work/ALL.NC", "older");
+        form.ListDirectory(false, false, false);
+        window.boxes.clear();
+        window.answer = kAnswerYes;
+        Mark({"O0001.NC", "O0002.NC", "O0003.NC"});
+        if (beforeOk)
+            fs::remove(work() / "O0002.NC");
+        PressK([&](TPlusForm& dialog) {
+            auto load = dialog.loadFile; // the window's own, the file going just before
+            dialog.loadFile = [&, load](const std::string& name) {
+                fs::remove(work() / "O0002.NC");
+                return load(name);
+            };
+            dialog.ComboBox1->setEditText("ALL");
+            dialog.Button1Click();
+            EXPECT_TRUE(dialog.isVisible());
+            dialog.loadFile = load;
+            dialog.Button2->click();
+        });
+        // Before OK no question comes first; during the join the loader's own may.
+        ASSERT_FALSE(window.boxes.empty());
+        EXPECT_EQ(window.boxes.size() == 1, beforeOk);
+        EXPECT_EQ(window.boxes.back().text, "ファイル O0002.NC を読み込めません。");
+        EXPECT_EQ(TempDir::Read(work() / "ALL.NC"), "older") << beforeOk;
+    }
+}
+
+// Mended: a Shift-JIS name of NAME.lst (Windows build) names the joined file with
+// its own bytes, and the list keeps them.
+TEST_F(JoinCommand, ANameFromTheListKeepsItsBytes) {
+    const std::string sjis = "\x8c\x8b\x8d\x87"; // "結合"
+    window.home.Write("NAME.lst", sjis + "\r\nALL\r\n");
+    Mark({"O0001.NC", "O0002.NC"});
+    PressK([&](TPlusForm& dialog) { dialog.Button1Click(); });
+    EXPECT_TRUE(fs::exists(work() / (sjis + ".NC")));
+    EXPECT_EQ(TempDir::Read(window.home / "NAME.lst"), sjis + "\r\nALL\r\n");
+}
+
 } // namespace
