@@ -217,42 +217,6 @@ TEST_F(FileInfoDialog, UntickingReadOnlyClearsItAndKeepsTheTime) {
     EXPECT_EQ(relists, 1);
 }
 
-// Entries whose date or target cannot be read still show what can be: a file dated
-// 0, a link to nothing and a link loop (shown as the links), a FIFO, an empty file.
-TEST_F(FileInfoDialog, EntriesThatCannotBeFollowedShowWhatCanBeRead) {
-    dir.Write("EPOCH.NC", "O1\n");
-    SetTime("EPOCH.NC", 0);
-    dir.Write("EMPTY.NC", "");
-    fs::create_symlink(dir / "nothing", dir / "DANGLING.NC");
-    fs::create_symlink(dir / "LOOP.NC", dir / "LOOP.NC");
-    ASSERT_EQ(::mkfifo((dir / "FIFO.NC").c_str(), 0644), 0);
-    struct Case {
-        const char* name;
-        const char* size;
-        bool dated; // the link's own time, not known here
-        const char* date;
-    } cases[] = {
-        {"EPOCH.NC", "サイズ :　　3ﾊﾞｲﾄ", true, "1970 01 01 09 00 00"},
-        {"EMPTY.NC", "サイズ :　　0ﾊﾞｲﾄ", false, ""},
-        {"DANGLING.NC", nullptr, false, ""},
-        {"LOOP.NC", nullptr, false, ""},
-        {"FIFO.NC", "サイズ :　　0ﾊﾞｲﾄ", false, ""},
-    };
-    for (const Case& c : cases) {
-        Open(c.name);
-        EXPECT_EQ(form.Label1->text(), c.name);
-        EXPECT_TRUE(form.Label2->text().startsWith("種類 :")) << c.name;
-        if (c.size) {
-            EXPECT_EQ(form.Label4->text(), c.size) << c.name;
-        }
-        if (c.dated) {
-            EXPECT_EQ(Date(), c.date) << c.name;
-        }
-        EXPECT_EQ(form.Edit1->text().size(), 4) << c.name;
-        EXPECT_TRUE(boxes.empty()) << c.name;
-    }
-}
-
 // A new time or attribute that the system refuses is named with its reason and the
 // dialog stays open; 更新 works once the refusal is gone.
 TEST_F(FileInfoDialog, RefusedTimeOrAttributeIsReportedAndTheDialogStays) {
