@@ -68,8 +68,10 @@ LaunchOutcome LaunchProgram(ProcessStarter& starter, std::string_view program,
         if (outcome.error != ENOEXEC)
             return outcome;
     }
-    if (path.empty() || !std::filesystem::exists(path))
-        return {std::string(program), ENOENT};
+    // A link loop or a folder that may not be entered names nothing to open either.
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::exists(path, ec))
+        return {std::string(program), ec ? ec.value() : ENOENT};
     return StartProgram(starter, kDesktopOpener, {path});
 }
 

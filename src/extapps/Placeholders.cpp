@@ -20,12 +20,25 @@ std::string_view WithoutExtension(std::string_view name) {
     return dot == std::string_view::npos ? name : name.substr(0, dot);
 }
 
-void ReplaceAll(std::string& text, std::string_view what, std::string_view with) {
+char LowerLetter(char capital) {
+    return static_cast<char>(capital - 'A' + 'a');
+}
+
+// Every "$" + kind, in capitals or not, replaced in one scan; what `with` brings in
+// is not looked at again in this pass.
+void ReplacePlaceholder(std::string& text, char kind, std::string_view with) {
     std::string out;
     size_t pos = 0;
-    for (size_t hit; (hit = text.find(what, pos)) != std::string::npos; pos = hit + what.size()) {
-        out.append(text, pos, hit - pos);
-        out += with;
+    for (size_t hit; (hit = text.find('$', pos)) != std::string::npos;) {
+        if (hit + 1 < text.size() &&
+            (text[hit + 1] == kind || text[hit + 1] == LowerLetter(kind))) {
+            out.append(text, pos, hit - pos);
+            out += with;
+            pos = hit + 2;
+        } else {
+            out.append(text, pos, hit + 1 - pos);
+            pos = hit + 1;
+        }
     }
     out.append(text, pos, std::string::npos);
     text = std::move(out);
@@ -65,8 +78,10 @@ std::string PlaceholderText(char kind, std::string_view fullPath) {
 std::string ProposedArgument(std::string_view command, std::string_view fullPath) {
     std::string proposed;
     for (char kind : {'A', 'B', 'C', 'D'}) {
-        const char placeholder[] = {'$', kind, '\0'};
-        if (command.find(placeholder) != std::string_view::npos)
+        const char upper[] = {'$', kind, '\0'};
+        const char lower[] = {'$', LowerLetter(kind), '\0'};
+        if (command.find(upper) != std::string_view::npos ||
+            command.find(lower) != std::string_view::npos)
             proposed = PlaceholderText(kind, fullPath);
     }
     return proposed;
@@ -74,8 +89,9 @@ std::string ProposedArgument(std::string_view command, std::string_view fullPath
 
 std::string SubstitutePlaceholders(std::string_view command, std::string_view argument) {
     std::string result(command);
-    for (const char* placeholder : {"$A", "$B", "$C", "$D"})
-        ReplaceAll(result, placeholder, argument);
+    // The template field takes small letters too: "$a" is "$A".
+    for (char kind : {'A', 'B', 'C', 'D'})
+        ReplacePlaceholder(result, kind, argument);
     return result;
 }
 

@@ -14,11 +14,11 @@
 std::string PlaceholderText(char kind, std::string_view fullPath);
 
 // The argument the dialog proposes: the text of the last of $A, $B, $C, $D present
-// in the template (capitals only); empty when none is.
+// in the template ("$a" to "$d" count as "$A" to "$D"); empty when none is.
 std::string ProposedArgument(std::string_view command, std::string_view fullPath);
 
-// Every "$A", then every "$B", "$C" and "$D" replaced by the argument, each pass on
-// the result of the one before (so an argument holding "$B" is replaced again).
+// Every "$A" (and "$a"), then every "$B", "$C" and "$D" replaced by the argument, each
+// pass on the result of the one before (so an argument holding "$B" is replaced again).
 std::string SubstitutePlaceholders(std::string_view command, std::string_view argument);
 
 // The program path of a template: up to its first blank, all of it without a blank.

@@ -11,7 +11,12 @@
 
 namespace {
 
-EntryOpenFault g_openFault;
+EntryFault g_fault;
+
+// errno of the call that the test seam fails, else 0.
+int InjectedFault(EntryCall call, const std::string& path) {
+    return g_fault ? g_fault(call, path) : 0;
+}
 
 struct Limit {
     int low, high;
@@ -38,19 +43,33 @@ std::string Scaled(double value, const char* unit, std::uint32_t size) {
     return "サイズ :　　" + std::string(number) + unit + " (" + GroupThousands(size) + "ﾊﾞｲﾄ)";
 }
 
-bool OpenForWriting(const std::string& path) {
-    if (g_openFault) {
-        if (int error = g_openFault(path); error != 0) {
-            errno = error;
-            return false;
-        }
-    }
+// 0 when the entry opens for writing, else errno.
+int OpenForWriting(const std::string& path) {
+    if (int error = InjectedFault(EntryCall::OpenForWriting, path))
+        return error;
     // Never waits on a FIFO or a device that a name in the list might be.
     int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return errno;
     ::close(fd);
-    return true;
+    return 0;
+}
+
+int SetTime(const std::string& path, std::time_t modified) {
+    if (int error = InjectedFault(EntryCall::SetTime, path))
+        return error;
+    timespec times[2] = {{0, UTIME_OMIT}, {modified, 0}};
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 ? 0 : errno;
+}
+
+int SetMode(const std::string& path, mode_t mode) {
+    if (int error = InjectedFault(EntryCall::SetMode, path))
+        return error;
+    return ::chmod(path.c_str(), mode) == 0 ? 0 : errno;
+}
+
+std::time_t EvenSeconds(std::time_t time) {
+    return time - ((time % 2) + 2) % 2;
 }
 
 } // namespace
@@ -58,8 +77,10 @@ bool OpenForWriting(const std::string& path) {
 EntryInfo ReadEntryInfo(const std::string& path) {
     EntryInfo info;
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
+    if (::stat(path.c_str(), &st) != 0 && ::lstat(path.c_str(), &st) != 0) {
+        info.error = errno;
         return info;
+    }
     info.isFolder = S_ISDIR(st.st_mode);
     info.size = info.isFolder ? 0 : static_cast<std::uint64_t>(st.st_size);
     info.readOnly = (st.st_mode & S_IWUSR) == 0;
@@ -79,10 +100,23 @@ std::string InfoSizeLine(std::uint32_t size) {
 }
 
 DateFields SplitLocalTime(std::time_t time) {
-    // "yyyy-mm-dd hh:mm:ss" cut at fixed columns.
-    std::string text = FormatDateTime(time, true);
-    return {text.substr(0, 4),  text.substr(5, 2),  text.substr(8, 2),
-            text.substr(11, 2), text.substr(14, 2), text.substr(17, 2)};
+    // Time 0 is a date like any other here (the list shows no date for it).
+    std::tm local{};
+    if (!localtime_r(&time, &local) || local.tm_year + 1900 < 0 || local.tm_year + 1900 > 9999)
+        return {};
+    auto two = [](int value) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%02d", value);
+        return std::string(text);
+    };
+    char year[16];
+    std::snprintf(year, sizeof year, "%04d", local.tm_year + 1900);
+    return {year,
+            two(local.tm_mon + 1),
+            two(local.tm_mday),
+            two(local.tm_hour),
+            two(local.tm_min),
+            two(local.tm_sec - local.tm_sec % 2)};
 }
 
 std::string CheckDateField(DateField field, std::string_view text) {
@@ -132,21 +166,29 @@ std::string InvalidDateMessage(const DateFields& f) {
 ApplyOutcome ApplyEntryInfo(const std::string& path, std::time_t modified, bool readOnly) {
     ApplyOutcome outcome;
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
+    if (::stat(path.c_str(), &st) != 0) {
+        outcome.timeError = errno;
         return outcome;
+    }
+    const std::time_t wanted = EvenSeconds(modified);
     // Read-only blocks the new time as it does on the original file system, also for
-    // root, who could open the file anyway.
-    bool writable = S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) != 0;
-    if (writable && OpenForWriting(path)) {
-        timespec times[2] = {{0, UTIME_OMIT}, {modified - modified % 2, 0}};
-        outcome.timeSet = ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+    // root, who could open the file anyway; a folder keeps its time. A time left as
+    // shown is not written, so that an attribute change never fails on it.
+    const bool newTime = wanted != EvenSeconds(st.st_mtim.tv_sec);
+    if (newTime && !S_ISDIR(st.st_mode) && (st.st_mode & S_IWUSR) != 0) {
+        outcome.timeError = OpenForWriting(path);
+        if (outcome.timeError == 0)
+            outcome.timeError = SetTime(path, wanted);
+        if (outcome.timeError != 0)
+            return outcome;
+        outcome.timeSet = true;
     }
     mode_t mode = readOnly ? (st.st_mode & ~S_IWUSR) : (st.st_mode | S_IWUSR);
-    if ((mode & 07777) != (st.st_mode & 07777) && ::chmod(path.c_str(), mode & 07777) != 0)
-        outcome.attributeError = errno;
+    if ((mode & 07777) != (st.st_mode & 07777))
+        outcome.attributeError = SetMode(path, mode & 07777);
     return outcome;
 }
 
-void SetEntryOpenFaultForTest(EntryOpenFault fault) {
-    g_openFault = std::move(fault);
+void SetEntryFaultForTest(EntryFault fault) {
+    g_fault = std::move(fault);
 }

@@ -20,9 +20,12 @@ struct EntryInfo {
     bool readOnly = false;
     bool hidden = false;
     std::time_t modified = 0;
+    int error = 0; // errno when nothing of the entry could be read
 };
 
-// Reads path; an entry that cannot be examined is a folder of size 0 at time 0.
+// Reads path. A link that leads nowhere (or round in a loop) is shown as the link
+// itself; an entry that cannot be examined at all (gone since the listing) is a
+// folder of size 0 at time 0 with the reason in error.
 EntryInfo ReadEntryInfo(const std::string& path);
 
 // Label4 for a file: "サイズ :　　" + the size in bytes, KB, MB or GB.
@@ -33,7 +36,8 @@ inline constexpr std::string_view kFolderSizeLine = "サイズ :　　0";
 enum DateField { kYear, kMonth, kDay, kHours, kMinutes, kSeconds, kDateFieldCount };
 using DateFields = std::array<std::string, kDateFieldCount>;
 
-// The fields of a time in local time, seconds rounded down to even.
+// The fields of a time in local time, seconds rounded down to even; empty fields
+// for a time that has no four-digit year.
 DateFields SplitLocalTime(std::time_t time);
 // The message of a field that breaks its limit (an empty field breaks it too); empty
 // when it passes.
@@ -48,14 +52,19 @@ std::string InvalidDateMessage(const DateFields& fields);
 
 struct ApplyOutcome {
     bool timeSet = false;
+    int timeError = 0;      // errno when the system refused the new time
     int attributeError = 0; // errno when the read-only bit could not be written
 };
 
-// Sets the last-change time when the entry is a file that can be opened for writing
-// (not a folder, not read-only, not in use), then writes the read-only attribute
-// when the entry still exists. The seconds go down to an even number.
+// Sets a new last-change time (seconds down to an even number) unless the entry is
+// a folder or read-only, which keep theirs; then writes the read-only attribute.
+// A time or attribute that the system refuses (the entry has gone, belongs to
+// someone else) is reported in the outcome, and after a refused time nothing more
+// is written.
 ApplyOutcome ApplyEntryInfo(const std::string& path, std::time_t modified, bool readOnly);
 
-// Test seam: when it returns a non-zero errno, opening the entry for writing fails so.
-using EntryOpenFault = std::function<int(const std::string& path)>;
-void SetEntryOpenFaultForTest(EntryOpenFault fault);
+// Test seam: tests run as root, whom no permission stops. When the fault returns a
+// non-zero errno, that call fails so.
+enum class EntryCall { OpenForWriting, SetTime, SetMode };
+using EntryFault = std::function<int(EntryCall call, const std::string& path)>;
+void SetEntryFaultForTest(EntryFault fault);

@@ -168,7 +168,8 @@ bool ReadFileInPieces(const std::filesystem::path& path,
 }
 
 bool NeedsPieceReading(const ViewFileText& file) {
-    return file.text.empty() || file.textAfterNul;
+    // A file that cannot be opened cannot be read in pieces either.
+    return file.size != kUnknownFileSize && (file.text.empty() || file.textAfterNul);
 }
 
 LoadedText LoadTextForView(const std::filesystem::path& path,

@@ -6,8 +6,11 @@
 bool MakeDirectoryPath(const std::string& path, std::string* error) {
     std::error_code ec;
     std::filesystem::create_directories(path, ec);
-    if (std::filesystem::is_directory(path))
+    std::error_code isFolder;
+    if (std::filesystem::is_directory(path, isFolder))
         return true;
+    if (!ec)
+        ec = isFolder;
     if (error)
         *error = path + ": " + (ec ? ec.message() : std::string("not a folder"));
     return false;

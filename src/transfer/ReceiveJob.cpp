@@ -90,7 +90,7 @@ ReceiveJob::Ending ReceiveJob::RunSteps(const ReceiveRequest& request, ReceiveSe
 // before the receive line opens (both may be the same port).
 void ReceiveJob::StartReader() {
     line_.OpenLine(2);
-    host_.ShowBox(HostBox::Plain, "", kReaderPrompt);
+    host_.ShowBox(HostBox::Plain, "確認", kReaderPrompt);
     line_.SendClosingByte(kDc1);
     host_.Sleep(kLastByteLeaveMs);
     line_.CloseLine();

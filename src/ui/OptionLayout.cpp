@@ -1,5 +1,6 @@
 #include "ui/OptionLayout.h"
 
+#include "platform/qt/ButtonKeys.h"
 #include "ui/Fonts.h"
 
 #include <QDialog>
@@ -99,8 +100,5 @@ void TOptionControls::SetupUi(QDialog* dialog) {
     Button2 = new QPushButton(QStringLiteral("戻る"), dialog);
     Button2->setGeometry(190, 376, 65, 25);
     // The fields handle Enter themselves; it must not also press a button.
-    for (QPushButton* b : {Button1, Button2}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
+    PressOnEnter({Button1, Button2});
 }

@@ -69,6 +69,7 @@ TEST_F(LaunchFixture, WithoutArgumentsAProgramStartsBareAndAFileGoesToTheOpener)
 
 TEST_F(LaunchFixture, FailuresNameTheProgramAndTheReason) {
     dir.Write("tools/noexec", "#!/bin/sh\n");
+    std::filesystem::create_symlink(dir / "LOOP.NC", dir / "LOOP.NC");
     struct Case {
         std::string program;
         std::string arguments;
@@ -81,6 +82,8 @@ TEST_F(LaunchFixture, FailuresNameTheProgramAndTheReason) {
         {(dir / "tools/noexec").string(), "x", (dir / "tools/noexec").string(), EACCES},
         {(dir / "tools").string(), "x", (dir / "tools").string(), EISDIR},
         {(dir / "gone.NC").string(), "", (dir / "gone.NC").string(), ENOENT},
+        // A link loop is refused, not thrown out of the command.
+        {(dir / "LOOP.NC").string(), "", (dir / "LOOP.NC").string(), ELOOP},
         // A file to open with no opener installed.
         {File(), "", kDesktopOpener, ENOENT},
     };

@@ -51,8 +51,13 @@ TEST(Placeholders, ProposalSubstitutionAndTheConfirmedCall) {
         {"/tools/view $D -o $A", "O1234", "O1234", "/tools/view", "O1234 -o O1234"},
         {"/tools/view $C.bak", "O1234.NC", "O1234.NC", "/tools/view", "O1234.NC.bak"},
         {"/tools/view $B.TAP", "/nc/O1234", "/nc/O1234", "/tools/view", "/nc/O1234.TAP"},
-        // Placeholders are capitals only.
-        {"/tools/view $a", "", "x", "/tools/view", "$a"},
+        // Small letters are the same placeholders (the field keeps what is typed).
+        {"/tools/view $a", "/nc/O1234.NC", "x", "/tools/view", "x"},
+        {"/tools/view $b.TAP", "/nc/O1234", "/nc/O1234", "/tools/view", "/nc/O1234.TAP"},
+        {"/tools/view $c", "O1234.NC", "O1234.NC", "/tools/view", "O1234.NC"},
+        {"/tools/view $A $d", "O1234", "O1234", "/tools/view", "O1234 O1234"},
+        {"/tools/view $D $a", "O1234", "y", "/tools/view", "y y"},
+        {"/tools/view $e $", "", "x", "/tools/view", "$e $"},
         {"/tools/view -v", "", "x", "/tools/view", "-v"},
         // Emptying the field starts the program without any argument.
         {"/tools/view -v $A", "/nc/O1234.NC", "", "/tools/view", ""},
@@ -75,6 +80,8 @@ TEST(Placeholders, ProposalSubstitutionAndTheConfirmedCall) {
 
 TEST(Placeholders, SubstitutionPassesRunInOrder) {
     EXPECT_EQ(SubstitutePlaceholders("$A$B$C$D", "x"), "xxxx");
+    EXPECT_EQ(SubstitutePlaceholders("$a$B$c$d", "x"), "xxxx");
+    EXPECT_EQ(SubstitutePlaceholders("$$d", "a"), "$a"); // formed after the pass of "$a"
     // "$A" replaced by "$" followed by a later kind's letter is caught by that pass.
     EXPECT_EQ(SubstitutePlaceholders("$AB", "$"), "$");
     EXPECT_EQ(SubstitutePlaceholders("$$D", "A"), "$A"); // "$A" is formed after its pass

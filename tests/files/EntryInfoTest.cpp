@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -80,6 +81,24 @@ TEST_F(LocalTime, DatesThatDoNotExistAreRefused) {
               "'2026/02/30 10:00:00' は正しい日付と時刻ではありません。");
 }
 
+// The epoch and times beyond four-digit years come apart without throwing: the
+// dialog of a file dated 0 (a removed entry's time) shows its date.
+TEST_F(LocalTime, AnyTimeSplitsIntoFieldsOrEmptyFields) {
+    const std::pair<std::time_t, DateFields> cases[] = {
+        {0, {"1970", "01", "01", "09", "00", "00"}},
+        {1, {"1970", "01", "01", "09", "00", "00"}},
+        {-32401, {"1969", "12", "31", "23", "59", "58"}},
+        {253402268399, {"9999", "12", "31", "23", "59", "58"}}, // the last second of 9999
+        {253402268400, {}},                                     // year 10000
+        {std::numeric_limits<std::time_t>::max(), {}},
+    };
+    for (const auto& [time, fields] : cases)
+        EXPECT_EQ(SplitLocalTime(time), fields) << time;
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    EXPECT_EQ(SplitLocalTime(0), (DateFields{"1970", "01", "01", "00", "00", "00"}));
+}
+
 TEST_F(LocalTime, TimeSetAndReadBackWithEvenSeconds) {
     TempDir dir;
     std::string path = dir.Write("O1.NC", "O1\n").string();
@@ -103,7 +122,7 @@ struct Attributes : ::testing::Test {
         timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
         ::utimensat(AT_FDCWD, path.c_str(), times, 0);
     }
-    void TearDown() override { SetEntryOpenFaultForTest(nullptr); }
+    void TearDown() override { SetEntryFaultForTest(nullptr); }
     mode_t Mode() const {
         struct stat st {};
         ::stat(path.c_str(), &st);
@@ -122,14 +141,60 @@ TEST_F(Attributes, ReadOnlyClearedOnAReadOnlyFileKeepsTheTime) {
     EXPECT_EQ(ReadEntryInfo(path).modified, 1700000000);
 }
 
-TEST_F(Attributes, FileInUseKeepsItsTimeButGetsTheAttribute) {
-    // As root every open succeeds: the seam stands in for a file another program holds.
-    SetEntryOpenFaultForTest([](const std::string&) { return EACCES; });
-    ApplyOutcome outcome = ApplyEntryInfo(path, 1800000000, true);
-    EXPECT_FALSE(outcome.timeSet);
-    EXPECT_EQ(Mode(), 0444u);
-    EXPECT_EQ(ReadEntryInfo(path).modified, 1700000000);
-    EXPECT_TRUE(ReadEntryInfo(path).readOnly);
+// As root nothing is refused: the seam stands in for a file of someone else (no
+// write permission, or a new time that only the owner may set) and for a mode
+// change the system refuses. A refused time writes nothing more.
+TEST_F(Attributes, RefusalsAreReportedAndARefusedTimeWritesNothingMore) {
+    struct Case {
+        EntryCall failing;
+        int error;
+        std::time_t time;
+        bool readOnly;
+        ApplyOutcome outcome;
+        mode_t mode;
+        std::time_t modified;
+    } cases[] = {
+        {EntryCall::OpenForWriting, EACCES, 1800000000, true, {false, EACCES, 0}, 0644, 1700000000},
+        {EntryCall::SetTime, EPERM, 1800000000, true, {false, EPERM, 0}, 0644, 1700000000},
+        {EntryCall::SetMode, EPERM, 1800000000, true, {true, 0, EPERM}, 0644, 1800000000},
+        // The time as shown is not written again, so only the attribute can fail.
+        {EntryCall::SetTime, EPERM, 1700000001, true, {false, 0, 0}, 0444, 1700000000},
+        {EntryCall::OpenForWriting, EACCES, 1700000000, true, {false, 0, 0}, 0444, 1700000000},
+    };
+    for (const Case& c : cases) {
+        ::chmod(path.c_str(), 0644);
+        timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+        ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+        SetEntryFaultForTest(
+            [&c](EntryCall call, const std::string&) { return call == c.failing ? c.error : 0; });
+        ApplyOutcome outcome = ApplyEntryInfo(path, c.time, c.readOnly);
+        const std::string label = std::to_string(int(c.failing)) + " " + std::to_string(c.time);
+        EXPECT_EQ(outcome.timeSet, c.outcome.timeSet) << label;
+        EXPECT_EQ(outcome.timeError, c.outcome.timeError) << label;
+        EXPECT_EQ(outcome.attributeError, c.outcome.attributeError) << label;
+        EXPECT_EQ(Mode(), c.mode) << label;
+        EXPECT_EQ(ReadEntryInfo(path).modified, c.modified) << label;
+    }
+}
+
+// Entries that cannot be followed: a link to nothing and a link loop show the link
+// itself; an entry gone since the listing says why, and a new time for it is refused.
+TEST_F(Attributes, LinksThatLeadNowhereAndEntriesThatAreGone) {
+    std::filesystem::create_symlink(dir / "nothing", dir / "DANGLING.NC");
+    std::filesystem::create_symlink(dir / "LOOP.NC", dir / "LOOP.NC");
+    for (const char* name : {"DANGLING.NC", "LOOP.NC"}) {
+        EntryInfo link = ReadEntryInfo((dir / name).string());
+        EXPECT_EQ(link.error, 0) << name;
+        EXPECT_FALSE(link.isFolder) << name;
+        EXPECT_GT(link.modified, 0) << name;
+        ApplyOutcome outcome = ApplyEntryInfo((dir / name).string(), 1800000000, false);
+        EXPECT_FALSE(outcome.timeSet) << name;
+        EXPECT_NE(outcome.timeError, 0) << name;
+    }
+    EntryInfo gone = ReadEntryInfo((dir / "gone").string());
+    EXPECT_EQ(gone.error, ENOENT);
+    EXPECT_EQ(ApplyEntryInfo((dir / "gone").string(), 1800000000, true).timeError, ENOENT);
+    EXPECT_FALSE(std::filesystem::exists(dir / "gone"));
 }
 
 TEST_F(Attributes, FoldersKeepTheirTimeHiddenIsALeadingDot) {
@@ -141,11 +206,8 @@ TEST_F(Attributes, FoldersKeepTheirTimeHiddenIsALeadingDot) {
     EXPECT_FALSE(ReadEntryInfo(path).hidden);
     EXPECT_FALSE(ApplyEntryInfo(folder, 1800000000, false).timeSet);
     EXPECT_EQ(ReadEntryInfo(folder).modified, before.modified);
-    // An entry that cannot be examined counts as a folder and nothing is written.
-    EntryInfo gone = ReadEntryInfo((dir / "gone").string());
-    EXPECT_TRUE(gone.isFolder);
-    EXPECT_FALSE(ApplyEntryInfo((dir / "gone").string(), 1800000000, true).timeSet);
-    EXPECT_FALSE(std::filesystem::exists(dir / "gone"));
+    // An entry that cannot be examined counts as a folder.
+    EXPECT_TRUE(ReadEntryInfo((dir / "gone").string()).isFolder);
 }
 
 } // namespace

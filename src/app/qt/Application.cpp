@@ -25,6 +25,6 @@ void DravikApplication::Fail(const QString& text) {
     if (form)
         form->SkipSettingsSave = true;
     errorBoxes->Present(nullptr,
-                        {BoxIcon::Stop, BoxButtons::Ok, QStringLiteral("Dravik"), text, {}});
+                        {BoxIcon::Stop, BoxButtons::Ok, QStringLiteral("エラー"), text, {}});
     exit(0);
 }

@@ -194,7 +194,7 @@ void TForm1::ChangeToTypedMask() {
     if (!mask) {
         ShowBox(this, {BoxIcon::None,
                        BoxButtons::Ok,
-                       QStringLiteral("Dravik"),
+                       QStringLiteral("確認"),
                        QString::fromStdString(RefusedMaskText(typed)),
                        {}});
         CommandLine->Clear();

@@ -42,14 +42,12 @@ TBai2Form* TForm1::DoublingForm() {
 void TForm1::DoubleAxis() {
     const int row = ListBox1->ItemIndex();
     const std::string name = FileList.files[size_t(FileList.RowToFileIndex(row))].name;
-    const uint64_t size = LoadFileIntoView(name);
     // Converting a view that does not hold the file would write an empty output and
     // report it done: a file gone since the listing is refused, and a "No" to the
     // format question ends the command.
-    if (size == kUnknownFileSize) {
-        ShowRefusal(this, QStringLiteral("ファイル %1 を読み込めません。").arg(DecodedText(name)));
+    uint64_t size = 0;
+    if (!LoadFileForCommand(name, &size))
         return;
-    }
     if (size > 0 && RichEdit1->LineCount() == 0)
         return;
     TBai2Form* form = DoublingForm();

@@ -3,6 +3,7 @@
 // pauses (files/RenameLoop.h).
 #include "app/qt/Mainunit1.h"
 
+#include "files/EntryInfo.h"
 #include "files/RenameLoop.h"
 #include "files/qt/FileInfo.h"
 #include "files/qt/FileListBox.h"
@@ -10,6 +11,7 @@
 #include "files/qt/Rname.h"
 #include "files/qt/Rnamea.h"
 #include "files/qt/TransferDialogs.h"
+#include "platform/Paths.h"
 #include "platform/RenameEntry.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/QtText.h"
@@ -123,9 +125,15 @@ void TForm1::ShowFileInfo() {
     RowKind kind = FileList.KindOf(row);
     if (kind != RowKind::Folder && kind != RowKind::File)
         return;
+    const std::string name = FileList.EntryName(row);
+    // An entry gone since the listing has nothing to show.
+    if (int error = ReadEntryInfo(JoinPath(Settings.DirPath, name)).error) {
+        ShowFailure(this, ShownText(name) + QStringLiteral("の情報を読み込めません。\n") +
+                              QString::fromLocal8Bit(std::strerror(error)));
+        return;
+    }
     RememberWindowRect();
     TFileInfoForm* dialog = FileInfoForm();
-    const std::string name = FileList.EntryName(row);
     dialog->DirPath = Settings.DirPath;
     dialog->EntryName = name;
     dialog->CentreRect = RememberedRect;

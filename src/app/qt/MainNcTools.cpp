@@ -43,7 +43,9 @@ TPlusForm* TForm1::JoinForm() {
 // The dispatcher has checked that the current row is a file row.
 void TForm1::SplitFile() {
     const std::string name = FileList.EntryName(ListBox1->ItemIndex());
-    LoadFileIntoView(name);
+    // A file that cannot be read has no programs to find.
+    if (!LoadFileForCommand(name))
+        return;
     TDividesForm* form = SplitForm();
     form->Source = &RichEdit1->Document();
     form->SourceName = name;

@@ -123,7 +123,17 @@ void TForm1::SendSelected(bool shift) {
         FileList.marks.Clear();
     }
     FileList.marks.multiSend = request.multiSend;
-    const uint64_t size = LoadFileIntoView(request.fileBeingSent);
+    uint64_t size = 0;
+    // Sending a file that cannot be read would send an empty program and call it sent.
+    if (request.multiSend) {
+        size = LoadFileIntoView(request.fileBeingSent);
+    } else if (!LoadFileForCommand(request.fileBeingSent, &size)) {
+        TransferPanel->Hide();
+        FileList.marks.multiSend = false;
+        ListBox1->setEnabled(true);
+        ListBox1->setFocus();
+        return;
+    }
     TransferPanel->ShowRemaining(
         QString::fromStdString(RemainingBytesText(size == kUnknownFileSize ? 0 : int64_t(size))));
     SetStatusPanel(3, QStringLiteral("送信待機中（信号待ち)"));

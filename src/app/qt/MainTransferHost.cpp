@@ -101,14 +101,14 @@ public:
     int AskYesNo(HostBox kind, std::string_view caption, std::string_view text) override {
         form_.LastAnswer = Show(kind, {IconOf(kind),
                                        BoxButtons::YesNo,
-                                       Caption(caption),
+                                       Caption(HostBox::Question, caption),
                                        QString::fromUtf8(text.data(), qsizetype(text.size())),
                                        {}});
         return form_.LastAnswer;
     }
     void ShowBox(HostBox kind, std::string_view caption, std::string_view text,
                  std::string_view detail) override {
-        form_.LastAnswer = Show(kind, {IconOf(kind), BoxButtons::Ok, Caption(caption),
+        form_.LastAnswer = Show(kind, {IconOf(kind), BoxButtons::Ok, Caption(kind, caption),
                                        QString::fromUtf8(text.data(), qsizetype(text.size())),
                                        QString::fromUtf8(detail.data(), qsizetype(detail.size()))});
     }
@@ -126,10 +126,22 @@ private:
             return ShowBoxAtCorner(&form_, request);
         return ::ShowBox(&form_, request);
     }
-    // An empty caption means the program's title, as the system's boxes show it.
-    QString Caption(std::string_view caption) const {
-        return caption.empty() ? form_.windowTitle()
-                               : QString::fromUtf8(caption.data(), qsizetype(caption.size()));
+    // A box without a caption of its own says what it is: a question, a completion,
+    // nothing done, or else a failure; never the bare program name.
+    static QString Caption(HostBox kind, std::string_view caption) {
+        if (!caption.empty())
+            return QString::fromUtf8(caption.data(), qsizetype(caption.size()));
+        switch (kind) {
+        case HostBox::Question:
+        case HostBox::Refusal:
+            return QStringLiteral("確認");
+        case HostBox::Information:
+            return QStringLiteral("完了");
+        case HostBox::Exclamation:
+            return QStringLiteral("中止");
+        default:
+            return QStringLiteral("エラー");
+        }
     }
 
     TForm1& form_;

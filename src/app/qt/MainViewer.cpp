@@ -40,6 +40,16 @@ uint64_t TForm1::LoadFileIntoView(const std::string& name) {
     return loaded.size;
 }
 
+bool TForm1::LoadFileForCommand(const std::string& name, uint64_t* size) {
+    const uint64_t loaded = LoadFileIntoView(name);
+    if (size)
+        *size = loaded;
+    if (loaded != kUnknownFileSize)
+        return true;
+    ShowRefusal(this, QStringLiteral("ファイル %1 を読み込めません。").arg(DecodedText(name)));
+    return false;
+}
+
 void TForm1::ViewFile() {
     const int row = ListBox1->ItemIndex();
     if (row < 0) {
@@ -53,7 +63,13 @@ void TForm1::ViewFile() {
     RichEdit1->SetReadOnly(true);
     ListBox1->setEnabled(false);
     TransferPanel->ShowForViewing();
-    const uint64_t size = LoadFileIntoView(FileList.EntryName(row));
+    uint64_t size = 0;
+    if (!LoadFileForCommand(FileList.EntryName(row), &size)) {
+        TransferPanel->Hide();
+        ListBox1->setEnabled(true);
+        ListBox1->setFocus();
+        return;
+    }
     SetStatusPanel(2, QStringLiteral("ｻｲｽﾞ : ") + QString::fromStdString(FormatSize(size)));
     SetStatusPanel(3, kFileView);
     RichEdit1->setFocus();

@@ -105,6 +105,9 @@ public:
     bool RichEdit1KeyDown(int key);
     // Loads DirPath + "/" + name into RichEdit1; the size, 4294967295 when unknown.
     std::uint64_t LoadFileIntoView(const std::string& name) override;
+    // Loads the file for a command that works on it; false, after the box that says
+    // the file cannot be read (gone, a FIFO, no permission), when it could not be.
+    bool LoadFileForCommand(const std::string& name, std::uint64_t* size = nullptr);
     void CopyOrMove();
     void CompactMarks();
     // The marked files into ListBox2 (0), the join list JoinNames (1) or the copy/move

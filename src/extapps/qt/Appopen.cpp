@@ -3,6 +3,7 @@
 #include "extapps/AppTable.h"
 #include "extapps/qt/ProgramChooser.h"
 #include "files/qt/TransferDialogs.h"
+#include "platform/qt/ButtonKeys.h"
 #include "platform/qt/LabeledEdit.h"
 #include "platform/qt/QtText.h"
 
@@ -78,10 +79,7 @@ TAppopenForm::TAppopenForm(TAppTable& table, AppDialogHooks hooks, QWidget* pare
     Button2 = new QPushButton(QStringLiteral("終了"), this);
     Button2->setGeometry(512, 436, 80, 26);
     // The edit fields take Enter as typed text would; no button is pressed by it.
-    for (QPushButton* button : {BitBtn1, Button1, Button2}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    PressOnEnter({BitBtn1, Button1, Button2});
 
     ListView1->installEventFilter(this);
     ListView1->viewport()->installEventFilter(this);

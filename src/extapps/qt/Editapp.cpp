@@ -2,6 +2,7 @@
 
 #include "extapps/AppTable.h"
 #include "extapps/qt/ProgramChooser.h"
+#include "platform/qt/ButtonKeys.h"
 #include "platform/qt/LabeledEdit.h"
 #include "platform/qt/QtText.h"
 
@@ -26,10 +27,7 @@ TEditAppForm::TEditAppForm(TAppTable& table, AppDialogHooks hooks, QWidget* pare
     Button5->setGeometry(240, 116, 80, 26);
     Button6 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     Button6->setGeometry(330, 116, 80, 26);
-    for (QPushButton* button : {Button1, Button5, Button6}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    PressOnEnter({Button1, Button5, Button6});
     connect(Button1, &QPushButton::clicked, this, &TEditAppForm::Button1Click);
     connect(Button5, &QPushButton::clicked, this, &TEditAppForm::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &QDialog::reject);

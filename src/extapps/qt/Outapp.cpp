@@ -2,6 +2,7 @@
 
 #include "extapps/Placeholders.h"
 #include "files/qt/TransferDialogs.h"
+#include "platform/qt/ButtonKeys.h"
 #include "platform/qt/LabeledEdit.h"
 #include "platform/qt/QtText.h"
 
@@ -27,10 +28,7 @@ TOutAppForm::TOutAppForm(AppDialogHooks hooks, QWidget* parent)
     Button2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     Button2->setGeometry(328, 118, 80, 26);
     // The argument field handles Enter itself.
-    for (QPushButton* button : {Button1, Button2}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    PressOnEnter({Button1, Button2});
     LabeledEdit1->installEventFilter(this);
     connect(Button1, &QPushButton::clicked, this, &TOutAppForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);

@@ -4,6 +4,7 @@
 #include "files/qt/Rname.h"
 #include "files/qt/TransferDialogs.h"
 #include "platform/Paths.h"
+#include "platform/qt/ButtonKeys.h"
 #include "platform/qt/FieldRule.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/QtText.h"
@@ -28,6 +29,10 @@ const QString kIndent = QStringLiteral(" :　　　");
 
 QString PathText(const std::string& bytes) {
     return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+QString ReasonText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 } // namespace
@@ -102,10 +107,7 @@ TFileInfoForm::TFileInfoForm(QWidget* parent) : QDialog(parent) {
     Button2 = new QPushButton(QStringLiteral("終了"), this);
     Button2->setGeometry(190, 258, 80, 28);
     // The date fields handle Enter themselves.
-    for (QPushButton* button : {Button1, Button2}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    PressOnEnter({Button1, Button2});
     connect(CheckBox1, &QCheckBox::clicked, this, &TFileInfoForm::CheckBox1Click);
     connect(Button1, &QPushButton::clicked, this, &TFileInfoForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TFileInfoForm::Button2Click);
@@ -232,10 +234,22 @@ void TFileInfoForm::Button1Click() {
     }
     ApplyOutcome outcome =
         ApplyEntryInfo(JoinPath(DirPath, EntryName), *time, CheckBox1->isChecked());
-    if (outcome.attributeError != 0)
-        ShowRefusal(this, QStringLiteral("属性を変更できませんでした。\n") +
-                              QString::fromLocal8Bit(std::strerror(outcome.attributeError)));
-    if (relist)
+    // A refusal leaves the dialog open, so that nothing refused looks done.
+    if (outcome.timeError != 0) {
+        ShowFailure(this, ShownText(EntryName) + QStringLiteral("の日付を変更できません。\n") +
+                              ReasonText(outcome.timeError));
+        Edit1->setFocus();
+        return;
+    }
+    if (outcome.timeSet && relist)
+        relist();
+    if (outcome.attributeError != 0) {
+        ShowFailure(this, ShownText(EntryName) + QStringLiteral("の属性を変更できません。\n") +
+                              ReasonText(outcome.attributeError));
+        CheckBox1->setFocus();
+        return;
+    }
+    if (!outcome.timeSet && relist)
         relist();
     accept();
 }

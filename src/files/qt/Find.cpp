@@ -4,6 +4,7 @@
 #include "files/HistoryList.h"
 #include "files/qt/HistoryCombo.h"
 #include "platform/ProgramFolder.h"
+#include "platform/qt/ButtonKeys.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/QtText.h"
 
@@ -35,10 +36,7 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent) {
     Button2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     Button2->setGeometry(156, 34, 88, 24);
     // The entry handles Enter itself.
-    for (QPushButton* button : {Button1, Button2}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    PressOnEnter({Button1, Button2});
     historyFile = ProgramFolder() / "FIND.LST";
 
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { ComboBox1Change(); });

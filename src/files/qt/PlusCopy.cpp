@@ -6,6 +6,7 @@
 #include "files/qt/TransferDialogs.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
+#include "platform/qt/ButtonKeys.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/ScreenSaver.h"
@@ -46,10 +47,7 @@ TPlusCopyForm::TPlusCopyForm(QWidget* parent) : QDialog(parent) {
     Button2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     Button2->setGeometry(128, 176, 80, 26);
     // The destination handles Enter itself.
-    for (QPushButton* button : {Button1, Button2, Button3}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    PressOnEnter({Button1, Button2, Button3});
     historyFile = ProgramFolder() / "Path.lst";
 
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { ComboBox1Change(); });

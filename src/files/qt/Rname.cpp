@@ -2,6 +2,7 @@
 
 #include "files/qt/TransferDialogs.h"
 #include "platform/TextCodec.h"
+#include "platform/qt/ButtonKeys.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/QtText.h"
 
@@ -52,10 +53,7 @@ TRNameForm::TRNameForm(QWidget* parent) : QDialog(parent) {
     Button2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     Button2->setGeometry(192, 134, 80, 26);
     // The entry handles Enter itself.
-    for (QPushButton* button : {Button1, Button2}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    PressOnEnter({Button1, Button2});
 
     LabeledEdit1->installEventFilter(this);
     connect(LabeledEdit1, &QLineEdit::textChanged, this, &TRNameForm::LabeledEdit1Change);

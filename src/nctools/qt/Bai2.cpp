@@ -4,6 +4,7 @@
 #include "files/qt/DataView.h"
 #include "platform/Paths.h"
 #include "platform/TextCodec.h"
+#include "platform/qt/ButtonKeys.h"
 #include "platform/qt/FieldRule.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/QtText.h"
@@ -39,8 +40,7 @@ TBai2Form::TBai2Form(TBai2Host& host, QWidget* parent) : QDialog(parent), host_(
     Button1 = new QPushButton(QStringLiteral("ＯＫ"), this);
     Button2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     // Enter belongs to the axis field, never to a default button.
-    Button1->setAutoDefault(false);
-    Button2->setAutoDefault(false);
+    PressOnEnter({Button1, Button2});
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setTextVisible(false);
 

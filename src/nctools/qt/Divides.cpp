@@ -8,6 +8,7 @@
 #include "nctools/SplitByProgram.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
+#include "platform/qt/ButtonKeys.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/ScreenSaver.h"
@@ -70,10 +71,7 @@ TDividesForm::TDividesForm(QWidget* parent) : QDialog(parent) {
     Button2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     Button2->setGeometry(164, 262, 84, 28);
     // The destination field handles Enter itself.
-    for (QPushButton* button : {Button1, Button2, Button3}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    PressOnEnter({Button1, Button2, Button3});
     history_ = new HistoryCombo(ComboBox1, kRefused, kRefusedText, [this] { Button1Click(); });
     historyFile = ProgramFolder() / "Path.lst";
     optionsFile = SplitOptionsPath();
@@ -222,12 +220,8 @@ void TDividesForm::RunSplit(const std::string& dest) {
         // The files already written stay whole; the dialog stays open for another try.
         if (relist && !result.files.empty())
             relist();
-        ShowBox(this,
-                {BoxIcon::Stop,
-                 BoxButtons::Ok,
-                 QString(),
-                 QStringLiteral("分割ファイルを書き込めませんでした。\n") + ShownText(result.error),
-                 {}});
+        ShowFailure(this, QStringLiteral("分割ファイルを書き込めませんでした。\n") +
+                              ShownText(result.error));
         ComboBox1Change();
         if (!closeAfterRun_)
             return;

@@ -7,6 +7,7 @@
 #include "nctools/FileJoin.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
+#include "platform/qt/ButtonKeys.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/ScreenSaver.h"
@@ -41,10 +42,7 @@ TPlusForm::TPlusForm(QWidget* parent) : QDialog(parent) {
     Button1->setGeometry(40, 212, 80, 26);
     Button2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     Button2->setGeometry(128, 212, 80, 26);
-    for (QPushButton* button : {Button1, Button2}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    PressOnEnter({Button1, Button2});
     history_ = new HistoryCombo(ComboBox1, kRefused, kRefusedText, [this] { Button1Click(); });
     historyFile = ProgramFolder() / "NAME.lst";
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { ComboBox1Change(); });
@@ -175,12 +173,8 @@ void TPlusForm::RunJoin(const std::string& outputPath) {
         return;
     }
     if (!result.ok) {
-        ShowBox(this,
-                {BoxIcon::Stop,
-                 BoxButtons::Ok,
-                 QString(),
-                 QStringLiteral("結合ファイルを書き込めませんでした。\n") + ShownText(result.error),
-                 {}});
+        ShowFailure(this, QStringLiteral("結合ファイルを書き込めませんでした。\n") +
+                              ShownText(result.error));
         ComboBox1Change();
         if (closeAfterRun_)
             done(QDialog::Rejected);

@@ -122,6 +122,10 @@ void ShowRefusal(QWidget* parent, const QString& text) {
     ShowBox(parent, {BoxIcon::Stop, BoxButtons::Ok, QStringLiteral("確認"), text, {}});
 }
 
+void ShowFailure(QWidget* parent, const QString& text) {
+    ShowBox(parent, {BoxIcon::Stop, BoxButtons::Ok, QStringLiteral("エラー"), text, {}});
+}
+
 void ShowCompletion(QWidget* parent, const QString& text) {
     ShowBox(parent, {BoxIcon::Information, BoxButtons::Ok, QStringLiteral("完了"), text, {}});
 }

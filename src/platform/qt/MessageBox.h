@@ -33,6 +33,7 @@ int ShowBoxAtCorner(QWidget* window, BoxRequest request);
 
 // Conventions shared by every Part: refusals, completions, nothing to do, questions.
 void ShowRefusal(QWidget* parent, const QString& text);     // stop icon, "確認"
+void ShowFailure(QWidget* parent, const QString& text);     // stop icon, "エラー"
 void ShowCompletion(QWidget* parent, const QString& text);  // information, "完了"
 void ShowNothingToDo(QWidget* parent, const QString& text); // exclamation, "中止"
 int AskYesNo(QWidget* parent, const QString& caption, const QString& text);

@@ -51,6 +51,7 @@ TEST(Application, AnEscapedErrorShowsTheBoxAndEndsWithoutSaving) {
     EXPECT_EQ(app.exec(), 0);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "ファイルを作成できません。");
+    EXPECT_EQ(boxes[0].caption, "エラー"); // never the bare program name
 
     form->FormCloseQuery();
     EXPECT_EQ(IniFile::Load(home / "Dravik.INI").ReadString("Setting", "Feed", ""), "10");

@@ -295,7 +295,10 @@ TEST_F(MainWindow, TheDataViewFitsItsPanelInEveryMode) {
     fits("queue send", 650);
 }
 
-TEST_F(MainWindow, TheJobsErrorAndWarningBoxesStandAtTheWindowsCorner) {
+// Where each box of a job stands, and the title it gets when the job gives none:
+// what it is (a question, a completion, nothing done, else a failure), never the
+// bare program name; a title the job gives stays.
+TEST_F(MainWindow, TheJobsBoxesStandAtTheirPlacesUnderTitlesOfTheirOwn) {
     WriteIni("");
     auto form = Start();
     form->move(90, 60);
@@ -305,24 +308,32 @@ TEST_F(MainWindow, TheJobsErrorAndWarningBoxesStandAtTheWindowsCorner) {
         HostBox kind;
         bool question;
         bool atCorner;
+        const char* caption; // given by the job
+        const char* shown;
     };
     const Case cases[] = {
-        {HostBox::Warning, true, true},   // "ＮＣ装置側の準備…"
-        {HostBox::Error, false, true},    // the auto-select error
-        {HostBox::Question, true, false}, // centred like every other box
-        {HostBox::Plain, false, false},   {HostBox::Information, false, false},
+        {HostBox::Warning, true, true, "", "確認"},     // "ＮＣ装置側の準備…"
+        {HostBox::Error, false, true, "", "エラー"},    // the auto-select error, the lost line
+        {HostBox::Question, true, false, "", "確認"},   // centred like every other box
+        {HostBox::Plain, false, false, "", "エラー"},   // "COM1のポートが開きません。!!"
+        {HostBox::Plain, false, false, "確認", "確認"}, // the tape reader prompt
+        {HostBox::Information, false, false, "", "完了"},
+        {HostBox::Exclamation, false, false, "", "中止"},
+        {HostBox::Refusal, false, false, "", "確認"},
+        {HostBox::Warning, false, true, "警告", "警告"},
     };
     for (const Case& c : cases) {
         boxes.clear();
         if (c.question)
-            host.AskYesNo(c.kind, "", "?");
+            host.AskYesNo(c.kind, c.caption, "?");
         else
-            host.ShowBox(c.kind, "", "!");
+            host.ShowBox(c.kind, c.caption, "!");
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].position.has_value(), c.atCorner) << int(c.kind);
         if (c.atCorner) {
             EXPECT_EQ(*boxes[0].position, corner);
         }
+        EXPECT_EQ(boxes[0].caption, QString::fromUtf8(c.shown)) << int(c.kind);
     }
 }
 

@@ -123,6 +123,7 @@ TEST_F(FileCommands, MaskModeTakesTheExtensionAndRefusesWildcardsOnly) {
     Type(*form, "*");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "*の拡張子設定は出来ません!!");
+    EXPECT_EQ(boxes[0].caption, "確認");
     EXPECT_EQ(form->Settings.Mask, "*.NC");
     EXPECT_TRUE(Control<QLineEdit>(*form, "Edit1")->text().isEmpty());
     EXPECT_TRUE(Control<QLineEdit>(*form, "Edit1")->isEnabled());

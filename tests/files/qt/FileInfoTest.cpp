@@ -16,7 +16,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace fs = std::filesystem;
 
@@ -36,6 +38,7 @@ struct FileInfoDialog : ::testing::Test, BoxRecorder {
         form.relist = [this] { ++relists; };
     }
     void TearDown() override {
+        SetEntryFaultForTest(nullptr);
         form.hide();
         unsetenv("TZ");
         tzset();
@@ -211,6 +214,82 @@ TEST_F(FileInfoDialog, UntickingReadOnlyClearsItAndKeepsTheTime) {
     ::stat((dir / "RO.NC").c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
     EXPECT_EQ(st.st_mtim.tv_sec, 1700000000);
+    EXPECT_EQ(relists, 1);
+}
+
+// A new time or attribute that the system refuses is named with its reason and the
+// dialog stays open; 更新 works once the refusal is gone.
+TEST_F(FileInfoDialog, RefusedTimeOrAttributeIsReportedAndTheDialogStays) {
+    dir.Write("A.NC", "A");
+    SetTime("A.NC", 1700000000);
+    struct Case {
+        EntryCall failing;
+        int error;
+        const char* message;
+        int relists; // the list shows a time that was set
+    } cases[] = {
+        {EntryCall::SetTime, EPERM, "A.NCの日付を変更できません。\n", 0},
+        {EntryCall::OpenForWriting, EACCES, "A.NCの日付を変更できません。\n", 0},
+        {EntryCall::SetMode, EPERM, "A.NCの属性を変更できません。\n", 1},
+    };
+    for (const Case& c : cases) {
+        SetTime("A.NC", 1700000000);
+        ::chmod((dir / "A.NC").c_str(), 0644);
+        boxes.clear();
+        relists = 0;
+        Open("A.NC");
+        form.setResult(0);
+        SetEntryFaultForTest(
+            [&c](EntryCall call, const std::string&) { return call == c.failing ? c.error : 0; });
+        Enter(form.Edit1, "2030");
+        QTest::mouseClick(form.CheckBox1, Qt::LeftButton);
+        form.Button1Click();
+        SetEntryFaultForTest(nullptr);
+        ASSERT_EQ(boxes.size(), 1u) << c.message;
+        EXPECT_EQ(boxes[0].caption, "エラー");
+        EXPECT_EQ(boxes[0].icon, BoxIcon::Stop);
+        EXPECT_TRUE(boxes[0].text.startsWith(QString::fromUtf8(c.message)))
+            << boxes[0].text.toStdString();
+        EXPECT_TRUE(boxes[0].text.contains(QString::fromLocal8Bit(std::strerror(c.error))));
+        EXPECT_TRUE(form.isVisible()) << c.message;
+        EXPECT_EQ(form.result(), 0) << c.message;
+        EXPECT_EQ(relists, c.relists) << c.message;
+
+        // The same press without the refusal completes.
+        boxes.clear();
+        form.Button1Click();
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(form.result(), QDialog::Accepted) << c.message;
+        struct tm tm {};
+        time_t set = TimeOf("A.NC");
+        localtime_r(&set, &tm);
+        EXPECT_EQ(tm.tm_year + 1900, 2030) << c.message;
+    }
+}
+
+// The Enter chain ends on 更新 or 終了, and Enter there presses it.
+TEST_F(FileInfoDialog, EnterOnAFocusedButtonPressesIt) {
+    dir.Write("A.NC", "A");
+    SetTime("A.NC", 1700000000);
+    Open("A.NC");
+    form.Edit6->setFocus();
+    QTest::keyClick(form.Edit6, Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget(), form.Button2);
+    QTest::keyClick(form.Button2, Qt::Key_Return);
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+    EXPECT_FALSE(form.isVisible());
+
+    Open("A.NC");
+    Enter(form.Edit1, "2031");
+    for (QLineEdit* edit : {form.Edit2, form.Edit3, form.Edit4, form.Edit5, form.Edit6})
+        QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget(), form.Button1);
+    QTest::keyClick(form.Button1, Qt::Key_Enter);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    struct tm tm {};
+    time_t set = TimeOf("A.NC");
+    localtime_r(&set, &tm);
+    EXPECT_EQ(tm.tm_year + 1900, 2031);
     EXPECT_EQ(relists, 1);
 }
 

@@ -237,6 +237,7 @@ TEST_F(DividesFixture, FailedWriteNamesTheFileAndKeepsTheDialog) {
     form.Button1Click();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].icon, BoxIcon::Stop);
+    EXPECT_EQ(boxes[0].caption, "エラー");
     EXPECT_TRUE(boxes[0].text.contains("O0002 .NC")) << boxes[0].text.toStdString();
     EXPECT_TRUE(form.Button1->isEnabled());
     EXPECT_EQ(legends, 0);

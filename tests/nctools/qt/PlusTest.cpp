@@ -176,6 +176,7 @@ TEST_F(JoinCommand, FailedOutputIsNamed) {
         dialog.Button2->click();
     });
     ASSERT_EQ(window.boxes.size(), 1u);
+    EXPECT_EQ(window.boxes[0].caption, "エラー");
     EXPECT_TRUE(
         window.boxes[0].text.contains(QString::fromStdString((work() / "ALL.NC").string())));
     EXPECT_FALSE(fs::exists(work() / "ALL.NC"));
