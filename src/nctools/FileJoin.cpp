@@ -56,7 +56,7 @@ JoinResult JoinIntoFile(const std::filesystem::path& outputPath, size_t count,
         }
         ++result.filesJoined;
     }
-    result.ok = writer.Commit();
+    result.ok = writer.Commit(true);
     result.error = writer.Error();
     return result;
 }
