@@ -243,13 +243,18 @@ bool SerialLine::Handshake() {
 // it waits, so that a DC3 holds back the very byte that was waiting.
 SerialLine::Room SerialLine::WaitForRoom() {
     for (;;) {
-        int queued = 0;
-        if (!handle_->ClearCommError(queued)) {
-            NoteFailure();
-            if (lineLost_) {
-                return Room::Stopped;
+        // The queue holds at most what it held at the last count plus what was
+        // written since: it is counted again only when that could pass the bound.
+        int queued = queuedAtMost_;
+        if (queued < 0 || queued > kOutputQueueBound) {
+            if (!handle_->ClearCommError(queued)) {
+                NoteFailure();
+                if (lineLost_) {
+                    return Room::Stopped;
+                }
+                queued = 0;
             }
-            queued = 0;
+            queuedAtMost_ = queued;
         }
         const int inFlight = handle_->BytesInFlight();
         if (queued <= kOutputQueueBound && inFlight < kBytesInFlightBound) {
@@ -359,6 +364,9 @@ void SerialLine::WriteByte(unsigned char ch) {
     host_.SetCtsLamp((lastModemBits_ & kModemCts) != 0);
     WriteWithRoom(*b);
     ++bytesSincePoll_;
+    if (queuedAtMost_ >= 0) {
+        ++queuedAtMost_;
+    }
 }
 
 bool SerialLine::Fail(const char* message) {
@@ -371,6 +379,7 @@ bool SerialLine::OpenLine(int lineMode) {
     mode_ = lineMode;
     bytesSincePoll_ = 0;
     lineLost_ = false;
+    queuedAtMost_ = -1;
     lastModemBits_ = 0;
     if (lineMode < 1 || lineMode > 4) {
         return Fail("通信エラー!!");

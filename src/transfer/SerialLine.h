@@ -152,6 +152,7 @@ private:
     PortOpener opener_;
     LineOptions options_;
     std::chrono::nanoseconds characterTime_{0}; // of the line as configured
+    int queuedAtMost_ = -1; // bytes the output queue can hold now; -1 while not counted
     std::unique_ptr<SerialPort> handle_;
     int mode_ = 0;
     bool xon_ = false;                           // the far end allows sending

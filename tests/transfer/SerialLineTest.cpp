@@ -474,6 +474,40 @@ TEST_F(SerialLineTest, OutputQueueBoundWaitsWithoutSpinning) {
     EXPECT_GE(host.events, 4);
 }
 
+// The queue holds at most its last count plus the bytes written since: it is
+// counted again only when that could pass the bound, not before every byte.
+TEST_F(SerialLineTest, QueueIsCountedOnlyWhenItCouldPassItsBound) {
+    struct Case {
+        int queue; // what every count says
+        int bytes;
+        int counts;
+    } cases[] = {
+        {0, 1000, 4},                    // a flowing line: every 259 bytes
+        {kOutputQueueBound - 8, 90, 10}, // every 9 bytes
+        {kOutputQueueBound, 20, 20},     // at the bound: before every byte
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.queue);
+        OpenSending();
+        port.written.clear();
+        port.queueQueries = 0;
+        port.outputQueue = c.queue;
+        Send(std::string(size_t(c.bytes), 'A'));
+        EXPECT_EQ(port.written.size(), size_t(c.bytes));
+        EXPECT_EQ(port.queueQueries, c.counts);
+    }
+    // One over the bound: the byte waits, and the queue is counted at every wake.
+    OpenSending();
+    port.outputQueue = kOutputQueueBound + 1;
+    port.queueQueries = 0;
+    port.written.clear();
+    host.events = 0;
+    host.onEvents = [](FakeTransferHost& h) { h.pressed = h.events > 20; };
+    Send("A");
+    EXPECT_TRUE(port.written.empty());
+    EXPECT_GE(port.queueQueries, 10);
+}
+
 // Where the queue count says nothing (a pseudo-terminal, a USB adapter's own
 // FIFO), the line's own rate bounds what is on its way: a byte waits while
 // kBytesInFlightBound are.
@@ -487,14 +521,12 @@ TEST_F(SerialLineTest, BytesInFlightByTheLineRateAreBoundedLikeTheQueue) {
     } cases[] = {
         {{}, {kBytesInFlightBound - 1}, {}},
         {{}, {kBytesInFlightBound, kBytesInFlightBound + 3, kBytesInFlightBound - 1}, {12, 16}},
-        {{300, 0, 0},
-         {0, kBytesInFlightBound, 0},
-         {48, 12}}, // both bounds hold before the byte goes
+        {{300, 0}, {0, kBytesInFlightBound, 0}, {48, 12}}, // both bounds hold before the byte goes
         {{}, {200, kBytesInFlightBound - 1}, {kPacingWaitMaxMs}},
     };
-    OpenSending();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.inFlight.front());
+        OpenSending();
         port.written.clear();
         host.sleeps.clear();
         port.outputQueueSequence = c.queued;
