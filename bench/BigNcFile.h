@@ -18,7 +18,10 @@ namespace bench {
 
 inline constexpr size_t kBigFileBytes = 100u * 1024 * 1024;
 
+// Beside the repository, or where DRAVIK_CORPUS says (a worktree elsewhere), as the tests do.
 inline std::filesystem::path CorpusFile(const char* name) {
+    if (const char* folder = std::getenv("DRAVIK_CORPUS"))
+        return std::filesystem::path(folder) / name;
     return std::filesystem::path(DRAVIK_SOURCE_DIR) / ".." / "shared" / "corpus" / name;
 }
 

@@ -6,12 +6,14 @@
 //   from the first byte until ncsim has drained the last one, against the line's
 //   own time for the bytes it counted (bytes x 10 / 19200 s; "vs_line" should stay
 //   within 1% of 1.0), and the CPU the job used as a share of one core.
+// - At4800: the same on a 4800-baud line (a quarter of the program, the same
+//   line time): the CPU share must not grow on the faster line.
 // - DrainAt90Percent: the controller works slower than the line (a drain of 90%
 //   of it), so that it holds the sender with DC3/DC1 all through. Reported: the
 //   DC3s and the bytes that reached ncsim after each ("after_dc3_avg",
 //   "after_dc3_max": at most about 16), and the time against the drain's own time
 //   ("vs_drain", within 1% of 1.0: the buffer never ran dry).
-// One run of both takes about two minutes: ./bench_send
+// One run of the three takes about three minutes: ./bench_send
 #include "BenchHost.h"
 #include "NcSim.h"
 
@@ -34,15 +36,21 @@
 namespace {
 
 constexpr int kLineBaud = 19200;
+constexpr int kSlowBaud = 4800;
 
 class SendBenchHost : public BenchHost {
 public:
     explicit SendBenchHost(const std::atomic<bool>& farDone) : farDone_(farDone) {}
-    // The 4000 ms drain ends as soon as the simulated controller has all it needs.
+    // The 4000 ms drain ends as soon as the simulated controller has all it needs;
+    // every other sleep is one sleep, as the window's is.
     void Sleep(int ms) override {
+        if (ms < 4000) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            return;
+        }
         auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (!(ms >= 4000 && farDone_) && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, 1)));
+        while (!farDone_ && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
 private:
@@ -70,10 +78,10 @@ public:
     void CloseMainWindow() override {}
 };
 
-// About 100 KB of milling blocks with CR LF line ends.
-std::string Program() {
+// About kilobytes KB of milling blocks with CR LF line ends.
+std::string Program(size_t kilobytes) {
     std::string text = "%\r\nO1000(BENCH)\r\n";
-    for (int n = 1; text.size() < 100 * 1024; ++n) {
+    for (int n = 1; text.size() < kilobytes * 1024; ++n) {
         char block[64];
         std::snprintf(block, sizeof block, "N%dG1X%d.%03dY-%d.%03dF1200\r\n", n, n % 500,
                       n * 7 % 1000, n % 300, n * 13 % 1000);
@@ -94,8 +102,8 @@ struct SendRun {
     double cpuPct = 0;
 };
 
-// One send of the program to ncsim, whose buffer drains at drainBaud.
-SendRun SendToNcSim(const std::string& program, int drainBaud) {
+// One send of the program to ncsim over a line of lineBaud, whose buffer drains at drainBaud.
+SendRun SendToNcSim(const std::string& program, int lineBaud, int drainBaud) {
     SendRun run;
     std::string error;
     auto sim = ncsim::SimLine::OpenPty(&error);
@@ -103,7 +111,7 @@ SendRun SendToNcSim(const std::string& program, int drainBaud) {
         return run;
     ncsim::ReceiveOptions options;
     options.baud = drainBaud;
-    options.lineBaud = kLineBaud;
+    options.lineBaud = lineBaud;
     options.bitsPerByte = 10;
     options.highMark = 200;
     options.lowMark = 100;
@@ -114,7 +122,7 @@ SendRun SendToNcSim(const std::string& program, int drainBaud) {
     });
 
     TSettings settings;
-    settings.Speed1 = "19200,8,N,1";
+    settings.Speed1 = std::to_string(lineBaud) + ",8,N,1";
     settings.Signal1 = "N";
     settings.StartChar = "Y";
     settings.EndChar = "Y";
@@ -152,13 +160,14 @@ void ReportDc3(benchmark::State& state, const ncsim::ReceiveReport& report) {
         report.bytesAfterDc3.empty() ? 0 : double(sum) / double(report.bytesAfterDc3.size());
 }
 
-void RunSendBenchmark(benchmark::State& state, int drainBaud, const char* ratioName) {
+void RunSendBenchmark(benchmark::State& state, int lineBaud, int drainBaud, const char* ratioName) {
     auto folder = std::filesystem::temp_directory_path() / "dravik-bench-send";
     std::filesystem::create_directories(folder);
     SetProgramFolder(folder); // the log goes there
-    const std::string program = Program();
+    // About 53 s of line time at any rate.
+    const std::string program = Program(size_t(100) * lineBaud / kLineBaud);
     for (auto _ : state) {
-        SendRun run = SendToNcSim(program, drainBaud);
+        SendRun run = SendToNcSim(program, lineBaud, drainBaud);
         if (!run.ok) {
             state.SkipWithError("the send did not complete");
             break;
@@ -177,14 +186,19 @@ void RunSendBenchmark(benchmark::State& state, int drainBaud, const char* ratioN
 }
 
 void BM_SendToNcSimAt19200(benchmark::State& state) {
-    RunSendBenchmark(state, kLineBaud, "vs_line");
+    RunSendBenchmark(state, kLineBaud, kLineBaud, "vs_line");
+}
+
+void BM_SendToNcSimAt4800(benchmark::State& state) {
+    RunSendBenchmark(state, kSlowBaud, kSlowBaud, "vs_line");
 }
 
 void BM_SendToNcSimDrainAt90Percent(benchmark::State& state) {
-    RunSendBenchmark(state, kLineBaud * 9 / 10, "vs_drain");
+    RunSendBenchmark(state, kLineBaud, kLineBaud * 9 / 10, "vs_drain");
 }
 
 BENCHMARK(BM_SendToNcSimAt19200)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_SendToNcSimAt4800)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_SendToNcSimDrainAt90Percent)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 } // namespace

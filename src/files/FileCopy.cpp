@@ -1,5 +1,6 @@
 #include "files/FileCopy.h"
 
+#include "platform/FileWrite.h"
 #include "platform/Paths.h"
 
 #include <cerrno>
@@ -66,6 +67,9 @@ bool CopyFileSafely(const std::filesystem::path& from, const std::filesystem::pa
     ::close(in);
     struct timespec times[2] = {st.st_atim, st.st_mtim};
     ::futimens(out, times);
+    // The copy is on the disk before its name replaces anything.
+    if (ok && (err = SyncOpenFile(out, to)) != 0)
+        ok = false;
     if (::close(out) != 0 && ok) {
         ok = false;
         err = errno;
@@ -78,5 +82,7 @@ bool CopyFileSafely(const std::filesystem::path& from, const std::filesystem::pa
         ::unlink(temp.c_str());
         return Fail(error, to, err ? err : EIO);
     }
+    if (int folderErr = SyncFolder(to.parent_path()))
+        return Fail(error, to, folderErr);
     return true;
 }

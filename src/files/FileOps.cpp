@@ -1,6 +1,7 @@
 #include "files/FileOps.h"
 
 #include "files/FileCopy.h"
+#include "platform/FileWrite.h"
 #include "platform/Paths.h"
 
 #include <cerrno>
@@ -23,6 +24,17 @@ MoveStatus Fail(std::string* error, const fs::path& path, int err) {
     return MoveStatus::Failed;
 }
 
+// A rename is on the disk once both folders are: the new name, then the old one gone.
+MoveStatus SyncFolders(const fs::path& from, const fs::path& to, std::string* error) {
+    if (int err = SyncFolder(to.parent_path()))
+        return Fail(error, to, err);
+    if (!SameFile(from.parent_path(), to.parent_path())) {
+        if (int err = SyncFolder(from.parent_path()))
+            return Fail(error, from, err);
+    }
+    return MoveStatus::Moved;
+}
+
 } // namespace
 
 void SetFileOpsFaultForTest(FileOpsFault fault) {
@@ -39,15 +51,17 @@ MoveStatus MoveOnePath(const fs::path& from, const fs::path& to, std::string* er
     if (int err = FileOpsFaultFor(to))
         return Fail(error, from, err);
     if (::rename(from.c_str(), to.c_str()) == 0)
-        return MoveStatus::Moved;
+        return SyncFolders(from, to, error);
     int err = errno;
     struct stat st {};
     if (err != EXDEV || ::lstat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return Fail(error, from, err);
-    // Another file system: the source goes only once the copy is complete.
+    // Another file system: the source goes only once the copy is on the disk.
     if (!CopyFileSafely(from, to, error))
         return MoveStatus::Failed;
     if (::unlink(from.c_str()) != 0)
         return Fail(error, from, errno);
+    if (int folderErr = SyncFolder(from.parent_path()))
+        return Fail(error, from, folderErr);
     return MoveStatus::Moved;
 }

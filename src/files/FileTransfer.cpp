@@ -2,6 +2,7 @@
 
 #include "files/FileCopy.h"
 #include "files/FileOps.h"
+#include "platform/FileWrite.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -99,6 +100,9 @@ private:
             int err = FileOpsFaultFor(target);
             if (err || ::mkdir(target.c_str(), st.st_mode & 07777) != 0)
                 return Failed(target, err ? err : errno);
+            // The files copied into it are on the disk only with the folder's own name.
+            if ((err = SyncFolder(target.parent_path())) != 0)
+                return Failed(target, err);
         }
         size_t failuresBefore = outcome.failures.size();
         std::error_code ec;

@@ -162,7 +162,7 @@ DoublingOutcome DoubleAxisToFile(const TextDocument& document, const DoublingOpt
         if (report && progress && !progress(i + 1))
             return {Status::Cancelled, i + 1, {}};
     }
-    if (!writer.Append(block) || !writer.Commit())
+    if (!writer.Append(block) || !writer.Commit(true))
         return {Status::WriteFailed, 0, writer.Error()};
     if (progress)
         progress(count);

@@ -75,7 +75,7 @@ JoinResult JoinIntoFile(const std::filesystem::path& outputPath, size_t count,
         result.cancelled = true;
         return result;
     }
-    result.ok = writer.Commit();
+    result.ok = writer.Commit(true);
     result.error = writer.Error();
     return result;
 }

@@ -61,6 +61,14 @@ public:
         return true;
     }
 
+    // The files written reach the disk, all together, before the split is done.
+    bool SyncToDisk() {
+        std::vector<std::filesystem::path> paths;
+        for (const std::string& name : written_)
+            paths.push_back(destDir_ / name);
+        return ::SyncToDisk(paths, &error_);
+    }
+
     void Abandon() { writer_.Discard(); }
     const std::string& Error() const { return error_; }
     std::vector<std::string>& Written() { return written_; }
@@ -158,7 +166,7 @@ SplitResult SplitByProgram(const TextDocument& source, const std::filesystem::pa
         callbacks.progress(source.LineCount());
     if (result.programs == 0)
         return stop(SplitStatus::NoPrograms);
-    if (!run.EndProgram())
+    if (!run.EndProgram() || !run.SyncToDisk())
         return stop(SplitStatus::WriteFailed);
     result.status = SplitStatus::Done;
     result.files = std::move(run.Written());

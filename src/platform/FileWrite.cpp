@@ -1,9 +1,15 @@
 #include "platform/FileWrite.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
+#include <set>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -31,10 +37,104 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+FileSyncHook& SyncHook() {
+    static FileSyncHook hook;
+    return hook;
+}
+
+std::mutex& SyncHookMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path& file) {
+    return file.parent_path();
+}
+
+// Opens path for a flush only: a file to sync is never written through this.
+int SyncPath(const std::filesystem::path& path, bool folder) {
+    const char* name = path.empty() ? "." : path.c_str();
+    int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | (folder ? O_DIRECTORY : 0));
+    if (fd < 0)
+        return errno;
+    int err = SyncOpenFile(fd, path);
+    ::close(fd);
+    return err;
+}
+
+// Flushes on a few threads: each flush mostly waits for the disk, and flushes
+// waiting together are committed together.
+constexpr size_t kSyncThreads = 8;
+
 } // namespace
 
 void SetFileWriteFaultForTest(FileWriteFault fault) {
     Fault() = std::move(fault);
+}
+
+void SetFileSyncHookForTest(FileSyncHook hook) {
+    std::lock_guard lock(SyncHookMutex());
+    SyncHook() = std::move(hook);
+}
+
+int SyncOpenFile(int fd, const std::filesystem::path& path) {
+    {
+        std::lock_guard lock(SyncHookMutex());
+        if (SyncHook()) {
+            if (int err = SyncHook()(path))
+                return err;
+        }
+    }
+    while (::fsync(fd) != 0) {
+        if (errno != EINTR)
+            return errno;
+    }
+    return 0;
+}
+
+int SyncFolder(const std::filesystem::path& folder) {
+    return SyncPath(folder, true);
+}
+
+bool SyncToDisk(const std::vector<std::filesystem::path>& files, std::string* error) {
+    std::mutex mutex;
+    std::filesystem::path failed;
+    int failure = 0;
+    auto note = [&](const std::filesystem::path& path, int err) {
+        std::lock_guard lock(mutex);
+        if (failure == 0) {
+            failure = err;
+            failed = path;
+        }
+    };
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i = next++; i < files.size(); i = next++) {
+            if (int err = SyncPath(files[i], false))
+                note(files[i], err);
+        }
+    };
+    std::vector<std::thread> threads;
+    try {
+        for (size_t n = 1; n < std::min(kSyncThreads, files.size()); ++n)
+            threads.emplace_back(work);
+    } catch (const std::system_error&) {
+        // No more threads to be had: the ones there are share the files.
+    }
+    work();
+    for (std::thread& thread : threads)
+        thread.join();
+    // A name is on the disk only once its folder is, and only after its file.
+    std::set<std::filesystem::path> folders;
+    for (const std::filesystem::path& file : files)
+        folders.insert(FolderOf(file));
+    for (const std::filesystem::path& folder : folders) {
+        if (failure != 0)
+            break;
+        if (int err = SyncFolder(folder))
+            note(folder.empty() ? std::filesystem::path(".") : folder, err);
+    }
+    return failure == 0 || Fail(error, failed, failure);
 }
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
@@ -132,8 +232,10 @@ bool WholeFileWriter::Commit(bool durable) {
         return false;
     if (!Flush())
         return false;
-    if (durable && ::fsync(fd_) != 0)
-        return Fail(errno);
+    if (durable) {
+        if (int err = SyncOpenFile(fd_, path_))
+            return Fail(err);
+    }
     int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0 || ::rename(temp_.c_str(), path_.c_str()) != 0) {
@@ -143,6 +245,12 @@ bool WholeFileWriter::Commit(bool durable) {
         return Fail(err ? err : EIO);
     }
     temp_.clear();
+    // The file is in place now; a folder that cannot be flushed is still a failure,
+    // as nothing says the name would survive a power cut.
+    if (durable) {
+        if (int err = SyncFolder(FolderOf(path_)))
+            return Fail(err);
+    }
     return true;
 }
 

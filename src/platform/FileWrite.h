@@ -1,4 +1,5 @@
-// Whole-file writes of the program's own files (settings, history lists, log).
+// Whole-file writes of the program's own files (settings, history lists, log), and
+// the flushes that put written files on the disk before they are reported done.
 // A write goes to a temporary file beside the target and is renamed over it, so a
 // failed write never leaves a half-written settings file. Tests replace the
 // system calls through the hook to inject EACCES, EROFS or ENOSPC.
@@ -8,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::string* error = nullptr);
@@ -31,9 +33,10 @@ public:
     // Buffers bytes; false once a write has failed (the error is kept).
     bool Append(std::string_view bytes);
     // Puts the file in place of path; false when any step failed. durable: the data
-    // reaches the disk before the rename (settings files). NC outputs of hundreds of
-    // MB skip it: a sync per file would slow a split of a thousand programs to a
-    // crawl, and the rename still never shows a partial file.
+    // reaches the disk before the rename and the new name after it, so that a file
+    // reported as written survives a power cut. Without it (a writer of many files
+    // that flushes them together with SyncToDisk) the rename still never shows a
+    // partial file.
     bool Commit(bool durable = false);
     // Drops the file being written; the target is left as it was.
     void Discard();
@@ -56,6 +59,22 @@ private:
     std::string block_;
     std::string error_;
 };
+
+// Flushes an open file to the disk (path names it in the error and for the test
+// seam); 0 or the errno of the failure.
+int SyncOpenFile(int fd, const std::filesystem::path& path);
+// Flushes the names in a folder (a file created, renamed or removed there) to the
+// disk; an empty path means the current folder. 0 or the errno of the failure.
+int SyncFolder(const std::filesystem::path& folder);
+// Flushes files already written and closed, then each folder holding them, to the
+// disk. The files are flushed side by side, so that the disk commits them together
+// instead of one by one. False with "path: reason" of a file or folder that failed.
+bool SyncToDisk(const std::vector<std::filesystem::path>& files, std::string* error = nullptr);
+
+// Test seam: when set, called with the file or folder before each flush to the
+// disk, one call at a time; a non-zero errno fails that flush.
+using FileSyncHook = std::function<int(const std::filesystem::path&)>;
+void SetFileSyncHookForTest(FileSyncHook hook);
 
 // Test seam: when set, called before each write (each block of a WholeFileWriter
 // too); a non-zero errno fails the write.

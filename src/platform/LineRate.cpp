@@ -13,6 +13,14 @@ std::chrono::nanoseconds CharacterTime(const Dcb& dcb) {
     return std::chrono::nanoseconds(1'000'000'000LL * bits / dcb.BaudRate);
 }
 
+std::chrono::nanoseconds TimeToDrainTo(int count, int target,
+                                       std::chrono::nanoseconds characterTime) {
+    if (count <= target) {
+        return std::chrono::nanoseconds(0);
+    }
+    return characterTime * (count - target);
+}
+
 void UnsentBytes::Written(Clock::time_point now, size_t bytes) {
     if (characterTime_.count() <= 0) {
         return;

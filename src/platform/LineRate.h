@@ -14,6 +14,11 @@ struct Dcb;
 // and a half stop bits are sent as two here).
 std::chrono::nanoseconds CharacterTime(const Dcb& dcb);
 
+// How long count bytes on their way take to come down to target at the line's
+// rate; zero when they are there already.
+std::chrono::nanoseconds TimeToDrainTo(int count, int target,
+                                       std::chrono::nanoseconds characterTime);
+
 class UnsentBytes {
 public:
     using Clock = std::chrono::steady_clock;

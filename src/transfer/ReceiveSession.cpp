@@ -6,6 +6,7 @@
 #include "settings/Settings.h"
 #include "transfer/ReceiveNaming.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <unistd.h>
 
@@ -164,12 +165,18 @@ void ReceiveSession::KeepPartialLine() {
 bool ReceiveSession::Finish(bool closing) {
     if (closing && plan_.endChar && (plan_.namedMode || programCount_ > 0))
         AddLine("%");
-    return Save();
+    if (!Save())
+        return false;
+    // Every file of this reception is on the disk before it is reported received.
+    std::vector<std::filesystem::path> files(filesWritten_.begin(), filesWritten_.end());
+    return SyncToDisk(files, &error_);
 }
 
 void ReceiveSession::RemoveFileInProgress() {
-    if (targetCreated_)
+    if (targetCreated_) {
         ::unlink(target_.c_str());
+        std::erase(filesWritten_, target_);
+    }
     targetCreated_ = false;
 }
 
@@ -213,13 +220,16 @@ bool ReceiveSession::CreateFile(const std::string& path) {
         error_ = path + ": ファイル名にワイルドカード(*?)は使えません。";
         return false;
     }
-    std::string error;
-    if (!WriteFileAtomically(path, {}, &error)) {
-        error_ = error;
+    // An empty file in place at once; Finish puts it on the disk with its lines.
+    WholeFileWriter writer;
+    if (!writer.Open(path) || !writer.Commit()) {
+        error_ = writer.Error();
         return false;
     }
     targetCreated_ = true;
     lastPath_ = path;
+    if (std::find(filesWritten_.begin(), filesWritten_.end(), path) == filesWritten_.end())
+        filesWritten_.push_back(path);
     return true;
 }
 

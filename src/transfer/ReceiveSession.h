@@ -64,7 +64,8 @@ public:
 
     // The line being received goes to the data view (the far end ended without a line feed).
     void KeepPartialLine();
-    // Saves what is still unsaved; with closing, an end "%" line first (EndChar).
+    // Saves what is still unsaved, with closing an end "%" line first (EndChar),
+    // and flushes every file of the reception to the disk.
     bool Finish(bool closing);
     // Deletes the file in progress (named file or the current program's file),
     // when this reception created it; completed program files stay.
@@ -102,6 +103,7 @@ private:
     std::string target_;
     bool targetCreated_ = false;
     std::string lastPath_;
-    std::set<std::string> namesUsed_; // upper-cased file names this reception created
+    std::set<std::string> namesUsed_;       // upper-cased file names this reception created
+    std::vector<std::string> filesWritten_; // paths of the files this reception created
     std::string error_;
 };

@@ -1,9 +1,12 @@
 #include "transfer/SerialLine.h"
 
+#include "platform/LineRate.h"
 #include "platform/SerialDevices.h"
 #include "settings/Settings.h"
 #include "transfer/PortSelection.h"
 #include "transfer/SpeedString.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -240,15 +243,21 @@ bool SerialLine::Handshake() {
 // it waits, so that a DC3 holds back the very byte that was waiting.
 SerialLine::Room SerialLine::WaitForRoom() {
     for (;;) {
-        int queued = 0;
-        if (!handle_->ClearCommError(queued)) {
-            NoteFailure();
-            if (lineLost_) {
-                return Room::Stopped;
+        // The queue holds at most what it held at the last count plus what was
+        // written since: it is counted again only when that could pass the bound.
+        int queued = queuedAtMost_;
+        if (queued < 0 || queued > kOutputQueueBound) {
+            if (!handle_->ClearCommError(queued)) {
+                NoteFailure();
+                if (lineLost_) {
+                    return Room::Stopped;
+                }
+                queued = 0;
             }
-            queued = 0;
+            queuedAtMost_ = queued;
         }
-        if (queued <= kOutputQueueBound && handle_->BytesInFlight() < kBytesInFlightBound) {
+        const int inFlight = handle_->BytesInFlight();
+        if (queued <= kOutputQueueBound && inFlight < kBytesInFlightBound) {
             return Room::Ready;
         }
         // A line held by CTS or a driver XOFF never drains: the stop keys must work here too.
@@ -259,7 +268,7 @@ SerialLine::Room SerialLine::WaitForRoom() {
         } else if (StopKeyAfterEvents()) {
             return Room::Stopped;
         }
-        host_.Sleep(1);
+        host_.Sleep(PacingWaitMs(queued, inFlight));
         // A DC3 does not hold the closing byte: it is what tells the far end to stop.
         if (mode_ == 1 && xon_ && !closingUntilMs_) {
             TakeWhatArrived(false);
@@ -268,6 +277,29 @@ SerialLine::Room SerialLine::WaitForRoom() {
             }
         }
     }
+}
+
+// The sleep until the line needs bytes again: what is on its way down to the
+// reserve, or just below the bound on a line so fast that the bound holds less
+// than the reserve, and the queue down to its bound. Sleeping a fixed tick
+// instead would wake the program a thousand times a second for a few bytes each.
+int SerialLine::PacingWaitMs(int queued, int inFlight) {
+    using std::chrono::milliseconds;
+    int reserveBytes = 0;
+    if (characterTime_.count() > 0) {
+        const std::chrono::nanoseconds reserve = milliseconds(kLineReserveMs);
+        reserveBytes = static_cast<int>((reserve + characterTime_ - std::chrono::nanoseconds(1)) /
+                                        characterTime_);
+    }
+    const int target = std::min(kBytesInFlightBound - 1, reserveBytes);
+    const std::chrono::nanoseconds wait =
+        std::max(TimeToDrainTo(inFlight, target, characterTime_),
+                 TimeToDrainTo(queued, kOutputQueueBound, characterTime_));
+    auto ms = std::chrono::duration_cast<milliseconds>(wait).count();
+    if (closingUntilMs_) {
+        ms = std::min<std::int64_t>(ms, *closingUntilMs_ - host_.NowMs());
+    }
+    return static_cast<int>(std::clamp<std::int64_t>(ms, 1, kPacingWaitMaxMs));
 }
 
 // Writes b; a terminal whose buffer is full (a pseudo-terminal nobody reads)
@@ -332,6 +364,9 @@ void SerialLine::WriteByte(unsigned char ch) {
     host_.SetCtsLamp((lastModemBits_ & kModemCts) != 0);
     WriteWithRoom(*b);
     ++bytesSincePoll_;
+    if (queuedAtMost_ >= 0) {
+        ++queuedAtMost_;
+    }
 }
 
 bool SerialLine::Fail(const char* message) {
@@ -344,6 +379,7 @@ bool SerialLine::OpenLine(int lineMode) {
     mode_ = lineMode;
     bytesSincePoll_ = 0;
     lineLost_ = false;
+    queuedAtMost_ = -1;
     lastModemBits_ = 0;
     if (lineMode < 1 || lineMode > 4) {
         return Fail("通信エラー!!");
@@ -411,6 +447,7 @@ bool SerialLine::Configure(int lineMode) {
     if (!handle_->SetCommState(dcb)) {
         return Fail("通信速度の設定エラー!!");
     }
+    characterTime_ = CharacterTime(dcb);
     CommTimeouts timeouts;
     if (!handle_->GetCommTimeouts(timeouts)) {
         return Fail("タイムアウト!!");

@@ -3,7 +3,7 @@
 // single bytes under the program's own DC1/DC3 handshake and the modem lines,
 // keeping the window alive through TransferHost while they wait. The jobs
 // steer it through intent methods; its state is its own. Nothing here
-// blocks for longer than one read timeout or one millisecond of waiting for room.
+// blocks for longer than one read timeout or kPacingWaitMaxMs of waiting for room.
 #pragma once
 
 #include "platform/SerialPort.h"
@@ -12,6 +12,7 @@
 #include "transfer/TransferHost.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,6 +31,13 @@ inline constexpr int kOutputQueueBound = 258;
 // adapter's FIFO, and a pseudo-terminal's is always 0: this pacing keeps what
 // reaches a controller after its DC3 to about 16 bytes on any line.
 inline constexpr int kBytesInFlightBound = 14;
+// A writer that has filled the line sleeps until what is on its way covers only
+// this much line time, so that a wake-up somewhat late still finds the line busy;
+// nothing wakes it in between.
+inline constexpr int kLineReserveMs = 3;
+// The longest single sleep of a wait for room: on a slow line the stop keys and
+// the window are still looked at this often.
+inline constexpr int kPacingWaitMaxMs = 50;
 // Closing a line discards what is still queued: after a last control byte (DC1,
 // DC4) the line stays open this long, ten character times at 1200 baud.
 inline constexpr int kLastByteLeaveMs = 100;
@@ -127,6 +135,7 @@ private:
     bool Handshake();
     enum class Room { Ready, Stopped, FarEndPaused };
     Room WaitForRoom();
+    int PacingWaitMs(int queued, int inFlight);
     void WriteWithRoom(unsigned char b);
     void StopByKey();
     bool StopKeyAround(const std::function<void()>& between);
@@ -142,6 +151,8 @@ private:
     const TSettings& settings_;
     PortOpener opener_;
     LineOptions options_;
+    std::chrono::nanoseconds characterTime_{0}; // of the line as configured
+    int queuedAtMost_ = -1; // bytes the output queue can hold now; -1 while not counted
     std::unique_ptr<SerialPort> handle_;
     int mode_ = 0;
     bool xon_ = false;                           // the far end allows sending

@@ -1,12 +1,18 @@
 #include "files/FileOps.h"
+#include "files/FileCopy.h"
 #include "files/FileTransfer.h"
 #include "files/MakeDirectoryPath.h"
 
 #include "platform/Paths.h"
+#include "support/SyncRecorder.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <functional>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -172,6 +178,83 @@ TEST_F(TransferFixture, FoldersAreCopiedAndMergedOnMove) {
     outcome = TransferPaths({from.string()}, from / "SUB", true, {});
     ASSERT_EQ(outcome.failures.size(), 1u);
     EXPECT_FALSE(fs::exists(from / "SUB" / "from"));
+}
+
+// A copy, a move and a drop are on the disk before they are reported done: each
+// copied file, then the folder that holds its new name (and, for a move, the
+// folder it left). A flush that fails is reported as a failure of that file.
+TEST_F(TransferFixture, WrittenFilesAndTheirFoldersReachTheDiskFirst) {
+    fs::create_directories(from / "SUB");
+    dir.Write("from/SUB/D.NC", "d");
+    struct Result {
+        bool ok;
+        std::string error;
+    };
+    struct Case {
+        const char* what;
+        std::function<Result()> run;
+        std::vector<fs::path> files;   // flushed, each before its folder
+        std::vector<fs::path> folders; // flushed
+    } cases[] = {
+        {"copy of one file",
+         [&] {
+             std::string error;
+             bool ok = CopyFileSafely(from / "A.NC", to / "A.NC", &error);
+             return Result{ok, error};
+         },
+         {to / "A.NC"},
+         {to}},
+        {"move by a rename",
+         [&] {
+             std::string error;
+             bool ok = MoveOnePath(from / "B.NC", to / "B.NC", &error) == MoveStatus::Moved;
+             if (ok)
+                 fs::rename(to / "B.NC", from / "B.NC"); // the next round moves it again
+             return Result{ok, error};
+         },
+         {},
+         {to, from}},
+        {"drop of a file and a folder",
+         [&] {
+             TransferOutcome outcome =
+                 TransferPaths({(from / "C.NC").string(), (from / "SUB").string()}, to, true, {});
+             fs::remove_all(to / "SUB"); // the next round creates it again
+             return Result{outcome.failures.empty() && !outcome.cancelled,
+                           outcome.failures.empty() ? "" : outcome.failures.front()};
+         },
+         {to / "C.NC", to / "SUB" / "D.NC"},
+         {to}},
+    };
+    SyncRecorder syncs;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        syncs.Clear();
+        Result result = c.run();
+        ASSERT_TRUE(result.ok) << result.error;
+        for (const fs::path& file : c.files)
+            EXPECT_TRUE(syncs.OnDisk(file)) << file;
+        for (const fs::path& folder : c.folders)
+            EXPECT_NE(std::find(syncs.flushed.begin(), syncs.flushed.end(), folder),
+                      syncs.flushed.end())
+                << folder;
+
+        // The destination folder cannot be flushed: the operator is told.
+        syncs.Clear();
+        syncs.FailFor(to);
+        result = c.run();
+        EXPECT_FALSE(result.ok);
+        EXPECT_NE(result.error.find(std::strerror(EIO)), std::string::npos) << result.error;
+        if (!c.files.empty()) {
+            // A copy whose own flush fails leaves no file under the new name.
+            syncs.Clear();
+            fs::remove(c.files.front());
+            syncs.FailFor(c.files.front());
+            result = c.run();
+            EXPECT_FALSE(result.ok);
+            EXPECT_EQ(result.error, c.files.front().string() + ": " + std::strerror(EIO));
+            EXPECT_FALSE(fs::exists(c.files.front()));
+        }
+    }
 }
 
 TEST_F(TransferFixture, FailuresNameTheFile) {

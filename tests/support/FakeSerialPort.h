@@ -3,9 +3,13 @@
 // so a test still sees it after the line took the port over.
 #pragma once
 
+#include "platform/LineRate.h"
 #include "platform/SerialPort.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -29,6 +33,12 @@ struct FakePortState {
     int queueQueries = 0;
     int inFlight = 0;                 // BytesInFlight: bytes on their way by the line's rate
     std::deque<int> inFlightSequence; // counts handed out first, one per query
+    // When set, the bytes in flight follow the configured line's rate on this clock
+    // (milliseconds), as a real port's do, instead of inFlight.
+    std::function<std::int64_t()> lineClockMs;
+    UnsentBytes wire;
+    int idleWrites = 0;   // writes that found the wire idle after the first byte
+    int mostInFlight = 0; // the most bytes the wire held just after a write
     std::deque<unsigned char> input;
     size_t readChunk = 1;        // input bytes one read hands out at most
     std::vector<bool> readWaits; // the wait argument of every read
@@ -53,6 +63,7 @@ public:
             return false;
         }
         s_->dcb = dcb;
+        s_->wire.SetCharacterTime(CharacterTime(dcb));
         return true;
     }
     bool GetCommTimeouts(CommTimeouts& timeouts) override {
@@ -97,7 +108,7 @@ public:
     }
     int BytesInFlight() override {
         if (s_->inFlightSequence.empty()) {
-            return s_->inFlight;
+            return s_->lineClockMs ? s_->wire.Count(LineNow()) : s_->inFlight;
         }
         int count = s_->inFlightSequence.front();
         s_->inFlightSequence.pop_front();
@@ -123,6 +134,14 @@ public:
             --s_->writeBlocks;
             return WriteResult::WouldBlock;
         }
+        if (s_->lineClockMs) {
+            const auto now = LineNow();
+            if (!s_->written.empty() && s_->wire.Count(now) == 0) {
+                ++s_->idleWrites;
+            }
+            s_->wire.Written(now);
+            s_->mostInFlight = std::max(s_->mostInFlight, s_->wire.Count(now));
+        }
         s_->written.push_back(byte);
         return WriteResult::Written;
     }
@@ -131,5 +150,9 @@ public:
     int LastError() const override { return s_->gone ? EIO : 0; }
 
 private:
+    UnsentBytes::Clock::time_point LineNow() const {
+        return UnsentBytes::Clock::time_point{} + std::chrono::milliseconds(s_->lineClockMs());
+    }
+
     std::shared_ptr<FakePortState> s_;
 };

@@ -7,12 +7,15 @@
 #include "settings/Settings.h"
 #include "support/FakeSerialPort.h"
 #include "support/FakeTransferHost.h"
+#include "support/SyncRecorder.h"
 #include "support/TempDir.h"
 #include "transfer/SerialLine.h"
 #include "transfer/TapeCode.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -351,6 +354,46 @@ TEST_F(ReceiveJobTest, FullDiskEndsWithoutDc4AndKeepsWhatWasWritten) {
     EXPECT_NE(Log().find("受信　　中止　"), std::string::npos);
     EXPECT_NE(Log().find("O2_002.NC"), std::string::npos);
     EXPECT_EQ(host.messageLine, "受信を中止しました。!!");
+}
+
+// Every file of a reception and the folder holding it are on the disk before
+// "受信完了" shows; a flush that fails is reported as data that could not be saved.
+TEST_F(ReceiveJobTest, ReceivedFilesReachTheDiskBeforeTheCompletion) {
+    struct Case {
+        const char* what;
+        ReceiveRequest request;
+        std::vector<std::string> files;
+    } cases[] = {
+        {"a file per program", {}, {"O1_001.NC", "O2_002.NC"}},
+        {"the operator's file", {true, (work / "PRG.NC").string(), "PRG.NC", false}, {"PRG.NC"}},
+    };
+    SyncRecorder syncs;
+    std::vector<std::string> shownAtFlush;
+    syncs.onFlush = [&](const std::filesystem::path&) { shownAtFlush.push_back(host.messageLine); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        syncs.Clear();
+        shownAtFlush.clear();
+        host.messageLine.clear();
+        Feed("%\nO1\nM30\nO2\nG1\n%");
+        ASSERT_EQ(Run(c.request), ReceiveOutcome::Completed);
+        EXPECT_EQ(host.messageLine, "受信完了しました。!!");
+        for (const std::string& name : c.files)
+            EXPECT_TRUE(syncs.OnDisk(work / name)) << name;
+        EXPECT_EQ(shownAtFlush, std::vector<std::string>(syncs.flushed.size(), ""));
+
+        syncs.Clear();
+        syncs.FailFor(work / c.files.front());
+        host.messageLine.clear();
+        host.boxes.clear();
+        Feed("%\nO1\nM30\nO2\nG1\n%");
+        EXPECT_EQ(Run(c.request), ReceiveOutcome::Stopped);
+        ASSERT_EQ(host.boxes.size(), 1u);
+        EXPECT_EQ(host.boxes[0].text, "受信データを保存できませんでした。\n" +
+                                          (work / c.files.front()).string() + ": " +
+                                          std::strerror(EIO));
+        EXPECT_EQ(host.messageLine, "受信を中止しました。!!");
+    }
 }
 
 TEST_F(ReceiveJobTest, NamedFileThatCannotBeCreatedStopsBeforeTheLineOpens) {

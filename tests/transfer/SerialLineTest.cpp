@@ -468,35 +468,104 @@ TEST_F(SerialLineTest, OutputQueueBoundWaitsWithoutSpinning) {
     line.WriteByte('A');
     EXPECT_EQ(port.written.size(), 1u);
     EXPECT_EQ(port.queueQueries, 5);
-    // Four waits, each with the messages processed and a sleep of 1 ms.
-    EXPECT_EQ(host.sleeps, std::vector<int>(4, 1));
+    // Four waits, each with the messages processed and a sleep as long as the
+    // bytes over the bound take at 9600,8,N,2 (1.15 ms each), at least 1 ms.
+    EXPECT_EQ(host.sleeps, (std::vector<int>{48, 36, 13, 1}));
     EXPECT_GE(host.events, 4);
+}
+
+// The queue holds at most its last count plus the bytes written since: it is
+// counted again only when that could pass the bound, not before every byte.
+TEST_F(SerialLineTest, QueueIsCountedOnlyWhenItCouldPassItsBound) {
+    struct Case {
+        int queue; // what every count says
+        int bytes;
+        int counts;
+    } cases[] = {
+        {0, 1000, 4},                    // a flowing line: every 259 bytes
+        {kOutputQueueBound - 8, 90, 10}, // every 9 bytes
+        {kOutputQueueBound, 20, 20},     // at the bound: before every byte
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.queue);
+        OpenSending();
+        port.written.clear();
+        port.queueQueries = 0;
+        port.outputQueue = c.queue;
+        Send(std::string(size_t(c.bytes), 'A'));
+        EXPECT_EQ(port.written.size(), size_t(c.bytes));
+        EXPECT_EQ(port.queueQueries, c.counts);
+    }
+    // One over the bound: the byte waits, and the queue is counted at every wake.
+    OpenSending();
+    port.outputQueue = kOutputQueueBound + 1;
+    port.queueQueries = 0;
+    port.written.clear();
+    host.events = 0;
+    host.onEvents = [](FakeTransferHost& h) { h.pressed = h.events > 20; };
+    Send("A");
+    EXPECT_TRUE(port.written.empty());
+    EXPECT_GE(port.queueQueries, 10);
 }
 
 // Where the queue count says nothing (a pseudo-terminal, a USB adapter's own
 // FIFO), the line's own rate bounds what is on its way: a byte waits while
 // kBytesInFlightBound are.
 TEST_F(SerialLineTest, BytesInFlightByTheLineRateAreBoundedLikeTheQueue) {
+    // At 9600,8,N,2 a character takes 1.15 ms: the wake-up comes when 3 bytes
+    // (the reserve of 3 ms) are left on their way.
     struct Case {
         std::deque<int> queued;
         std::deque<int> inFlight;
-        int sleeps;
+        std::vector<int> sleeps;
     } cases[] = {
-        {{}, {kBytesInFlightBound - 1}, 0},
-        {{}, {kBytesInFlightBound, kBytesInFlightBound + 3, kBytesInFlightBound - 1}, 2},
-        {{300, 0, 0}, {kBytesInFlightBound, 0}, 2}, // both bounds hold before the byte goes
+        {{}, {kBytesInFlightBound - 1}, {}},
+        {{}, {kBytesInFlightBound, kBytesInFlightBound + 3, kBytesInFlightBound - 1}, {12, 16}},
+        {{300, 0}, {0, kBytesInFlightBound, 0}, {48, 12}}, // both bounds hold before the byte goes
+        {{}, {200, kBytesInFlightBound - 1}, {kPacingWaitMaxMs}},
     };
-    OpenSending();
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.sleeps);
+        SCOPED_TRACE(c.inFlight.front());
+        OpenSending();
         port.written.clear();
         host.sleeps.clear();
         port.outputQueueSequence = c.queued;
         port.inFlightSequence = c.inFlight;
         line.WriteByte('A');
         EXPECT_EQ(port.written.size(), 1u);
-        EXPECT_EQ(host.sleeps, std::vector<int>(size_t(c.sleeps), 1));
+        EXPECT_EQ(host.sleeps, c.sleeps);
         EXPECT_TRUE(port.inFlightSequence.empty());
+    }
+}
+
+// A line kept full by its own rate: the writer sleeps until the line needs bytes
+// again, so it wakes for several bytes at a time instead of every millisecond,
+// while no more than the bound is ever on its way (what reaches the far end after
+// its DC3) and the line never runs dry between two bytes (the send takes the
+// line's own time).
+TEST_F(SerialLineTest, PacingSleepsUntilTheLineNeedsBytes) {
+    const char* speeds[] = {"1200,8,N,1", "2400,7,E,1",  "4800,8,N,1",
+                            "9600,7,E,2", "14400,8,O,1", "19200,8,N,1"};
+    constexpr size_t kBytes = 2000;
+    port.lineClockMs = [this] { return host.now; };
+    for (const char* speed : speeds) {
+        SCOPED_TRACE(speed);
+        settings.Speed1 = speed;
+        OpenSending();
+        port.written.clear();
+        port.idleWrites = 0;
+        port.mostInFlight = 0;
+        host.sleeps.clear();
+        for (size_t i = 0; i < kBytes; ++i) {
+            line.WriteByte('A');
+        }
+        ASSERT_EQ(port.written.size(), kBytes);
+        EXPECT_EQ(port.mostInFlight, kBytesInFlightBound);
+        EXPECT_EQ(port.idleWrites, 0);
+        EXPECT_LE(host.sleeps.size(), kBytes / 5);
+        EXPECT_LE(*std::max_element(host.sleeps.begin(), host.sleeps.end()), kPacingWaitMaxMs);
+        // Let the line drain before the next speed.
+        host.now += 10'000;
     }
 }
 
