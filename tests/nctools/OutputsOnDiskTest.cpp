@@ -43,7 +43,7 @@ TEST(OutputsOnDisk, EveryToolFlushesItsFilesAndFolderBeforeItIsDone) {
          {"ALL.NC"},
          [&] {
              JoinResult r = JoinIntoFile(dir / "ALL.NC", 2,
-                                         [&](size_t) -> const TextDocument& { return source; });
+                                         [&](size_t) -> const TextDocument* { return &source; });
              return ToolRun{r.ok, r.error};
          }},
         {"doubling",
