@@ -121,11 +121,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<TextDocument> loaded(result.files.size());
     const auto joined = scratch.Root() / "join" / "ALL.NC";
     const JoinResult join =
-        JoinIntoFile(joined, result.files.size(), [&](size_t i) -> const TextDocument& {
+        JoinIntoFile(joined, result.files.size(), [&](size_t i) -> const TextDocument* {
             ViewFileText view = ReadFileForView(splitDir / result.files[i]);
             FUZZ_REQUIRE(!view.textAfterNul);
             loaded[i].SetText(std::move(view.text));
-            return loaded[i];
+            return &loaded[i];
         });
     FUZZ_REQUIRE(join.ok && join.filesJoined == result.files.size());
 
