@@ -202,8 +202,16 @@ public:
     }
 
     bool GetCommModemStatus(unsigned& bits) override {
+        // A device without modem control (a pseudo-terminal, an adapter without the
+        // lines) never gains it while open; the send asks before every byte, so
+        // one refusal answers for the rest of the line's life.
+        if (noModemLines_) {
+            lastError_ = ENOTTY;
+            return false;
+        }
         int lines = 0;
         if (!Ioctl(TIOCMGET, &lines)) {
+            noModemLines_ = lastError_ == ENOTTY || lastError_ == EINVAL;
             return false;
         }
         bits = ((lines & TIOCM_CTS) ? kModemCts : 0) | ((lines & TIOCM_DSR) ? kModemDsr : 0) |
@@ -292,6 +300,7 @@ private:
 
     int fd_;
     int lastError_ = 0;
+    bool noModemLines_ = false;
     CommTimeouts timeouts_;
     UnsentBytes unsent_;
 };

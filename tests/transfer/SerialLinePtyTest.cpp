@@ -207,6 +207,23 @@ TEST_F(SerialLinePtyTest, ReceivingTakesFewSystemCalls) {
                           << sys.ioctlCalls << " ioctls";
 }
 
+// The send asks for the modem lines before every byte; a line that has none (a
+// pseudo-terminal, like an adapter without the lines) is asked once, not per byte.
+TEST_F(SerialLinePtyTest, SendingAsksALineWithoutModemLinesOnce) {
+    settings.Speed1 = "19200,8,N,1";
+    OpenSending();
+    sys.ioctlCalls = 0;
+    const std::string tape(600, 'X');
+    for (char c : tape) {
+        line.WriteByte(static_cast<unsigned char>(c));
+    }
+    EXPECT_EQ(pty.Receive(tape.size()), Iso(tape));
+    EXPECT_LE(sys.ioctlCalls, 10) << "ioctls for " << tape.size() << " bytes";
+    unsigned bits = 0;
+    EXPECT_FALSE(line.Port()->GetCommModemStatus(bits));
+    EXPECT_EQ(line.Port()->LastError(), ENOTTY);
+}
+
 // A pseudo-terminal's queue count is always 0: the port itself counts what the
 // line's rate cannot have sent yet, and WriteByte keeps that within its bound.
 TEST_F(SerialLinePtyTest, PortCountsWhatTheLineRateHasNotSentYet) {
