@@ -89,7 +89,10 @@ public:
             << "  accepter: " << accepter << ",127.0.0.1," << port_ << "\n"
             << "  connector: serialdev," << device_ << "," << speed_ << ",local\n"
             << "  options:\n"
-            << "    kickolduser: true\n";
+            << "    kickolduser: true\n"
+            // Without it the server holds what the device sends for up to 20
+            // character times to fill a packet: a DC3 would come that much later.
+            << "    chardelay: false\n";
         const std::string config = (dir_ / "ser2net.yaml").string();
         const std::string log = (dir_ / "ser2net.log").string();
         const std::string pidFile = (dir_ / "ser2net.pid").string();
