@@ -1,6 +1,8 @@
 #include "platform/PortDiagnosis.h"
 
 #include "platform/FileRead.h"
+#include "platform/NetworkPort.h"
+#include "platform/NetworkTarget.h"
 #include "platform/SerialPort.h"
 
 #include <algorithm>
@@ -198,6 +200,8 @@ std::string ReasonOf(const PortDiagnosis& d) {
         return "no hardware answers behind the device";
     case PortProblem::NotSerial:
         return "not a serial port: the device is not a terminal";
+    case PortProblem::Unreachable:
+        return d.reason;
     case PortProblem::Other:
         break;
     }
@@ -289,11 +293,27 @@ std::string ProblemHint(const PortDiagnosis& d) {
         return "check the adapter and its cable; an on-board port without a UART cannot be used";
     case PortProblem::NotSerial:
         return "correct " + d.port + " in [Ports] of Dravik.INI to a serial device";
+    case PortProblem::Unreachable:
+        return "check the device server and the network, or correct " + d.port +
+               " in [Ports] of Dravik.INI (rfc2217://HOST:PORT or tcp://HOST:PORT)";
     case PortProblem::None:
     case PortProblem::Other:
         break;
     }
     return "";
+}
+
+// A device server is opened as a transfer opens it; its reason is its own.
+void DiagnoseNetworkPort(PortDiagnosis& d) {
+    d.network = true;
+    NetworkCheck check = CheckNetworkPort(d.device);
+    d.opens = check.reachable;
+    d.problem = check.reachable ? PortProblem::None : PortProblem::Unreachable;
+    d.reason = check.reason;
+    d.comPortAsked = check.comPortAsked;
+    d.comPortAccepted = check.comPortAccepted;
+    d.modemKnown = check.modemKnown;
+    d.modemBits = check.modemBits;
 }
 
 } // namespace
@@ -323,6 +343,10 @@ std::vector<PortDiagnosis> DiagnosePorts(const PortMap& ports, const PortDiagnos
             d.problem = PortProblem::NoDevice;
             continue;
         }
+        if (IsNetworkTarget(device)) {
+            DiagnoseNetworkPort(d);
+            continue;
+        }
         DescribeDevice(d, roots);
         DescribeGroup(d, roots, account);
         // Opened and closed at once, the way a transfer opens it.
@@ -334,6 +358,9 @@ std::vector<PortDiagnosis> DiagnosePorts(const PortMap& ports, const PortDiagnos
     }
     ProcessScan scan = ScanProcesses(roots.proc, devices);
     for (PortDiagnosis& d : diagnoses) {
+        if (d.network) {
+            continue;
+        }
         if (!d.device.empty()) {
             d.holders = scan.holders[Canonical(d.device).string()];
             if (Grabbable(d)) {
@@ -392,6 +419,39 @@ void Line(std::ostringstream& out, const char* label, const std::string& value) 
 
 } // namespace
 
+std::string ComPortText(const PortDiagnosis& d) {
+    if (!d.comPortAsked) {
+        return "not asked (raw TCP)";
+    }
+    if (!d.opens) {
+        return "";
+    }
+    return d.comPortAccepted ? "accepted" : "refused: used as raw TCP";
+}
+
+std::string ModemText(const PortDiagnosis& d) {
+    if (!d.opens) {
+        return "";
+    }
+    if (d.comPortAsked && !d.comPortAccepted) {
+        return "not reported; read as on";
+    }
+    if (!d.comPortAsked) {
+        return "not reported by raw TCP; read as on";
+    }
+    if (!d.modemKnown) {
+        return "not reported by the server";
+    }
+    auto on = [&](unsigned bit) { return (d.modemBits & bit) != 0 ? " on" : " off"; };
+    return std::string("CTS") + on(kModemCts) + ", DSR" + on(kModemDsr) + ", CD" + on(kModemRlsd);
+}
+
+void FormatNetworkPort(std::ostringstream& out, const PortDiagnosis& d) {
+    Line(out, "reachable", d.opens ? "yes" : "no");
+    Line(out, "rfc2217", ComPortText(d));
+    Line(out, "modem", ModemText(d));
+}
+
 std::string FormatPortDiagnoses(const std::vector<PortDiagnosis>& diagnoses) {
     std::ostringstream out;
     for (const PortDiagnosis& d : diagnoses) {
@@ -399,10 +459,14 @@ std::string FormatPortDiagnoses(const std::vector<PortDiagnosis>& diagnoses) {
             out << '\n';
         }
         out << d.port << "  " << (d.device.empty() ? "-" : d.device) << '\n';
-        Line(out, "by-id", d.byId);
-        Line(out, "driver", d.driver);
-        Line(out, "opens", d.opens ? "yes" : "no");
-        Line(out, "group", GroupText(d));
+        if (d.network) {
+            FormatNetworkPort(out, d);
+        } else {
+            Line(out, "by-id", d.byId);
+            Line(out, "driver", d.driver);
+            Line(out, "opens", d.opens ? "yes" : "no");
+            Line(out, "group", GroupText(d));
+        }
         if (!d.holders.empty()) {
             Line(out, "held by", Processes(d.holders));
         }

@@ -27,12 +27,13 @@ struct ProcessInfo {
 
 enum class PortProblem {
     None,
-    NoDevice,   // the COM name stands for no device
-    Gone,       // the device node does not exist (unplugged, or taken by a grabber)
-    Permission, // the user may not open it
-    Held,       // another open file description holds it exclusively
-    NoHardware, // the node exists but nothing answers behind it
-    NotSerial,  // the path is not a terminal
+    NoDevice,    // the COM name stands for no device
+    Gone,        // the device node does not exist (unplugged, or taken by a grabber)
+    Permission,  // the user may not open it
+    Held,        // another open file description holds it exclusively
+    NoHardware,  // the node exists but nothing answers behind it
+    NotSerial,   // the path is not a terminal
+    Unreachable, // a device server that cannot be reached
     Other,
 };
 
@@ -53,6 +54,12 @@ struct PortDiagnosis {
     bool userListedInGroup = false;
     std::vector<ProcessInfo> holders;  // processes with the device open
     std::vector<ProcessInfo> grabbers; // ModemManager, brltty, when running
+    // A device server (rfc2217:// or tcp://): opens means it is reachable.
+    bool network = false;
+    bool comPortAsked = false;    // rfc2217://
+    bool comPortAccepted = false; // the server took the COM port option
+    bool modemKnown = false;      // the server reported its modem lines
+    unsigned modemBits = 0;
 };
 
 // Every COM name worth reporting: the entries of ports, then the present

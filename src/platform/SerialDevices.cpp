@@ -1,5 +1,7 @@
 #include "platform/SerialDevices.h"
 
+#include "platform/NetworkPort.h"
+#include "platform/NetworkTarget.h"
 #include "platform/TextCodec.h"
 
 #include <algorithm>
@@ -193,6 +195,13 @@ void RecordPortMapping(PortMap& ports) {
 
 PortOpenResult OpenPort(const std::string& portName, const PortMap& ports) {
     std::string device = PortDevicePath(portName, ports);
+    if (IsNetworkTarget(device)) {
+        PortOpenResult result = OpenNetworkPort(device);
+        if (!result.port) {
+            result.detail = portName + " (" + result.detail + ")";
+        }
+        return result;
+    }
     if (!device.empty()) {
         return OpenSerialDevice(device);
     }
@@ -205,7 +214,13 @@ PortOpenResult OpenPort(const std::string& portName, const PortMap& ports) {
 
 bool ProbePort(int portNumber, const PortMap& ports, const std::vector<std::string>& modemPorts) {
     std::string name = "COM" + std::to_string(portNumber);
-    if (!OpenPort(name, ports).port) {
+    // A device server is only asked whether it takes a connection: the panel's
+    // list must not wait for a negotiation with every server.
+    if (std::string device = PortDevicePath(name, ports); IsNetworkTarget(device)) {
+        if (!ProbeNetworkPort(device)) {
+            return false;
+        }
+    } else if (!OpenPort(name, ports).port) {
         return false;
     }
     return std::none_of(modemPorts.begin(), modemPorts.end(),

@@ -128,6 +128,28 @@ int ApplyLineParameters(int fd, const Dcb& dcb) {
     return CallIoctl(fd, TCSETS2, &t) == 0 ? 0 : errno;
 }
 
+int ReadLineParameters(int fd, Dcb& dcb) {
+    termios2 t{};
+    if (CallIoctl(fd, TCGETS2, &t) != 0) {
+        return errno;
+    }
+    dcb.BaudRate = BaudFromTermios(t);
+    dcb.ByteSize = ByteSizeFromFlag(t.c_cflag);
+    dcb.parity = !(t.c_cflag & PARENB)  ? Parity::None
+                 : (t.c_cflag & PARODD) ? Parity::Odd
+                                        : Parity::Even;
+    dcb.stopBits = (t.c_cflag & CSTOPB) ? StopBits::Two : StopBits::One;
+    dcb.fParity = (t.c_iflag & INPCK) != 0;
+    dcb.fOutX = (t.c_iflag & IXON) != 0;
+    dcb.fInX = (t.c_iflag & IXOFF) != 0;
+    dcb.fOutxCtsFlow = (t.c_cflag & CRTSCTS) != 0;
+    dcb.XonChar = t.c_cc[VSTART];
+    dcb.XoffChar = t.c_cc[VSTOP];
+    dcb.fDtrControl = LineControl::AsPort;
+    dcb.fRtsControl = LineControl::AsPort;
+    return 0;
+}
+
 namespace {
 
 class PosixSerialPort final : public SerialPort {
@@ -136,24 +158,10 @@ public:
     ~PosixSerialPort() override { CallClose(fd_); }
 
     bool GetCommState(Dcb& dcb) override {
-        termios2 t{};
-        if (!Ioctl(TCGETS2, &t)) {
+        if (int error = ReadLineParameters(fd_, dcb); error != 0) {
+            lastError_ = error;
             return false;
         }
-        dcb.BaudRate = BaudFromTermios(t);
-        dcb.ByteSize = ByteSizeFromFlag(t.c_cflag);
-        dcb.parity = !(t.c_cflag & PARENB)  ? Parity::None
-                     : (t.c_cflag & PARODD) ? Parity::Odd
-                                            : Parity::Even;
-        dcb.stopBits = (t.c_cflag & CSTOPB) ? StopBits::Two : StopBits::One;
-        dcb.fParity = (t.c_iflag & INPCK) != 0;
-        dcb.fOutX = (t.c_iflag & IXON) != 0;
-        dcb.fInX = (t.c_iflag & IXOFF) != 0;
-        dcb.fOutxCtsFlow = (t.c_cflag & CRTSCTS) != 0;
-        dcb.XonChar = t.c_cc[VSTART];
-        dcb.XoffChar = t.c_cc[VSTOP];
-        dcb.fDtrControl = LineControl::AsPort;
-        dcb.fRtsControl = LineControl::AsPort;
         return true;
     }
 
@@ -335,7 +343,9 @@ std::string PermissionReason(const std::string& devicePath) {
 } // namespace
 
 bool DeviceGone(int error) {
-    return error == EIO || error == ENXIO || error == ENODEV;
+    return error == EIO || error == ENXIO || error == ENODEV || error == ECONNRESET ||
+           error == EPIPE || error == ECONNABORTED || error == ENOTCONN || error == ETIMEDOUT ||
+           error == EHOSTUNREACH || error == ENETUNREACH || error == ENETDOWN;
 }
 
 std::string OpenFailureDetail(const std::string& devicePath, int error) {

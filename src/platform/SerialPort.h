@@ -116,17 +116,23 @@ struct PortOpenResult {
     std::unique_ptr<SerialPort> port; // null when the open failed
     int error = 0;                    // errno of the failure
     std::string detail;               // device and reason, for the operator
+    std::string warning;              // the port works, but not fully as asked
 };
 
 // Sets an open terminal raw with the DCB's rate (any rate, 14400 too), data
 // bits, parity, stop bits and flow control; 0 or the errno of the failure.
 int ApplyLineParameters(int fd, const Dcb& dcb);
 
+// Reads the rate, data bits, parity, stop bits and flow control of an open
+// terminal (of a pseudo-terminal's master: its slave's); 0 or the errno.
+int ReadLineParameters(int fd, Dcb& dcb);
+
 // Opens a serial device for exclusive use (flock), without waiting for carrier.
 // A file that is not a terminal is refused with ENOTTY.
 PortOpenResult OpenSerialDevice(const std::string& devicePath);
 
-// True when the error means the device has gone (a USB adapter pulled).
+// True when the error means the device has gone (a USB adapter pulled, the
+// connection to a device server dropped).
 bool DeviceGone(int error);
 
 // The operator's reason for a failed open, naming the device.

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -37,6 +38,10 @@ ssize_t SerialSystem::Read(int fd, void* buffer, size_t size) {
 
 ssize_t SerialSystem::Write(int fd, const void* buffer, size_t size) {
     return ::write(fd, buffer, size);
+}
+
+ssize_t SerialSystem::Send(int fd, const void* buffer, size_t size) {
+    return ::send(fd, buffer, size, MSG_NOSIGNAL);
 }
 
 int SerialSystem::Poll(pollfd* fds, nfds_t count, int timeoutMs) {
@@ -74,6 +79,10 @@ ssize_t CallRead(int fd, void* buffer, size_t size) {
 
 ssize_t CallWrite(int fd, const void* buffer, size_t size) {
     return RetryOnEintr([&] { return Serial().Write(fd, buffer, size); });
+}
+
+ssize_t CallSend(int fd, const void* buffer, size_t size) {
+    return RetryOnEintr([&] { return Serial().Send(fd, buffer, size); });
 }
 
 int CallPoll(pollfd* fds, nfds_t count, int timeoutMs) {

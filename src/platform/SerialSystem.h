@@ -15,6 +15,8 @@ public:
     virtual int Close(int fd);
     virtual ssize_t Read(int fd, void* buffer, size_t size);
     virtual ssize_t Write(int fd, const void* buffer, size_t size);
+    // A write to a socket that never raises SIGPIPE when the far end has gone.
+    virtual ssize_t Send(int fd, const void* buffer, size_t size);
     virtual int Poll(pollfd* fds, nfds_t count, int timeoutMs);
     virtual int Ioctl(int fd, unsigned long request, void* argument);
     virtual int Flock(int fd, int operation);
@@ -29,6 +31,7 @@ int CallOpen(const char* path, int flags);
 int CallClose(int fd);
 ssize_t CallRead(int fd, void* buffer, size_t size);
 ssize_t CallWrite(int fd, const void* buffer, size_t size);
+ssize_t CallSend(int fd, const void* buffer, size_t size);
 // A poll interrupted by a signal is repeated with the full timeout: the
 // timeouts here are short (10 ms, 1000 ms) and a late return is harmless.
 int CallPoll(pollfd* fds, nfds_t count, int timeoutMs);

@@ -242,6 +242,9 @@ SendOutcome SendJob::Complete(const SendRequest& request) {
 }
 
 SendOutcome SendJob::Stop() {
+    // As the reception says it: a pulled cable or a dropped device server.
+    if (line_.LineLost())
+        host_.ShowBox(HostBox::Error, "", "通信回線が切断されました。送信を中止します。");
     if (line_.IsOpen()) {
         // DC4 tells the far end that nothing more comes.
         line_.SendClosingByte(kDc4);

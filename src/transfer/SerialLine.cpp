@@ -392,6 +392,9 @@ bool SerialLine::OpenLine(int lineMode) {
         return false;
     }
     handle_ = std::move(opened.port);
+    if (!opened.warning.empty()) {
+        host_.ShowBox(HostBox::Warning, "警告", opened.warning);
+    }
     if (!Configure(lineMode)) {
         return false;
     }

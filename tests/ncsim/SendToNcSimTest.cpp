@@ -6,6 +6,7 @@
 #include "platform/ProgramFolder.h"
 #include "settings/Settings.h"
 #include "support/Corpus.h"
+#include "support/CountingPort.h"
 #include "support/FakeSendWindow.h"
 #include "support/FakeTransferHost.h"
 #include "support/IsoBytes.h"
@@ -26,39 +27,6 @@ using ncsim::EndReason;
 std::filesystem::path Corpus(const char* name) {
     return CorpusFile(name);
 }
-
-// The port of the serial module, counting what the job has written.
-class CountingPort : public ForwardingSerialPort {
-public:
-    CountingPort(std::unique_ptr<SerialPort> port, std::atomic<size_t>& written, bool paced)
-        : ForwardingSerialPort(std::move(port)), written_(written), paced_(paced) {}
-    // Unpaced, the port claims to count its whole queue: the line's rate is left out.
-    int BytesInFlight() override { return paced_ ? ForwardingSerialPort::BytesInFlight() : 0; }
-    WriteResult WriteFile(unsigned char byte) override {
-        WriteResult result = ForwardingSerialPort::WriteFile(byte);
-        if (result == WriteResult::Written)
-            ++written_;
-        return result;
-    }
-
-private:
-    std::atomic<size_t>& written_;
-    bool paced_;
-};
-
-// The drains of the job (4000 ms at the end, 100 ms after a stop's DC4) are not
-// slept; they wait until the simulator has read all the job wrote (or has ended),
-// which is what the real wait achieves before the close discards the rest.
-class DrainingHost : public FakeTransferHost {
-public:
-    std::function<bool()> drained;
-    void Sleep(int ms) override {
-        FakeTransferHost::Sleep(ms);
-        auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (ms >= 100 && drained && !drained() && std::chrono::steady_clock::now() < limit)
-            std::this_thread::yield();
-    }
-};
 
 class SendToNcSimTest : public ::testing::Test {
 protected:

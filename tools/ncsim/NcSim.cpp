@@ -299,6 +299,13 @@ void SimLine::Drop() {
     Close();
 }
 
+std::optional<Dcb> SimLine::Settings() const {
+    Dcb dcb;
+    if (fd_ < 0 || ReadLineParameters(fd_, dcb) != 0)
+        return std::nullopt;
+    return dcb;
+}
+
 bool SimLine::TakeOpened() {
     return std::exchange(opened_, false);
 }
@@ -421,8 +428,10 @@ ReceiveReport Receive(SimLine& line, const ReceiveOptions& options, const std::a
             break;
         }
         if (result == SimLine::ReadResult::Data) {
-            if (first == Clock::time_point{})
+            if (first == Clock::time_point{}) {
                 first = now;
+                report.lineSeen = line.Settings();
+            }
             lastByte = now;
         } else if (!wire.Pending()) {
             if (options.idleTimeoutMs > 0 && first != Clock::time_point{} &&
@@ -602,6 +611,21 @@ PunchReport Punch(SimLine& line, std::string_view text, const PunchOptions& opti
     return report;
 }
 
+std::string DescribeSettings(const Dcb& dcb) {
+    const char parity = dcb.parity == Parity::Odd ? 'O' : dcb.parity == Parity::Even ? 'E' : 'N';
+    std::string text = std::to_string(dcb.BaudRate) + "," + std::to_string(dcb.ByteSize) + "," +
+                       parity + "," + (dcb.stopBits == StopBits::One ? "1" : "2") + " flow";
+    if (dcb.fOutX)
+        text += " xon";
+    if (dcb.fInX)
+        text += " xoff";
+    if (dcb.fOutxCtsFlow)
+        text += " cts";
+    if (!dcb.fOutX && !dcb.fInX && !dcb.fOutxCtsFlow)
+        text += " none";
+    return text;
+}
+
 std::string DescribeReceive(const ReceiveReport& report) {
     static const char* const kEnds[] = {"running", "%",       "DC4",          "line closed",
                                         "dropped", "stopped", "idle timeout", "stalled"};
@@ -611,6 +635,8 @@ std::string DescribeReceive(const ReceiveReport& report) {
     std::snprintf(line, sizeof line, "received %zu bytes, %zu lines in %.3f s, ended by %s\n",
                   report.raw.size(), lines, report.seconds, kEnds[int(report.end)]);
     text += line;
+    if (report.lineSeen)
+        text += "line seen: " + DescribeSettings(*report.lineSeen) + "\n";
     std::snprintf(line, sizeof line, "parity errors: %zu\n", report.parityErrors.size());
     text += line;
     for (const auto& e : report.parityErrors) {

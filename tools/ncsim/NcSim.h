@@ -6,6 +6,7 @@
 // in-process on a thread, the demo as a program.
 #pragma once
 
+#include "platform/SerialPort.h"
 #include "transfer/SpeedString.h"
 
 #include <atomic>
@@ -47,6 +48,10 @@ public:
     // True once after the far end has opened (purged) the line: a pseudo-terminal
     // reports the purge that every port opening does. Never true on a device.
     bool TakeOpened();
+    // The line's settings as the other side has set them: on a pseudo-terminal,
+    // what the program (or a device server in front of it) made of its speed
+    // string. The kernel keeps a pseudo-terminal at 8 data bits without parity.
+    std::optional<Dcb> Settings() const;
     // Bytes read from the program so far; safe to read from any thread.
     size_t Received() const { return received_.load(); }
     // Closes both ends: the program sees its line vanish.
@@ -107,6 +112,7 @@ struct ReceiveReport {
     std::vector<ParityError> parityErrors;
     std::vector<size_t> bytesAfterDc3; // per DC3 sent: bytes that arrived until the DC1
     size_t startsSent = 0;
+    std::optional<Dcb> lineSeen; // the line's settings when the first byte arrived
     EndReason end = EndReason::None;
     double seconds = 0;        // first byte to end
     double drainedSeconds = 0; // first byte until the buffer has drained the last one
@@ -141,6 +147,9 @@ std::string PunchBytes(std::string_view text, TapeKind code, int leader, size_t*
 
 PunchReport Punch(SimLine& line, std::string_view text, const PunchOptions& options,
                   const std::atomic<bool>* stop = nullptr);
+
+// "19200,8,N,2 flow xon/xoff": the settings as a speed string with the flow control.
+std::string DescribeSettings(const Dcb& dcb);
 
 // One-paragraph summary of a reception for the report file.
 std::string DescribeReceive(const ReceiveReport& report);

@@ -2,6 +2,7 @@
 
 #include "platform/qt/QtText.h"
 
+#include "platform/NetworkTarget.h"
 #include "platform/SerialDevices.h"
 #include "platform/TextCodec.h"
 #include "platform/VirtualKeyCodes.h"
@@ -29,6 +30,20 @@ QLineEdit* LineEditOf(QWidget* field) {
 }
 
 } // namespace
+
+void PortTargetDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                         const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QString target = index.data(Qt::UserRole).toString();
+    if (!target.isEmpty())
+        option->text += QStringLiteral("  ") + target;
+}
+
+QString PortTargetDelegate::ShownText(const QModelIndex& index) const {
+    QStyleOptionViewItem option;
+    initStyleOption(&option, index);
+    return option.text;
+}
 
 TCommSettingsPanel::TCommSettingsPanel(CommPanelHost& host, const CommPanelControls& controls,
                                        QObject* parent)
@@ -66,6 +81,8 @@ void TCommSettingsPanel::BindControls() {
         for (const std::string& item : speedItems_)
             box->addItem(FromUtf8(item));
     }
+    for (QComboBox* box : {ComboBox2, ComboBox4})
+        box->setItemDelegate(new PortTargetDelegate(box));
     connect(ComboBox2, &QComboBox::editTextChanged, this,
             [this] { ShowDevice(ComboBox2, Label13Device); });
     connect(ComboBox4, &QComboBox::editTextChanged, this,
@@ -89,11 +106,13 @@ void TCommSettingsPanel::Open() {
     ComboBox2->clear();
     ComboBox4->clear();
     for (int n = 1; n <= 30; ++n) {
-        if (host_.PortUsable(n))
-            ComboBox2->addItem(QStringLiteral("COM%1").arg(n));
+        if (host_.PortUsable(n)) {
+            const std::string name = "COM" + std::to_string(n);
+            ComboBox2->addItem(FromUtf8(name), FromUtf8(DeviceText(name)));
+        }
     }
     for (int i = 0; i < ComboBox2->count(); ++i)
-        ComboBox4->addItem(ComboBox2->itemText(i));
+        ComboBox4->addItem(ComboBox2->itemText(i), ComboBox2->itemData(i));
     ComboBox2->setEditText(FromUtf8(s.Port1));
     Edit4->setText(FromUtf8(s.Signal1));
     Edit6->setText(FromUtf8(s.StartChar));
@@ -299,9 +318,19 @@ void TCommSettingsPanel::ShowDevice(QComboBox* box, QLabel* label) {
         label->clear();
         return;
     }
-    const std::string name = PortNameFromText(ToUtf8(text));
-    const std::string device =
-        DeviceOf ? DeviceOf(name) : PortDevicePath(name, host_.PanelSettings().Ports, devices_);
-    label->setText(device.empty() ? QStringLiteral("→ ﾃﾞﾊﾞｲｽ未割当")
-                                  : QStringLiteral("→ ") + FromUtf8(device));
+    const std::string device = DeviceText(PortNameFromText(ToUtf8(text)));
+    if (device.empty()) {
+        label->setText(QStringLiteral("→ ﾃﾞﾊﾞｲｽ未割当"));
+        return;
+    }
+    // Raw TCP carries no modem lines: the lamps and the DSR rule see them on.
+    const std::optional<NetworkTarget> target = ParseNetworkTarget(device);
+    const bool raw = target && target->kind == NetworkKind::RawTcp;
+    label->setText(QStringLiteral("→ ") + FromUtf8(device) +
+                   (raw ? QStringLiteral(" (信号線なし: DSR/CTS は常にオン)") : QString()));
+}
+
+std::string TCommSettingsPanel::DeviceText(const std::string& portName) const {
+    return DeviceOf ? DeviceOf(portName)
+                    : PortDevicePath(portName, host_.PanelSettings().Ports, devices_);
 }

@@ -13,6 +13,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QStyledItemDelegate>
 
 #include <functional>
 #include <string>
@@ -71,6 +72,19 @@ public:
     virtual void CloseWindow() = 0;
 };
 
+// The dropped-down port list shows each name with what it stands for (a device
+// or a device server); the item itself stays the name, which is what completion
+// and storing work on.
+class PortTargetDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    // The text the list shows for the item.
+    QString ShownText(const QModelIndex& index) const;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+};
+
 class TCommSettingsPanel : public QObject, public CommPanelControls {
     Q_OBJECT
 
@@ -114,6 +128,7 @@ private:
     void MoveFocus(QWidget* from, int step);
     void StepThroughItems(QComboBox* box, int step);
     void ShowDevice(QComboBox* box, QLabel* label);
+    std::string DeviceText(const std::string& portName) const;
     void ClearFields();
     void ClosePanel();
 

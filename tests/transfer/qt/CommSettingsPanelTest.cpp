@@ -3,6 +3,7 @@
 #include "app/qt/Mainunit1.h"
 #include "files/qt/FileListBox.h"
 #include "platform/qt/MessageBox.h"
+#include "support/LocalListener.h"
 #include "support/PseudoTerminal.h"
 #include "support/TestWindow.h"
 
@@ -14,7 +15,11 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -280,6 +285,53 @@ TEST_F(CommPanel, PortListsHoldThePortsThatOpenAndAreNoModem) {
     Key(panel->ComboBox1, Qt::Key_Return);
     Type(panel->ComboBox2, "5");
     EXPECT_EQ(panel->Label13Device->text(), QString::fromStdString("→ " + line.SlavePath()));
+}
+
+// Device servers are listed when they take a connection, each shown with its
+// target; a raw one is said to have no modem lines.
+TEST_F(CommPanel, PortListShowsDeviceServersWithTheirTargets) {
+    LocalListener server;
+    ASSERT_TRUE(server.Ok());
+    PseudoTerminal line;
+    ASSERT_TRUE(line.Ok());
+    const std::string raw = server.Target("tcp");
+    const std::string rfc = server.Target("rfc2217");
+    form->Settings.Ports = {{"COM4", line.SlavePath()},
+                            {"COM8", raw},
+                            {"COM9", rfc},
+                            {"COM10", "rfc2217://127.0.0.1:1"}}; // nothing listens on port 1
+    for (int round = 0; round < 2; ++round) { // the panel opened twice shows the same
+        Open();
+        struct Case {
+            const char* name;
+            std::string shown;
+        };
+        const Case cases[] = {{"COM4", "COM4  " + line.SlavePath()},
+                              {"COM8", "COM8  " + raw},
+                              {"COM9", "COM9  " + rfc}};
+        for (QComboBox* box : {panel->ComboBox2, panel->ComboBox4}) {
+            auto* delegate = dynamic_cast<PortTargetDelegate*>(box->itemDelegate());
+            ASSERT_NE(delegate, nullptr);
+            for (const Case& c : cases) {
+                const int row = box->findText(c.name);
+                ASSERT_NE(row, -1) << c.name;
+                EXPECT_EQ(delegate->ShownText(box->model()->index(row, 0)),
+                          QString::fromStdString(c.shown));
+            }
+            EXPECT_EQ(box->findText("COM10"), -1);
+        }
+        Key(panel->ComboBox1, Qt::Key_Return);
+        Type(panel->ComboBox2, "8");
+        EXPECT_EQ(panel->Label13Device->text(),
+                  QString::fromStdString("→ " + raw) +
+                      QStringLiteral(" (信号線なし: DSR/CTS は常にオン)"));
+        Key(panel->ComboBox2, Qt::Key_Backspace);
+        Type(panel->ComboBox2, "9");
+        EXPECT_EQ(panel->Label13Device->text(), QString::fromStdString("→ " + rfc));
+        answer = kAnswerYes; // leave without storing
+        Key(panel->ComboBox2, Qt::Key_Escape);
+        EXPECT_FALSE(form->GroupBox1->isVisible());
+    }
 }
 
 TEST_F(CommPanel, LegendClicksPressF1AndF2) {
