@@ -46,7 +46,7 @@ SendRun SendToNcSim(const std::string& program, int lineBaud, int drainBaud) {
         lineBaud);
 }
 
-void RunSendBenchmark(benchmark::State& state, int lineBaud, int drainBaud, const char* ratioName) {
+void RunPtyBenchmark(benchmark::State& state, int lineBaud, int drainBaud, const char* ratioName) {
     RunSendBenchmark(
         state, drainBaud, ratioName, "dravik-bench-send",
         [lineBaud, drainBaud](const std::string& program) {
@@ -56,15 +56,15 @@ void RunSendBenchmark(benchmark::State& state, int lineBaud, int drainBaud, cons
 }
 
 void BM_SendToNcSimAt19200(benchmark::State& state) {
-    RunSendBenchmark(state, kLineBaud, kLineBaud, "vs_line");
+    RunPtyBenchmark(state, kLineBaud, kLineBaud, "vs_line");
 }
 
 void BM_SendToNcSimAt4800(benchmark::State& state) {
-    RunSendBenchmark(state, 4800, 4800, "vs_line");
+    RunPtyBenchmark(state, 4800, 4800, "vs_line");
 }
 
 void BM_SendToNcSimDrainAt90Percent(benchmark::State& state) {
-    RunSendBenchmark(state, kLineBaud, kLineBaud * 9 / 10, "vs_drain");
+    RunPtyBenchmark(state, kLineBaud, kLineBaud * 9 / 10, "vs_drain");
 }
 
 BENCHMARK(BM_SendToNcSimAt19200)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
