@@ -602,6 +602,27 @@ PunchReport Punch(SimLine& line, std::string_view text, const PunchOptions& opti
     return report;
 }
 
+RequestReport Request(SimLine& line, std::string_view text, const PunchOptions& punch,
+                      const ReceiveOptions& answer, int closeTimeoutMs,
+                      const std::atomic<bool>* stop) {
+    RequestReport report;
+    report.punch = Punch(line, text, punch, stop);
+    if (report.punch.end != EndReason::Dc4)
+        return report;
+    const auto limit = Clock::now() + std::chrono::milliseconds(closeTimeoutMs);
+    while (!report.closed && Clock::now() < limit && !Stopped(stop)) {
+        std::string got;
+        if (line.Read(got, 20) == SimLine::ReadResult::Hangup)
+            return report;
+        // DC4 with or without its parity bit: what the receiver sends after the tape.
+        report.closed =
+            got.find('\x14') != std::string::npos || got.find('\x94') != std::string::npos;
+    }
+    if (report.closed)
+        report.answer = Receive(line, answer, stop);
+    return report;
+}
+
 std::string DescribeReceive(const ReceiveReport& report) {
     static const char* const kEnds[] = {"running", "%",       "DC4",          "line closed",
                                         "dropped", "stopped", "idle timeout", "stalled"};

@@ -142,6 +142,19 @@ std::string PunchBytes(std::string_view text, TapeKind code, int leader, size_t*
 PunchReport Punch(SimLine& line, std::string_view text, const PunchOptions& options,
                   const std::atomic<bool>* stop = nullptr);
 
+// A remote request as an operator makes it at the controller: the request
+// program punched, the receiver's DC4 that closes the punch awaited (at most
+// closeTimeoutMs), then the answer read as the tape input reads a program.
+struct RequestReport {
+    PunchReport punch;
+    bool closed = false; // the DC4 came
+    ReceiveReport answer;
+};
+
+RequestReport Request(SimLine& line, std::string_view text, const PunchOptions& punch,
+                      const ReceiveOptions& answer, int closeTimeoutMs,
+                      const std::atomic<bool>* stop = nullptr);
+
 // One-paragraph summary of a reception for the report file.
 std::string DescribeReceive(const ReceiveReport& report);
 
