@@ -89,7 +89,7 @@ public:
     // Empty when the section is sound, else the problem with its line.
     std::string Read(const std::vector<std::pair<std::string, std::string>>& values) {
         for (const auto& [key, value] : values) {
-            std::string problem = Take(AsciiUpper(key), value);
+            std::string problem = Take(AsciiUpper(key), key, value);
             if (!problem.empty())
                 return At(key) + problem;
         }
@@ -117,7 +117,7 @@ private:
         return "Machines.ini " + std::to_string(line) + ": [Machine:" + lines_.name + "] ";
     }
 
-    std::string Take(const std::string& key, const std::string& value) {
+    std::string Take(const std::string& key, const std::string& written, const std::string& value) {
         TSettings& s = machine_.settings;
         if (key == "PORT") {
             machine_.port = value;
@@ -181,9 +181,9 @@ private:
             return {};
         }
         if (key == "PORT1" || key == "PORT2" || key == "DIRPATH")
-            return key + " は使えません (Port, Folder で指定します)";
+            return written + " は使えません (Port, Folder で指定します)";
         if (!SetSettingByKey(s, key, value))
-            return "知らない設定です: " + key;
+            return "知らない設定です: " + written;
         return {};
     }
 
