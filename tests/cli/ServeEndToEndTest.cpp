@@ -135,6 +135,18 @@ protected:
         server->Signal(SIGTERM);
         return server->Wait();
     }
+    // dravik-cli queue or status, as an operator runs it beside the server.
+    struct ClientRun {
+        int code;
+        std::string out;
+        std::string err;
+    };
+    ClientRun Client(const std::vector<std::string>& args) {
+        CliChild child(args, home.path(), home.path(), -1,
+                       {"XDG_RUNTIME_DIR=" + home.path().string()});
+        const int code = child.Wait();
+        return {code, child.Out(), child.Err()};
+    }
     std::string Errors() const { return server ? server->Err() : std::string(); }
     std::string Log() const { return TempDir::Read(home / "Dravik.log"); }
 
@@ -287,6 +299,54 @@ TEST_F(ServeEndToEnd, SigtermDuringAReceptionKeepsTheFinishedProgramAndLogsTheSt
     EXPECT_FALSE(fs::exists(In(0, "O401.NC")));
     EXPECT_NE(Log().find("受信　　中止"), std::string::npos) << Log();
     EXPECT_NE(Errors().find("serve: 停止しました"), std::string::npos) << Errors();
+}
+
+TEST_F(ServeEndToEnd, TheCommandsQueueClearAndShowAndAReloadKeepsARunningReception) {
+    home.Write(Folder(1) + "/O4321.NC", "%\r\nO4321\r\nM30\r\n%\r\n");
+    StartServer();
+    ClientRun status = Client({"status"});
+    EXPECT_EQ(status.code, 0) << status.err;
+    for (int i = 0; i < kMachines; ++i)
+        EXPECT_NE(status.out.find(Name(i) + "   listening"), std::string::npos) << status.out;
+
+    EXPECT_EQ(Client({"queue", "M9", "O4321.NC"}).code, 1);
+    EXPECT_EQ(Client({"queue", Name(1), "NOSUCH.NC"}).code, 1);
+    EXPECT_EQ(Client({"queue", Name(1), "o4321.nc", "O4321.NC"}).code, 0);
+    // The first waits for the controller's start; clearing takes both back.
+    ASSERT_TRUE(Eventually([&] { return StateOf(1).state == MachineState::Waiting; }));
+    EXPECT_EQ(Client({"queue", Name(1), "--clear"}).code, 0);
+    EXPECT_TRUE(Eventually([&] {
+        const MachineStatus m2 = StateOf(1);
+        return m2.state == MachineState::Listening && m2.queued == 0;
+    }));
+    EXPECT_NE(Log().find("送信　　中止"), std::string::npos) << Log();
+
+    // A reception runs while the table changes: M1's settings, M3 gone, M4 new.
+    ncsim::PunchOptions slow;
+    slow.baud = 4800;
+    Punching(0, Program(500, 300), slow);
+    ASSERT_TRUE(Eventually([&] { return StateOf(0).state == MachineState::Receiving; }));
+    home.Write("Machines.ini", "[Machine:M1]\r\nPort=COM1\r\nFolder=m1\r\nRequestDelay=3\r\n"
+                               "[Machine:M2]\r\nPort=COM2\r\nFolder=m2\r\n"
+                               "[Machine:M4]\r\nPort=/nonexistent/ttyUSB9\r\nFolder=m3\r\n");
+    server->Signal(SIGHUP);
+    ASSERT_TRUE(Eventually([&] {
+        const auto states = States();
+        return states.size() == 3 && states[2].name == "M4";
+    })) << Errors();
+    EXPECT_EQ(StateOf(0).state, MachineState::Receiving);
+    JoinFarEnds();
+    EXPECT_TRUE(Eventually([&] { return TempDir::Read(In(0, "O500.NC")) == Program(500, 300); }))
+        << Errors();
+    EXPECT_EQ(Log().find("受信　　中止"), std::string::npos) << Log();
+
+    // M4's line is not there: the status says so and fails.
+    ASSERT_TRUE(Eventually([&] { return StateOf(2).state == MachineState::Down; }));
+    status = Client({"status"});
+    EXPECT_EQ(status.code, 1);
+    EXPECT_NE(status.out.find("M4   down"), std::string::npos) << status.out;
+    EXPECT_EQ(status.out.find("M3"), std::string::npos) << status.out;
+    EXPECT_EQ(Terminate(), 0) << Errors();
 }
 
 } // namespace
