@@ -35,6 +35,8 @@ std::vector<SectionLines> ScanSections(std::string_view bytes) {
         line = TrimBlanks(line);
         if (!line.empty() && line.back() == '\r')
             line = TrimBlanks(line.substr(0, line.size() - 1));
+        if (!line.empty() && line.front() == ';')
+            continue;
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             std::string_view name = TrimBlanks(line.substr(1, line.size() - 2));
             inMachine = name.size() >= kSectionPrefix.size() &&

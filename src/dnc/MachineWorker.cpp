@@ -282,14 +282,8 @@ std::string MachineWorker::ResolveQueued(const std::string& file) const {
     if (file.find('/') != std::string::npos)
         return file;
     const std::string folder = Config().settings.DirPath;
-    std::error_code ec;
-    if (fs::is_regular_file(JoinPath(folder, file), ec))
-        return JoinPath(folder, file);
-    const std::string upper = AsciiUpper(file);
-    for (const auto& entry : fs::directory_iterator(folder, ec))
-        if (AsciiUpper(entry.path().filename().string()) == upper)
-            return entry.path().string();
-    return JoinPath(folder, file);
+    const std::string found = FindFileAnyCase(folder, file);
+    return found.empty() ? JoinPath(folder, file) : found;
 }
 
 std::string MachineWorker::Queue(const std::vector<std::string>& files) {

@@ -117,12 +117,11 @@ std::optional<std::string> RequestedProgram(std::string_view text) {
     return number;
 }
 
-std::string FindProgramFile(const std::string& folder, std::string_view program,
-                            std::string_view extension) {
-    const std::string name = ProgramFileName(program, 1, false, extension);
+std::string FindFileAnyCase(const std::string& folder, std::string_view name) {
     std::error_code ec;
-    if (std::filesystem::is_regular_file(JoinPath(folder, name), ec))
-        return JoinPath(folder, name);
+    const std::string exact = JoinPath(folder, name);
+    if (std::filesystem::is_regular_file(exact, ec))
+        return exact;
     const std::string upper = AsciiUpper(name);
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         const std::string found = entry.path().filename().string();
@@ -130,6 +129,11 @@ std::string FindProgramFile(const std::string& folder, std::string_view program,
             return JoinPath(folder, found);
     }
     return {};
+}
+
+std::string FindProgramFile(const std::string& folder, std::string_view program,
+                            std::string_view extension) {
+    return FindFileAnyCase(folder, ProgramFileName(program, 1, false, extension));
 }
 
 std::string NotFoundReply(std::string_view requestProgram, std::string_view requested,

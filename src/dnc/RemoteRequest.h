@@ -20,6 +20,10 @@ bool IsRequestProgram(std::string_view text, std::string_view requestProgram);
 // has none of these forms.
 std::optional<std::string> RequestedProgram(std::string_view text);
 
+// The regular file name in folder, also when the folder's name for it differs
+// only in letter case. Empty when there is none.
+std::string FindFileAnyCase(const std::string& folder, std::string_view name);
+
 // The file in folder that holds program: the receive job's name for it with
 // extension, also when the folder's file differs only in letter case. Empty
 // when there is none.
