@@ -45,11 +45,11 @@ bool Ask(const ParsedCommand& parsed, const std::string& request, std::string& a
     return false;
 }
 
-// "ok\tN" or "error\tTEXT": the exit code, with the text said.
+// "ok\tN" (N files queued or taken off) or "error\tTEXT": the exit code, with the text said.
 int Reply(const std::string& answer, TerminalHost& host, const std::string& done) {
     const std::vector<std::string> fields = SplitRequest(answer);
     if (fields.size() == 2 && fields[0] == "ok") {
-        host.Tell(done + " (待ち " + fields[1] + " 件)");
+        host.Tell(done + " (" + fields[1] + " 件)");
         return kExitCompleted;
     }
     host.Say(fields.size() >= 2 ? fields[1] : "サーバーの答えが分かりません");
@@ -97,7 +97,7 @@ int RunQueue(const ParsedCommand& parsed, TerminalHost& host) {
     }
     if (!Ask(parsed, QueueRequest(machine, files), answer, host))
         return kExitFailed;
-    return Reply(answer, host, machine + " に " + std::to_string(files.size()) + " ファイル");
+    return Reply(answer, host, machine + " の待ちに入れました");
 }
 
 int RunStatus(const ParsedCommand& parsed, TerminalHost& host) {

@@ -200,7 +200,7 @@ std::string Server::Answer(const std::vector<std::string>& request) {
         const std::string error = worker->Queue(files);
         if (!error.empty())
             return "error\t" + error + "\n";
-        return "ok\t" + std::to_string(worker->Status().queued) + "\n";
+        return "ok\t" + std::to_string(files.size()) + "\n";
     }
     return "error\t分からない要求です\n";
 }

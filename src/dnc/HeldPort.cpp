@@ -51,6 +51,10 @@ public:
         if (gathering_ && coalesceMs_ > 0) {
             // Sleeps like the wait below: the server's stop still ends it at once.
             WaitForInput(-1, held_.Wake(), coalesceMs_);
+            const ReadResult gathered = port_.ReadFile(buffer, size, count, false);
+            if (gathered != ReadResult::Nothing)
+                return gathered;
+            gathering_ = false;
         }
         const int timeout = held_.ModemReadable() ? std::max(readTimeoutMs_, kModemWaitMs) : -1;
         if (!WaitForInput(fd, held_.Wake(), timeout)) {

@@ -10,9 +10,11 @@
 #include "platform/TextCodec.h"
 #include "transfer/ReceiveJob.h"
 #include "transfer/ReceiveNaming.h"
+#include "transfer/ReceiveText.h"
 #include "transfer/SendJob.h"
 #include "transfer/SendTime.h"
 #include "transfer/SerialLine.h"
+#include "transfer/TapeCode.h"
 #include "transfer/TransferHost.h"
 
 #include <algorithm>
@@ -28,6 +30,20 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kAnswerYes = 6;
+
+// Whether a byte of bytes starts a reception, decoded as the receive line
+// decodes it while it waits for the start (the code found from that byte alone
+// when the setting leaves it open).
+bool MayStartReception(std::string_view bytes, int rCode) {
+    for (unsigned char b : bytes) {
+        ReceiveCode code = ReceiveCodeForSetting(rCode);
+        if (!code.Known())
+            DetectCode(b, code);
+        if (IsReceiveStartChar(DecodeByte(b, code)))
+            return true;
+    }
+    return false;
+}
 
 // Outcomes of the server's own log entries, as wide as the jobs' own.
 constexpr std::string_view kLogRequestFound = "要求　　受付　";
@@ -363,16 +379,16 @@ void MachineWorker::Run() {
 
 // New settings from a reload: the line is opened again with them.
 bool MachineWorker::ApplyPending() {
-    std::optional<Machine> next;
-    {
-        std::lock_guard lock(mutex_);
-        next.swap(pending_);
-    }
     const bool first = origin_.machine.empty();
-    if (!next && !first)
-        return false;
-    if (next)
-        machine_ = std::move(*next);
+    {
+        // The server reads machine_ (Config) under the lock; only this thread writes it.
+        std::lock_guard lock(mutex_);
+        if (!pending_ && !first)
+            return false;
+        if (pending_)
+            machine_ = std::move(*pending_);
+        pending_.reset();
+    }
     held_.reset();
     origin_.machine = name_;
     origin_.folder = machine_.settings.DirPath;
@@ -429,8 +445,13 @@ void MachineWorker::Receive() {
         GoDown("回線が切れました: " + machine_.port);
         return;
     }
-    if (held_->Pending().empty())
+    // A controller switched to read says DC1 to an idle line, a line may bring
+    // noise: bytes that the receive job would forget while it waits for the tape's
+    // start must not hold the line in a reception that never starts.
+    if (!MayStartReception(held_->Pending(), machine_.settings.R_Code)) {
+        held_->Pending().clear();
         return;
+    }
     TSettings settings = machine_.settings;
     settings.DirPath = StagingPath();
     std::error_code ec;

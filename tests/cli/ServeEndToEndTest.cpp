@@ -153,6 +153,7 @@ protected:
     void Punching(int i, std::string text, ncsim::PunchOptions options = {}) {
         farEnds.emplace_back([this, i, text = std::move(text), options] {
             punched[i] = ncsim::Punch(*sims[i], text, options, &stop);
+            ++finished;
         });
     }
     void Requesting(int i, std::string text) {
@@ -161,6 +162,7 @@ protected:
             answer.start = '\x11';
             answer.startRepeatMs = 300;
             requests[i] = ncsim::Request(*sims[i], text, {}, answer, 20000, &stop);
+            ++finished;
         });
     }
     void Receiving(int i) {
@@ -169,12 +171,18 @@ protected:
             options.start = '\x11';
             options.startRepeatMs = 300;
             received[i] = ncsim::Receive(*sims[i], options, &stop);
+            ++finished;
         });
     }
+    // Waits for the controllers; one that waits for an answer that never comes
+    // is stopped after a minute, so that the test fails instead of hanging.
     void JoinFarEnds() {
+        Eventually([&] { return finished == int(farEnds.size()); }, 60s);
+        stop = true;
         for (std::thread& far : farEnds)
             if (far.joinable())
                 far.join();
+        stop = false;
     }
 
     TempDir home;
@@ -184,6 +192,7 @@ protected:
     std::array<ncsim::ReceiveReport, kMachines> received;
     std::vector<std::thread> farEnds;
     std::atomic<bool> stop{false};
+    std::atomic<int> finished{0};
     std::optional<CliChild> server;
 };
 
@@ -236,6 +245,26 @@ TEST_F(ServeEndToEnd, RequestsAreAnsweredAndAQueuedFileGoesWhenTheControllerStar
     EXPECT_NE(log.find("要求　　受付"), std::string::npos) << log;
     EXPECT_NE(log.find("[M2] O5555 (NOT FOUND)"), std::string::npos) << log;
     EXPECT_NE(log.find("送信　　完了"), std::string::npos) << log;
+    EXPECT_EQ(Terminate(), 0) << Errors();
+}
+
+TEST_F(ServeEndToEnd, ChatterOnAnIdleLineNeverHoldsBackTheQueue) {
+    const std::string queued = "%\r\nO4321(QUEUED)\r\nM30\r\n%\r\n";
+    home.Write(Folder(0) + "/O4321.NC", queued);
+    home.Write(Folder(1) + "/O4321.NC", queued);
+    StartServer();
+    // M1's controller, switched to read too early, says DC1; M2's line brings a
+    // byte of noise that starts no tape.
+    ASSERT_TRUE(sims[0]->Write("\x11"));
+    ASSERT_TRUE(sims[1]->Write("\xff"));
+    std::this_thread::sleep_for(300ms); // the server takes the bytes in
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(Ask(QueueRequest(Name(i), {"O4321.NC"})), "ok\t1\n");
+        Receiving(i);
+    }
+    JoinFarEnds();
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(received[i].program, AsSent(queued)) << Name(i) << Errors();
     EXPECT_EQ(Terminate(), 0) << Errors();
 }
 
