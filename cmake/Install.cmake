@@ -10,6 +10,13 @@ set(DRAVIK_MAN_PAGES Dravik ncsim)
 if(TARGET dravik-cli)
     install(TARGETS dravik-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     list(APPEND DRAVIK_MAN_PAGES dravik-cli)
+    # The server of many machines as a system service, with its user.
+    configure_file(${DRAVIK_PACKAGING_DIR}/systemd/dravik-dnc.service.in
+                   ${CMAKE_BINARY_DIR}/systemd/dravik-dnc.service @ONLY)
+    install(FILES ${CMAKE_BINARY_DIR}/systemd/dravik-dnc.service
+            DESTINATION lib/systemd/system)
+    install(FILES ${DRAVIK_PACKAGING_DIR}/systemd/dravik.sysusers DESTINATION lib/sysusers.d
+            RENAME dravik.conf)
 endif()
 
 install(FILES ${DRAVIK_PACKAGING_DIR}/${DRAVIK_APP_ID}.desktop
@@ -40,7 +47,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "RS-232 line (ISO or EIA tape code, DC1/DC3 handshake, tape punchers and readers),\n"
     "receives programs into one file per O-number and manages NC files: list, copy,\n"
     "split, join, double an axis. It is driven from the keyboard, in Japanese.\n"
-    "The package also holds ncsim, a simulated NC controller for trying it out.")
+    "The package also holds ncsim, a simulated NC controller for trying it out, and\n"
+    "dravik-dnc.service, a server that serves every machine of a shop at once.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${DRAVIK_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
@@ -49,5 +57,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, fonts-ipafont-mincho")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${DRAVIK_PACKAGING_DIR}/debian/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -4,7 +4,7 @@
 # up and fails when there is one.
 cd "$(dirname "$0")/.." || exit 2
 git ls-files 'src/*.cpp' 'src/*.h' 2>/dev/null | xargs awk '
-  BEGIN { n = split("platform settings files transfer nctools extapps ui app cli", order, " ")
+  BEGIN { n = split("platform settings files transfer nctools extapps dnc ui app cli", order, " ")
           for (i = 1; i <= n; i++) rank[order[i]] = i }
   FNR == 1 { split(FILENAME, part, "/"); top = part[2] }
   /^[ \t]*#[ \t]*include[ \t]*"/ {

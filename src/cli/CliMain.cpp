@@ -102,6 +102,30 @@ std::vector<CommandSpec> MakeCommands() {
          1,
          {"axis"}});
     commands.push_back({"ports", "", "COM 名と装置の対応を表示する", {}, 0, 0, {}});
+    const OptionSpec socket{"socket", 0, "PATH",
+                            "制御ソケット (既定: 実行時フォルダーの dravik-dnc.sock)"};
+    commands.push_back(
+        {"serve",
+         "",
+         "Machines.ini のすべてのマシンを同時に受け持つ (DNC サーバー)",
+         {{"machines", 0, "FILE", "マシン表 (既定: プログラムフォルダーの Machines.ini)"}, socket},
+         0,
+         0,
+         {}});
+    commands.push_back({"queue",
+                        "MACHINE FILE...",
+                        "動いているサーバーにマシンへ送るファイルを渡す",
+                        {{"clear", 0, "", "そのマシンの待ちを空にする"}, socket, kQuiet},
+                        1,
+                        SIZE_MAX,
+                        {}});
+    commands.push_back({"status",
+                        "",
+                        "サーバーの各マシンの状態を表示する (停止中があれば終了コード 1)",
+                        {socket},
+                        0,
+                        0,
+                        {}});
     return commands;
 }
 
@@ -134,6 +158,12 @@ int RunCommand(const ParsedCommand& parsed, TSettings& settings, TerminalHost& h
         return RunJoin(parsed, settings, host);
     if (name == "double")
         return RunDouble(parsed, settings, host);
+    if (name == "serve")
+        return RunServe(parsed, settings);
+    if (name == "queue")
+        return RunQueue(parsed, host);
+    if (name == "status")
+        return RunStatus(parsed, host);
     return RunPorts(settings.Ports, std::cout);
 }
 

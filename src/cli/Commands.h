@@ -23,6 +23,10 @@ int RunReceive(const ParsedCommand& parsed, TSettings& settings, TerminalHost& h
 int RunSplit(const ParsedCommand& parsed, const TSettings& settings, TerminalHost& host);
 int RunJoin(const ParsedCommand& parsed, const TSettings& settings, TerminalHost& host);
 int RunDouble(const ParsedCommand& parsed, const TSettings& settings, TerminalHost& host);
+// The server of many machines and its two clients.
+int RunServe(const ParsedCommand& parsed, const TSettings& settings);
+int RunQueue(const ParsedCommand& parsed, TerminalHost& host);
+int RunStatus(const ParsedCommand& parsed, TerminalHost& host);
 // RunPorts lives in cli/PortsCommand.h.
 
 // A path typed on the command line, taken from the current folder as every shell

@@ -296,6 +296,7 @@ public:
     }
 
     int LastError() const override { return lastError_; }
+    int PollHandle() const override { return fd_; }
 
 private:
     bool Ioctl(unsigned long request, void* argument) {

@@ -83,6 +83,9 @@ public:
     virtual void DiscardOutput() = 0;
     // The errno of the last failed call (EIO, ENXIO, ENODEV: the device is gone).
     virtual int LastError() const = 0;
+    // A descriptor that poll() reports readable when input has arrived, so that a
+    // server of many lines can sleep on all of them; -1 when the port has none.
+    virtual int PollHandle() const { return -1; }
 };
 
 // A port that hands every call to another: the base of ports that watch or
@@ -107,6 +110,7 @@ public:
     bool WaitWritable(int ms) override { return port_->WaitWritable(ms); }
     void DiscardOutput() override { port_->DiscardOutput(); }
     int LastError() const override { return port_->LastError(); }
+    int PollHandle() const override { return port_->PollHandle(); }
 
 private:
     std::unique_ptr<SerialPort> port_;

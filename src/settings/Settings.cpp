@@ -105,6 +105,19 @@ void SaveSettings(const TSettings& s, IniFile& ini) {
         ini.WriteString("Ports", port, device);
 }
 
+bool SetSettingByKey(TSettings& s, std::string_view name, std::string_view value) {
+    for (const Key& key : kKeys) {
+        if (!SameNameIgnoringCase(key.name, name))
+            continue;
+        if (auto text = std::get_if<std::string TSettings::*>(&key.field)) {
+            s.*(*text) = std::string(TrimBlanks(value));
+            return true;
+        }
+        return ParseDecimalInt(TrimBlanks(value), &(s.*std::get<int TSettings::*>(key.field)));
+    }
+    return false;
+}
+
 std::filesystem::path SettingsPath() {
     return ProgramFilePath(".INI");
 }

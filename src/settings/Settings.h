@@ -68,5 +68,9 @@ std::string DefaultDirPath();
 void LoadSettings(TSettings& settings, const IniFile& ini);
 // Writes "Top " then Left, then every other key in table order except WinVer.
 void SaveSettings(const TSettings& settings, IniFile& ini);
+// Sets the field of the key named (any letter case, any section) from a profile
+// value, as LoadSettings reads it. False for a key that is not a setting, or an
+// integer key whose value is not a decimal integer.
+bool SetSettingByKey(TSettings& settings, std::string_view key, std::string_view value);
 
 std::filesystem::path SettingsPath(); // Dravik.INI in the program folder

@@ -30,13 +30,21 @@ bool CreateWithHeader(const std::filesystem::path& path, std::string_view text) 
     return true;
 }
 
+thread_local const LogOrigin* tOrigin = nullptr;
+
 } // namespace
+
+void SetThreadLogOrigin(const LogOrigin* origin) {
+    tOrigin = origin;
+}
 
 std::filesystem::path TransferLogPath() {
     return ProgramFilePath(".log");
 }
 
 void AppendLogEntry(std::string_view text) {
+    if (tOrigin && tOrigin->echo && !text.empty())
+        tOrigin->echo(text);
     const auto path = TransferLogPath();
     std::error_code ec;
     if (!std::filesystem::exists(path, ec) && CreateWithHeader(path, text))
@@ -57,6 +65,15 @@ std::string MakeLogEntry(std::string_view outcome, std::time_t when, std::string
     std::string entry(outcome);
     entry += FormatLogTime(when);
     entry += "　";
+    if (tOrigin) {
+        entry += "[" + tOrigin->machine + "] ";
+        const std::string& staged = tOrigin->stagedIn;
+        if (!staged.empty() && path.size() > staged.size() &&
+            path.substr(0, staged.size()) == staged && path[staged.size()] == '/') {
+            entry += tOrigin->folder;
+            path.remove_prefix(staged.size());
+        }
+    }
     entry += path;
     entry += '\n';
     return entry;

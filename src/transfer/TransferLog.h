@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,18 @@ inline constexpr std::string_view kLogSendCompleted = "送信　　完了　";
 inline constexpr std::string_view kLogSendStopped = "送信　　中止　";
 inline constexpr std::string_view kLogReceiveCompleted = "受信　　完了　";
 inline constexpr std::string_view kLogReceiveStopped = "受信　　中止　";
+
+// Where the entries of one thread come from, when a server runs many lines at
+// once: each entry names the machine before its path, a path under stagedIn is
+// named as under folder (where the file ends up), and echo sees every entry.
+struct LogOrigin {
+    std::string machine;
+    std::string stagedIn;
+    std::string folder;
+    std::function<void(std::string_view entry)> echo;
+};
+// Sets (or with nullptr clears) the origin of the calling thread's entries.
+void SetThreadLogOrigin(const LogOrigin* origin);
 
 // "yyyy/mm/dd hh:mm:ss" of a local time.
 std::string FormatLogTime(std::time_t when);

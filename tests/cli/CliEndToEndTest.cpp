@@ -4,6 +4,7 @@
 // the far end on a thread; no display variable reaches the child.
 #include "NcSim.h"
 
+#include "support/CliChild.h"
 #include "support/Corpus.h"
 #include "support/IsoBytes.h"
 #include "support/TempDir.h"
@@ -25,65 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-// The real program as a child: stdin from /dev/null, stdout and stderr into files.
-class CliChild {
-public:
-    // stderrFd, when given, takes the place of the stderr file (a terminal).
-    CliChild(const std::vector<std::string>& args, const fs::path& home, const fs::path& cwd,
-             int stderrFd = -1)
-        : out_(home / "cli-out.txt"), err_(home / "cli-err.txt") {
-        // Everything is prepared before the fork: the child of a process with
-        // threads (the simulator's) may only make system calls until exec.
-        std::vector<std::string> env = {"DRAVIK_HOME=" + home.string(), "LC_ALL=C.UTF-8",
-                                        "HOME=" + home.string(), "PATH=/usr/bin:/bin"};
-        std::vector<char*> argv{const_cast<char*>(DRAVIK_CLI_EXE)};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (std::string& entry : env)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
-        const std::string dir = cwd.string();
-        pid_ = ::fork();
-        if (pid_ != 0)
-            return;
-        const int in = ::open("/dev/null", O_RDONLY);
-        const int out = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(in, 0);
-        ::dup2(out, 1);
-        ::dup2(stderrFd >= 0 ? stderrFd : err, 2);
-        if (::chdir(dir.c_str()) != 0)
-            ::_exit(126);
-        ::execve(DRAVIK_CLI_EXE, argv.data(), envp.data());
-        ::_exit(127);
-    }
-    ~CliChild() {
-        if (pid_ > 0 && !waited_) {
-            ::kill(pid_, SIGKILL);
-            Wait();
-        }
-    }
-    void Signal(int sig) { ::kill(pid_, sig); }
-    // The exit code; 128 + the signal when the child was killed.
-    int Wait() {
-        int status = 0;
-        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
-        waited_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    std::string Out() const { return TempDir::Read(out_); }
-    std::string Err() const { return TempDir::Read(err_); }
-
-private:
-    fs::path out_;
-    fs::path err_;
-    pid_t pid_ = -1;
-    bool waited_ = false;
-};
 
 struct CliResult {
     int code;

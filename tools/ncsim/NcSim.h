@@ -151,6 +151,19 @@ PunchReport Punch(SimLine& line, std::string_view text, const PunchOptions& opti
 // "19200,8,N,2 flow xon/xoff": the settings as a speed string with the flow control.
 std::string DescribeSettings(const Dcb& dcb);
 
+// A remote request as an operator makes it at the controller: the request
+// program punched, the receiver's DC4 that closes the punch awaited (at most
+// closeTimeoutMs), then the answer read as the tape input reads a program.
+struct RequestReport {
+    PunchReport punch;
+    bool closed = false; // the DC4 came
+    ReceiveReport answer;
+};
+
+RequestReport Request(SimLine& line, std::string_view text, const PunchOptions& punch,
+                      const ReceiveOptions& answer, int closeTimeoutMs,
+                      const std::atomic<bool>* stop = nullptr);
+
 // One-paragraph summary of a reception for the report file.
 std::string DescribeReceive(const ReceiveReport& report);
 

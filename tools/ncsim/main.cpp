@@ -22,7 +22,7 @@ void OnSignal(int) {
 }
 
 const char* const kUsage =
-    "usage: ncsim [--device PATH] [--link PATH] receive|punch [options]\n"
+    "usage: ncsim [--device PATH] [--link PATH] receive|punch|request [options]\n"
     "  --device PATH      use this serial device instead of a new pseudo-terminal\n"
     "  --speed TEXT       the device's line: baud,data bits,parity,stop bits\n"
     "                     (default: --baud or 4800, 8 data bits, no parity, 1 stop bit)\n"
@@ -35,7 +35,9 @@ const char* const kUsage =
     "         --out FILE (decoded program)  --report FILE  --idle-timeout MS\n"
     "         --until-dc4 (a \"%\" does not end the reception)\n"
     "punch:   --file FILE  --leader N  --baud N (pace)  --wait-open  --delay MS\n"
-    "         --write-timeout MS (a far end that takes nothing this long ends it)\n";
+    "         --write-timeout MS (a far end that takes nothing this long ends it)\n"
+    "request: punch --file FILE (a request program), wait for the DC4 that closes\n"
+    "         it, then receive the answer (--start, --out and --report as receive)\n";
 
 int Usage() {
     std::cerr << kUsage;
@@ -116,6 +118,36 @@ int RunPunch(ncsim::SimLine& line, const std::map<std::string, std::string>& o, 
     return 0;
 }
 
+int RunRequest(ncsim::SimLine& line, const std::map<std::string, std::string>& o,
+               ncsim::TapeKind code) {
+    std::string file = Text(o, "--file");
+    if (file.empty())
+        return Usage();
+    ncsim::PunchOptions punch;
+    punch.code = code;
+    punch.leader = Number(o, "--leader", 0);
+    punch.baud = Number(o, "--baud", 0);
+    punch.waitForOpen = o.count("--wait-open") > 0;
+    ncsim::ReceiveOptions answer;
+    answer.code = code;
+    std::string start = Text(o, "--start");
+    answer.start = start == "percent" ? '%' : start == "none" ? 0 : '\x11';
+    // The server purges its line before it answers: the start is repeated.
+    answer.startRepeatMs = Number(o, "--start-repeat", 500);
+    auto report = ncsim::Request(line, ReadFile(file), punch, answer, 30000, &g_stop);
+    if (!report.closed) {
+        std::cerr << "ncsim: the request was not closed by DC4\n";
+        return 1;
+    }
+    std::string summary = ncsim::DescribeReceive(report.answer);
+    std::cout << summary << std::flush;
+    if (auto out = Text(o, "--out"); !out.empty())
+        std::ofstream(out, std::ios::binary) << report.answer.program;
+    if (auto reportFile = Text(o, "--report"); !reportFile.empty())
+        std::ofstream(reportFile, std::ios::app) << summary;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -123,7 +155,7 @@ int main(int argc, char** argv) {
     std::string command;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "receive" || arg == "punch") {
+        if (arg == "receive" || arg == "punch" || arg == "request") {
             command = arg;
         } else if (arg == "--loop" || arg == "--wait-open" || arg == "--until-dc4") {
             options[arg] = "1";
@@ -168,6 +200,8 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     bool loop = options.count("--loop") > 0;
+    if (command == "request")
+        return RunRequest(*line, options, *code);
     return command == "receive" ? RunReceive(*line, options, loop, *code, *fault)
                                 : RunPunch(*line, options, loop, *code, *fault);
 }
