@@ -231,6 +231,10 @@ public:
 
     int BytesInFlight() override { return unsent_.Count(UnsentBytes::Clock::now()); }
 
+    // Data already taken off the socket would not wake a sleeper on it: then there
+    // is nothing to sleep on, and the caller reads at once.
+    int PollHandle() const override { return input_.empty() && !gone_ ? fd_ : -1; }
+
     ReadResult ReadFile(unsigned char* buffer, size_t size, size_t& count, bool wait) override {
         count = 0;
         if (input_.empty()) {

@@ -1,8 +1,12 @@
 // End to end: the real `dravik-cli serve` as a child process serving three
 // machines at once, each a pseudo-terminal with the NC controller simulator on
-// a thread of its own as the controller. The test talks to the server through
-// its control socket as `dravik-cli queue` and `status` do.
+// a thread of its own as the controller; the last machine stands behind a serial
+// device server (the real ser2net, raw TCP) where ser2net is installed. Raw, since
+// ser2net reports the modem lines of a pseudo-terminal as off over RFC 2217, and a
+// line without DSR is one the send job rightly refuses. The test talks to the
+// server through its control socket as `dravik-cli queue` and `status` do.
 #include "NcSim.h"
+#include "Ser2Net.h"
 
 #include "dnc/ControlSocket.h"
 #include "dnc/MachineStatus.h"
@@ -73,7 +77,7 @@ protected:
         }
         std::string ports;
         for (int i = 0; i < kMachines; ++i)
-            ports += "COM" + std::to_string(i + 1) + "=" + sims[i]->DeviceName() + "\r\n";
+            ports += "COM" + std::to_string(i + 1) + "=" + Target(i) + "\r\n";
         home.Write("Dravik.INI", "[Setting]\r\nSpeed1=19200,8,N,1\r\nSpeed2=19200,8,N,1\r\n"
                                  "Signal1=Y\r\nStartChar=Y\r\nEndChar=Y\r\n"
                                  "[Options]\r\nAdd_No=N\r\n[Ports]\r\n" +
@@ -91,6 +95,13 @@ protected:
                 far.join();
     }
 
+    std::string Target(int i) {
+        if (i != kMachines - 1 || !Ser2NetInstalled())
+            return sims[i]->DeviceName();
+        deviceServer.emplace(sims[i]->DeviceName(), Ser2Net::Kind::Raw);
+        EXPECT_TRUE(deviceServer->Start()) << deviceServer->Log();
+        return deviceServer->Target();
+    }
     static std::string Name(int i) { return "M" + std::to_string(i + 1); }
     static std::string Folder(int i) { return "m" + std::to_string(i + 1); }
     fs::path In(int i, const std::string& name) const { return home / Folder(i) / name; }
@@ -193,6 +204,7 @@ protected:
     std::vector<std::thread> farEnds;
     std::atomic<bool> stop{false};
     std::atomic<int> finished{0};
+    std::optional<Ser2Net> deviceServer;
     std::optional<CliChild> server;
 };
 

@@ -624,52 +624,53 @@ std::string DescribeSettings(const Dcb& dcb) {
     if (!dcb.fOutX && !dcb.fInX && !dcb.fOutxCtsFlow)
         text += " none";
     return text;
+}
 
-    RequestReport Request(SimLine & line, std::string_view text, const PunchOptions& punch,
-                          const ReceiveOptions& answer, int closeTimeoutMs,
-                          const std::atomic<bool>* stop) {
-        RequestReport report;
-        report.punch = Punch(line, text, punch, stop);
-        if (report.punch.end != EndReason::Dc4)
-            return report;
-        const auto limit = Clock::now() + std::chrono::milliseconds(closeTimeoutMs);
-        while (!report.closed && Clock::now() < limit && !Stopped(stop)) {
-            std::string got;
-            if (line.Read(got, 20) == SimLine::ReadResult::Hangup)
-                return report;
-            // DC4 with or without its parity bit: what the receiver sends after the tape.
-            report.closed =
-                got.find('\x14') != std::string::npos || got.find('\x94') != std::string::npos;
-        }
-        if (report.closed)
-            report.answer = Receive(line, answer, stop);
+RequestReport Request(SimLine& line, std::string_view text, const PunchOptions& punch,
+                      const ReceiveOptions& answer, int closeTimeoutMs,
+                      const std::atomic<bool>* stop) {
+    RequestReport report;
+    report.punch = Punch(line, text, punch, stop);
+    if (report.punch.end != EndReason::Dc4)
         return report;
+    const auto limit = Clock::now() + std::chrono::milliseconds(closeTimeoutMs);
+    while (!report.closed && Clock::now() < limit && !Stopped(stop)) {
+        std::string got;
+        if (line.Read(got, 20) == SimLine::ReadResult::Hangup)
+            return report;
+        // DC4 with or without its parity bit: what the receiver sends after the tape.
+        report.closed =
+            got.find('\x14') != std::string::npos || got.find('\x94') != std::string::npos;
     }
+    if (report.closed)
+        report.answer = Receive(line, answer, stop);
+    return report;
+}
 
-    std::string DescribeReceive(const ReceiveReport& report) {
-        static const char* const kEnds[] = {"running", "%",       "DC4",          "line closed",
-                                            "dropped", "stopped", "idle timeout", "stalled"};
-        std::string text;
-        char line[160];
-        size_t lines = size_t(std::count(report.program.begin(), report.program.end(), '\n'));
-        std::snprintf(line, sizeof line, "received %zu bytes, %zu lines in %.3f s, ended by %s\n",
-                      report.raw.size(), lines, report.seconds, kEnds[int(report.end)]);
+std::string DescribeReceive(const ReceiveReport& report) {
+    static const char* const kEnds[] = {"running", "%",       "DC4",          "line closed",
+                                        "dropped", "stopped", "idle timeout", "stalled"};
+    std::string text;
+    char line[160];
+    size_t lines = size_t(std::count(report.program.begin(), report.program.end(), '\n'));
+    std::snprintf(line, sizeof line, "received %zu bytes, %zu lines in %.3f s, ended by %s\n",
+                  report.raw.size(), lines, report.seconds, kEnds[int(report.end)]);
+    text += line;
+    if (report.lineSeen)
+        text += "line seen: " + DescribeSettings(*report.lineSeen) + "\n";
+    std::snprintf(line, sizeof line, "parity errors: %zu\n", report.parityErrors.size());
+    text += line;
+    for (const auto& e : report.parityErrors) {
+        std::snprintf(line, sizeof line, "  at byte %zu: 0x%02X\n", e.position, e.byte);
         text += line;
-        if (report.lineSeen)
-            text += "line seen: " + DescribeSettings(*report.lineSeen) + "\n";
-        std::snprintf(line, sizeof line, "parity errors: %zu\n", report.parityErrors.size());
-        text += line;
-        for (const auto& e : report.parityErrors) {
-            std::snprintf(line, sizeof line, "  at byte %zu: 0x%02X\n", e.position, e.byte);
-            text += line;
-        }
-        std::snprintf(line, sizeof line,
-                      "DC3 sent: %zu; bytes after each DC3:", report.bytesAfterDc3.size());
-        text += line;
-        for (size_t n : report.bytesAfterDc3)
-            text += " " + std::to_string(n);
-        text += '\n';
-        return text;
     }
+    std::snprintf(line, sizeof line,
+                  "DC3 sent: %zu; bytes after each DC3:", report.bytesAfterDc3.size());
+    text += line;
+    for (size_t n : report.bytesAfterDc3)
+        text += " " + std::to_string(n);
+    text += '\n';
+    return text;
+}
 
 } // namespace ncsim
