@@ -43,21 +43,6 @@ void InstallStopSignals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-std::string OneLine(std::string_view text) {
-    std::string line;
-    for (char c : text) {
-        if (c == '\n' || c == '\r') {
-            if (!line.empty() && line.back() != ' ')
-                line += ' ';
-        } else {
-            line += c;
-        }
-    }
-    while (!line.empty() && (line.back() == ' ' || line.back() == '!'))
-        line.pop_back();
-    return line;
-}
-
 TerminalHost::TerminalHost(const RunChoices& choices, bool progress)
     : choices_(choices), progress_(progress && !choices.quiet) {
     lastActivityMs_ = NowMs();

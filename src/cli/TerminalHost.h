@@ -6,6 +6,7 @@
 #pragma once
 
 #include "cli/RunOptions.h"
+#include "transfer/OneLine.h"
 #include "transfer/TransferHost.h"
 
 #include <cstdint>
@@ -83,6 +84,3 @@ private:
     std::string stopMessage_;
     std::function<void()> onEvents_;
 };
-
-// A message text in one line: line ends become blanks, "!!" and blanks at the end go.
-std::string OneLine(std::string_view text);

@@ -8,6 +8,7 @@
 #include "platform/Paths.h"
 #include "platform/SerialDevices.h"
 #include "platform/TextCodec.h"
+#include "transfer/OneLine.h"
 #include "transfer/ReceiveJob.h"
 #include "transfer/ReceiveNaming.h"
 #include "transfer/ReceiveText.h"
@@ -52,21 +53,6 @@ constexpr std::string_view kLogRequestUnread = "要求　　不明　";
 constexpr std::string_view kLogVersionChanged = "版保存　変更　";
 constexpr std::string_view kLogVersionSame = "版保存　同一　";
 constexpr std::string_view kLogDiscarded = "受信　　破棄　";
-
-std::string OneLineText(std::string_view text) {
-    std::string line;
-    for (char c : text) {
-        if (c == '\n' || c == '\r') {
-            if (!line.empty() && line.back() != ' ')
-                line += ' ';
-        } else {
-            line += c;
-        }
-    }
-    while (!line.empty() && (line.back() == ' ' || line.back() == '!'))
-        line.pop_back();
-    return line;
-}
 
 void Log(std::string_view outcome, std::string_view what) {
     AppendLogEntry(MakeLogEntry(outcome, std::time(nullptr), what));
@@ -118,9 +104,9 @@ public:
     int AskYesNo(HostBox, std::string_view, std::string_view) override { return kAnswerYes; }
     void ShowBox(HostBox, std::string_view, std::string_view text,
                  std::string_view detail) override {
-        message_ = OneLineText(text);
+        message_ = OneLine(text);
         if (!detail.empty())
-            message_ += " (" + OneLineText(detail) + ")";
+            message_ += " (" + OneLine(detail) + ")";
         worker_.link_.say("[" + worker_.name_ + "] " + message_);
     }
     std::optional<std::string> AskSelectionText() override { return std::nullopt; }
