@@ -66,10 +66,14 @@ public:
         return result;
     }
     WriteResult WriteFile(unsigned char byte) override { return port_.WriteFile(byte); }
+    WriteResult WriteBytes(const unsigned char* data, size_t size, size_t& written) override {
+        return port_.WriteBytes(data, size, written);
+    }
     bool WaitWritable(int ms) override { return port_.WaitWritable(ms); }
     void DiscardOutput() override { port_.DiscardOutput(); }
     int LastError() const override { return port_.LastError(); }
-    int PollHandle() const override { return port_.PollHandle(); }
+    // Input held back from an earlier read would not wake a sleeper on the line.
+    int PollHandle() const override { return held_.Pending().empty() ? port_.PollHandle() : -1; }
 
 private:
     HeldPort& held_;

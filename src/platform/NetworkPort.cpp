@@ -24,6 +24,10 @@ using Clock = std::chrono::steady_clock;
 
 // How long the check of `ports` waits for the server to report its modem lines.
 constexpr int kModemStateWaitMs = 1000;
+// The modem-line read takes the server's notices off the socket at most this
+// often; every read of data takes them too, and the server itself reports a
+// change only some milliseconds after it.
+constexpr std::chrono::milliseconds kModemPumpInterval{20};
 
 // A connection failure: errno, or the resolver's code when the name did not resolve.
 struct Connection {
@@ -201,7 +205,11 @@ public:
     }
 
     bool GetCommModemStatus(unsigned& bits) override {
-        Pump(0);
+        // A send asks before every run of bytes; a notice is a few milliseconds
+        // old at most when the socket is read only this often.
+        if (Clock::now() - pumpedAt_ >= kModemPumpInterval) {
+            Pump(0);
+        }
         if (!ComPortActive()) {
             // The server's port is set up on the server; nothing reports its lines.
             bits = kModemCts | kModemDsr | kModemRlsd;
@@ -251,28 +259,37 @@ public:
     }
 
     WriteResult WriteFile(unsigned char byte) override {
+        size_t written = 0;
+        return WriteBytes(&byte, 1, written);
+    }
+
+    // A run the socket takes in part is taken whole: the rest waits in pending_
+    // and goes first on the next call, so that an escaped 0xFF is never split.
+    WriteResult WriteBytes(const unsigned char* data, size_t size, size_t& written) override {
+        written = 0;
         if (gone_) {
             return WriteResult::Failed;
         }
         const int waitMs = timeouts_.WriteTotalTimeoutConstant;
         Flush();
-        // What an earlier call left (the second half of an escaped 0xFF, an
-        // answer to the server) goes first.
+        // What an earlier call left (the rest of a run, an answer to the
+        // server) goes first.
         if (!pending_.empty() && !(waitMs > 0 && WaitWritable(waitMs))) {
             return gone_ ? WriteResult::Failed : WriteResult::WouldBlock;
         }
-        const std::string bytes(1, static_cast<char>(byte));
-        pending_ = telnet_ ? telnet::Escape(bytes) : bytes;
-        const size_t size = pending_.size();
+        const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+        pending_ = telnet_ ? telnet::Escape(bytes) : std::string(bytes);
+        const size_t escaped = pending_.size();
         Flush();
-        if (!gone_ && pending_.size() == size && !(waitMs > 0 && WaitWritable(waitMs))) {
-            pending_.clear(); // not taken at all: the caller tries the byte again
+        if (!gone_ && pending_.size() == escaped && !(waitMs > 0 && WaitWritable(waitMs))) {
+            pending_.clear(); // not taken at all: the caller tries the run again
             return gone_ ? WriteResult::Failed : WriteResult::WouldBlock;
         }
         if (gone_) {
             return WriteResult::Failed;
         }
-        unsent_.Written(UnsentBytes::Clock::now());
+        written = size;
+        unsent_.Written(UnsentBytes::Clock::now(), size);
         return WriteResult::Written;
     }
 
@@ -372,6 +389,7 @@ private:
         if (gone_) {
             return 0;
         }
+        pumpedAt_ = Clock::now();
         pollfd p{fd_, POLLIN, 0};
         int ready = CallPoll(&p, 1, timeoutMs);
         if (ready < 0) {
@@ -468,6 +486,7 @@ private:
     bool maskSent_ = false;
     bool modemKnown_ = false;
     unsigned modemBits_ = 0;
+    Clock::time_point pumpedAt_{};
 };
 
 struct Opened {

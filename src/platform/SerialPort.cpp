@@ -150,6 +150,23 @@ int ReadLineParameters(int fd, Dcb& dcb) {
     return 0;
 }
 
+bool WaitForPortInput(int fd, int timeoutMs) {
+    pollfd p{fd, POLLIN, 0};
+    return CallPoll(&p, 1, timeoutMs) != 0;
+}
+
+WriteResult SerialPort::WriteBytes(const unsigned char* data, size_t size, size_t& written) {
+    written = 0;
+    while (written < size) {
+        const WriteResult result = WriteFile(data[written]);
+        if (result != WriteResult::Written) {
+            return written > 0 ? WriteResult::Written : result;
+        }
+        ++written;
+    }
+    return WriteResult::Written;
+}
+
 namespace {
 
 class PosixSerialPort final : public SerialPort {
@@ -263,14 +280,21 @@ public:
     }
 
     WriteResult WriteFile(unsigned char byte) override {
-        ssize_t n = CallWrite(fd_, &byte, 1);
+        size_t written = 0;
+        return WriteBytes(&byte, 1, written);
+    }
+
+    WriteResult WriteBytes(const unsigned char* data, size_t size, size_t& written) override {
+        written = 0;
+        ssize_t n = CallWrite(fd_, data, size);
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
             timeouts_.WriteTotalTimeoutConstant > 0 &&
             WaitWritable(timeouts_.WriteTotalTimeoutConstant)) {
-            n = CallWrite(fd_, &byte, 1);
+            n = CallWrite(fd_, data, size);
         }
-        if (n == 1) {
-            unsent_.Written(UnsentBytes::Clock::now());
+        if (n > 0) {
+            written = static_cast<size_t>(n);
+            unsent_.Written(UnsentBytes::Clock::now(), written);
             return WriteResult::Written;
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {

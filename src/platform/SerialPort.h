@@ -77,6 +77,10 @@ public:
     // One byte. With a write total timeout the byte may wait that long for room;
     // without one the call never blocks and reports WouldBlock instead.
     virtual WriteResult WriteFile(unsigned char byte) = 0;
+    // Up to size bytes in one call, so that a run costs one system call and not
+    // one a byte: written tells how many were taken. Written when some were,
+    // otherwise as WriteFile. This one hands them to WriteFile one by one.
+    virtual WriteResult WriteBytes(const unsigned char* data, size_t size, size_t& written);
     // Waits at most timeoutMs for room to write one byte; true when there is.
     virtual bool WaitWritable(int timeoutMs) = 0;
     // Discards what is still queued for output, so that closing cannot wait.
@@ -107,6 +111,9 @@ public:
         return port_->ReadFile(buffer, size, count, wait);
     }
     WriteResult WriteFile(unsigned char byte) override { return port_->WriteFile(byte); }
+    WriteResult WriteBytes(const unsigned char* data, size_t size, size_t& written) override {
+        return port_->WriteBytes(data, size, written);
+    }
     bool WaitWritable(int ms) override { return port_->WaitWritable(ms); }
     void DiscardOutput() override { port_->DiscardOutput(); }
     int LastError() const override { return port_->LastError(); }
@@ -130,6 +137,10 @@ int ApplyLineParameters(int fd, const Dcb& dcb);
 // Reads the rate, data bits, parity, stop bits and flow control of an open
 // terminal (of a pseudo-terminal's master: its slave's); 0 or the errno.
 int ReadLineParameters(int fd, Dcb& dcb);
+
+// Waits at most timeoutMs for input on a port's PollHandle; false only when the
+// time ran out with nothing there (an error is left for the read to report).
+bool WaitForPortInput(int fd, int timeoutMs);
 
 // Opens a serial device for exclusive use (flock), without waiting for carrier.
 // A file that is not a terminal is refused with ENOTTY.

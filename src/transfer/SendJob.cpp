@@ -9,6 +9,7 @@
 #include "transfer/TransferHost.h"
 #include "transfer/TransferLog.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace {
@@ -126,26 +127,19 @@ bool SendJob::AskOperatorToStart() {
     return true;
 }
 
-// One character through WriteByte; false when the transfer is to stop.
-bool SendJob::Write(unsigned char ch) {
-    line_.WriteByte(ch);
+// Characters through the line, in runs as it has room; false when the transfer is to stop.
+bool SendJob::WriteText(std::string_view text) {
+    line_.WriteText(text);
     return !line_.StopRequested();
 }
 
-bool SendJob::WriteText(const std::string& text) {
-    for (unsigned char ch : text) {
-        if (!Write(ch))
-            return false;
-    }
-    return true;
+bool SendJob::Write(unsigned char ch) {
+    const char c = static_cast<char>(ch);
+    return WriteText(std::string_view(&c, 1));
 }
 
 bool SendJob::WriteBlanks(int count) {
-    for (int i = 0; i < count; ++i) {
-        if (!Write(' '))
-            return false;
-    }
-    return true;
+    return WriteText(std::string(static_cast<size_t>(std::max(count, 0)), ' '));
 }
 
 // Every line of the data view once, whatever its line ends: the loop runs over the
@@ -161,16 +155,11 @@ bool SendJob::SendText() {
             return false;
         window_.SelectDataLine(lineNumber_ - 1);
         const LinePlan plan = PlanLine(text, options_.lineRules);
-        if (!plan.skip) {
-            for (unsigned char ch : plan.chars) {
-                if (!Write(ch))
-                    return false;
-                if (options_.characterDelayMs > 0)
-                    host_.Sleep(options_.characterDelayMs);
-            }
-            if (!Write('\n'))
-                return false;
-        }
+        // The next line's first bytes may share a write with this one's last,
+        // but not across the wait after a program end or after the last line.
+        const bool more = !plan.programEnd && lineNumber_ < document.LineCount();
+        if (!plan.skip && !SendLine(plan.chars, more))
+            return false;
         counters_.sent += plan.counted;
         if (plan.programEnd)
             host_.Sleep(5);
@@ -178,7 +167,27 @@ bool SendJob::SendText() {
             RemainingText(counters_.total - counters_.sent + 1, counters_.remainingSeconds));
         window_.SetProgress(counters_.sent);
     }
-    return true;
+    // The last lines may have been skipped ("%"): what the line sent before waits.
+    line_.WriteHeldRun();
+    return !line_.StopRequested();
+}
+
+// One line and its line feed: a line at a time goes to the line in runs (with
+// more, the last run may wait for the next line); with a character delay,
+// character by character with the delay after each one.
+bool SendJob::SendLine(const std::string& chars, bool more) {
+    if (options_.characterDelayMs > 0) {
+        for (unsigned char ch : chars) {
+            if (!Write(ch))
+                return false;
+            host_.Sleep(options_.characterDelayMs);
+        }
+        return Write('\n');
+    }
+    lineBytes_.assign(chars);
+    lineBytes_ += '\n';
+    line_.WriteText(lineBytes_, more ? SerialLine::TextEnd::Continues : SerialLine::TextEnd::Write);
+    return !line_.StopRequested();
 }
 
 // The next marked file into the data view; false when it is empty (the series ends).
@@ -260,6 +269,8 @@ SendOutcome SendJob::Stop() {
 // An unexpected failure: the stop entry first, then the stop path without DC4
 // and without touching the marks.
 SendOutcome SendJob::Fail() {
+    // The lines before the failure count as sent: the last of them may still wait.
+    line_.WriteHeldRun();
     LogEntry(false);
     CloseAndShowStopped();
     return ReturnAfterStop();

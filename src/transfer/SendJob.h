@@ -90,8 +90,9 @@ private:
     bool WaitForNcStart();
     bool AskOperatorToStart();
     bool Write(unsigned char ch);
-    bool WriteText(const std::string& text);
+    bool WriteText(std::string_view text);
     bool WriteBlanks(int count);
+    bool SendLine(const std::string& chars, bool more);
     bool SendText();
     bool NextMarkedFile(const SendRequest& request);
     void StartFileCounters();
@@ -110,6 +111,8 @@ private:
     SendOptions options_; // taken from settings_ when the send starts
     SendCounters& counters_;
     std::string file_;
+    std::string
+        lineBytes_; // the line being sent and its line feed, kept to spare an allocation a line
     size_t position_ = 0;
     size_t lineNumber_ = 0;
     size_t unsent_ = 0; // files of the series left unsent by an empty or unreadable one

@@ -34,6 +34,8 @@ SerialLine::~SerialLine() {
 
 void SerialLine::CloseLine() {
     ForgetInput();
+    runSize_ = 0;
+    runRoom_ = 0;
     if (handle_) {
         // Whatever is still queued would make the close wait for a stopped line.
         handle_->DiscardOutput();
@@ -83,6 +85,7 @@ bool SerialLine::StopKeyAfterEvents() {
 }
 
 LineWait SerialLine::WaitStep() {
+    WriteHeldRun();
     LineWait step;
     if (KeyStops(AbortStage::Held)) {
         step.stopped = true;
@@ -133,6 +136,7 @@ bool SerialLine::UpdateLamps(unsigned* bits) {
     if (!handle_) {
         return false;
     }
+    WriteHeldRun();
     // A receive loop asks after every byte; the lines cannot change that fast
     // for anything the program does with them.
     std::int64_t now = host_.NowMs();
@@ -153,6 +157,7 @@ bool SerialLine::UpdateLamps(unsigned* bits) {
 }
 
 unsigned char SerialLine::ReadByte() {
+    WriteHeldRun();
     return ReadLineByte(true);
 }
 
@@ -239,9 +244,11 @@ bool SerialLine::Handshake() {
 }
 
 // Waits until at most kOutputQueueBound bytes are queued and fewer than
-// kBytesInFlightBound are on their way. In mode_ 1 it watches the far end while
-// it waits, so that a DC3 holds back the very byte that was waiting.
-SerialLine::Room SerialLine::WaitForRoom() {
+// kBytesInFlightBound are on their way; room tells how many bytes may go now
+// within both bounds. In mode_ 1 it watches the far end while it waits, so
+// that a DC3 holds back the very byte that was waiting.
+SerialLine::Room SerialLine::WaitForRoom(size_t& room, bool afterFullRun) {
+    bool wakeOnInput = true;
     for (;;) {
         // The queue holds at most what it held at the last count plus what was
         // written since: it is counted again only when that could pass the bound.
@@ -257,43 +264,75 @@ SerialLine::Room SerialLine::WaitForRoom() {
             queuedAtMost_ = queued;
         }
         const int inFlight = handle_->BytesInFlight();
-        if (queued <= kOutputQueueBound && inFlight < kBytesInFlightBound) {
+        // Right after a run that filled the line, room for a byte or two (one
+        // has just left) is taken at the next wake-up with the rest: one write, not two.
+        const int target = PacingTarget();
+        const bool shortRoom = afterFullRun && inFlight > target &&
+                               kBytesInFlightBound - inFlight < (kBytesInFlightBound - target) / 2;
+        if (queued <= kOutputQueueBound && inFlight < kBytesInFlightBound && !shortRoom) {
+            room = static_cast<size_t>(
+                std::min(kBytesInFlightBound - inFlight, kOutputQueueBound + 1 - queued));
             return Room::Ready;
         }
         // A line held by CTS or a driver XOFF never drains: the stop keys must work here too.
         // The closing byte is tried once its wait is over.
         if (closingUntilMs_) {
-            if (host_.NowMs() >= *closingUntilMs_)
+            if (host_.NowMs() >= *closingUntilMs_) {
+                room = 1;
                 return Room::Ready;
+            }
         } else if (StopKeyAfterEvents()) {
             return Room::Stopped;
         }
-        host_.Sleep(PacingWaitMs(queued, inFlight));
         // A DC3 does not hold the closing byte: it is what tells the far end to stop.
-        if (mode_ == 1 && xon_ && !closingUntilMs_) {
-            TakeWhatArrived(false);
-            if (!xon_) {
-                return Room::FarEndPaused;
+        const bool watch = mode_ == 1 && xon_ && !closingUntilMs_;
+        const bool arrived = SleepForRoom(PacingWaitMs(queued, inFlight), watch && wakeOnInput);
+        if (watch) {
+            if (arrived) {
+                TakeWhatArrived(false);
+                if (!xon_) {
+                    return Room::FarEndPaused;
+                }
+                // Input that was no DC3 (noise, an echo) wakes a wait once, so that
+                // a chatty far end cannot wake the sender for every byte it sends.
+                wakeOnInput = false;
             }
+            // The far end was looked at: the run that follows need not stop for a poll.
+            bytesSincePoll_ = 0;
         }
     }
+}
+
+// One sleep of a wait for room; with wake, a DC3 that arrives ends it at once.
+// False when it is known that nothing arrived.
+bool SerialLine::SleepForRoom(int ms, bool wake) {
+    // Input already read in and not yet handed out would not wake a sleeper.
+    const int fd = wake && inputNext_ == inputEnd_ ? handle_->PollHandle() : -1;
+    if (fd < 0) {
+        host_.Sleep(ms);
+        return true;
+    }
+    return host_.SleepUntilInput(fd, ms);
 }
 
 // The sleep until the line needs bytes again: what is on its way down to the
 // reserve, or just below the bound on a line so fast that the bound holds less
 // than the reserve, and the queue down to its bound. Sleeping a fixed tick
 // instead would wake the program a thousand times a second for a few bytes each.
-int SerialLine::PacingWaitMs(int queued, int inFlight) {
-    using std::chrono::milliseconds;
+int SerialLine::PacingTarget() const {
     int reserveBytes = 0;
     if (characterTime_.count() > 0) {
-        const std::chrono::nanoseconds reserve = milliseconds(kLineReserveMs);
+        const std::chrono::nanoseconds reserve = std::chrono::milliseconds(kLineReserveMs);
         reserveBytes = static_cast<int>((reserve + characterTime_ - std::chrono::nanoseconds(1)) /
                                         characterTime_);
     }
-    const int target = std::min(kBytesInFlightBound - 1, reserveBytes);
+    return std::min(kBytesInFlightBound - 1, reserveBytes);
+}
+
+int SerialLine::PacingWaitMs(int queued, int inFlight) {
+    using std::chrono::milliseconds;
     const std::chrono::nanoseconds wait =
-        std::max(TimeToDrainTo(inFlight, target, characterTime_),
+        std::max(TimeToDrainTo(inFlight, PacingTarget(), characterTime_),
                  TimeToDrainTo(queued, kOutputQueueBound, characterTime_));
     auto ms = std::chrono::duration_cast<milliseconds>(wait).count();
     if (closingUntilMs_) {
@@ -302,48 +341,60 @@ int SerialLine::PacingWaitMs(int queued, int inFlight) {
     return static_cast<int>(std::clamp<std::int64_t>(ms, 1, kPacingWaitMaxMs));
 }
 
-// Writes b; a terminal whose buffer is full (a pseudo-terminal nobody reads)
-// is waited for with messages processed, never by blocking.
-void SerialLine::WriteWithRoom(unsigned char b) {
-    for (;;) {
-        WriteResult result = handle_->WriteFile(b);
+// Writes the run; a terminal whose buffer is full (a pseudo-terminal nobody
+// reads) is waited for with messages processed, never by blocking.
+void SerialLine::WriteRun() {
+    const size_t size = runSize_;
+    // The next byte makes room anew: what the line had is used up or stale.
+    runSize_ = 0;
+    runRoom_ = 0;
+    size_t done = 0;
+    while (done < size) {
+        size_t written = 0;
+        WriteResult result = handle_->WriteBytes(run_.data() + done, size - done, written);
         if (result == WriteResult::Written) {
-            return;
+            done += written;
+            continue;
         }
         if (result == WriteResult::Failed) {
-            NoteFailure(); // otherwise the byte counts as sent, as it always has
-            return;
+            NoteFailure(); // otherwise the run counts as sent, as it always has
+            break;
         }
-        // Modes 2 and 4 have a write timeout, which has run out: the byte counts as sent.
+        // Modes 2 and 4 have a write timeout, which has run out: the run counts as sent.
         if (mode_ == 2 || mode_ == 4 || WaitEnds()) {
-            return;
+            break;
         }
         handle_->WaitWritable(1);
     }
+    if (queuedAtMost_ >= 0) {
+        queuedAtMost_ += static_cast<int>(size);
+    }
 }
 
-void SerialLine::WriteByte(unsigned char ch) {
-    if (ch == ' ' && options_.dropSpaces) {
-        return;
+void SerialLine::WriteHeldRun() {
+    if (runSize_ > 0 && handle_) {
+        WriteRun();
     }
-    std::optional<unsigned char> b =
-        EncodeByte(ch, selectionSending_ ? SendCode::Unchanged : options_.sendCode);
-    if (!b || !handle_) {
-        return;
-    }
+}
+
+// Everything that comes before bytes go out: the handshake or the stop keys,
+// room on the line, and the rules of the modem lines. How many bytes may go
+// now, 0 when none may (the transfer is to stop).
+size_t SerialLine::MakeRoom(bool afterFullRun) {
+    size_t room = 0;
     for (;;) {
         if (mode_ == 1 && bytesSincePoll_ >= kPollInterval) {
             if (!Handshake()) {
-                return;
+                return 0;
             }
         } else if (!closingUntilMs_ && StopKeyAfterEvents()) {
-            return;
+            return 0;
         }
-        Room room = WaitForRoom();
-        if (room == Room::Stopped) {
-            return;
+        Room state = WaitForRoom(room, afterFullRun);
+        if (state == Room::Stopped) {
+            return 0;
         }
-        if (room == Room::Ready) {
+        if (state == Room::Ready) {
             break;
         }
         bytesSincePoll_ = kPollInterval; // the far end said stop: wait for its DC1 now
@@ -352,20 +403,59 @@ void SerialLine::WriteByte(unsigned char ch) {
     if (handle_->GetCommModemStatus(bits)) {
         lastModemBits_ = bits;
         if ((bits & kModemRlsd) == 0 && options_.carrierEnds) {
-            abortRequested_ = true; // this byte still goes out
+            abortRequested_ = true; // this byte still goes out, and no more
+            room = 1;
         }
     }
     bool dsr = (lastModemBits_ & kModemDsr) != 0;
     host_.SetDsrLamp(dsr);
     if (!dsr && options_.dsrEnds) {
         abortRequested_ = true;
-        return;
+        return 0;
     }
     host_.SetCtsLamp((lastModemBits_ & kModemCts) != 0);
-    WriteWithRoom(*b);
-    ++bytesSincePoll_;
-    if (queuedAtMost_ >= 0) {
-        ++queuedAtMost_;
+    return closingUntilMs_ ? 1 : room;
+}
+
+void SerialLine::WriteByte(unsigned char ch) {
+    const char c = static_cast<char>(ch);
+    WriteText(std::string_view(&c, 1));
+}
+
+void SerialLine::WriteText(std::string_view text, TextEnd end) {
+    if (!handle_) {
+        return;
+    }
+    const SendCode code = selectionSending_ ? SendCode::Unchanged : options_.sendCode;
+    for (char c : text) {
+        const auto ch = static_cast<unsigned char>(c);
+        if (ch == ' ' && options_.dropSpaces) {
+            continue;
+        }
+        std::optional<unsigned char> b = EncodeByte(ch, code);
+        if (!b) {
+            continue;
+        }
+        // A run ends where the line has no more room; the checks of the next
+        // byte come after it is written, the handshake poll among them when
+        // kPollInterval bytes have gone since the last. A run goes out in one
+        // write, so a poll within it would learn nothing.
+        if (runSize_ == runRoom_) {
+            // A stop asked for by that run (or before it) ends the text as the
+            // jobs end theirs after a byte; one asked for earlier does not hold
+            // back the first run.
+            const bool ranBefore = runSize_ > 0;
+            const bool filled = ranBefore && runSize_ == runRoom_;
+            WriteRun();
+            if ((ranBefore && abortRequested_) || (runRoom_ = MakeRoom(filled)) == 0) {
+                return;
+            }
+        }
+        run_[runSize_++] = *b;
+        ++bytesSincePoll_;
+    }
+    if (end == TextEnd::Write) {
+        WriteRun();
     }
 }
 

@@ -1,7 +1,8 @@
 // The one open serial line of a transfer and its handshake state. OpenLine
-// opens and configures the port of a line mode; WriteByte and ReadByte move
-// single bytes under the program's own DC1/DC3 handshake and the modem lines,
-// keeping the window alive through TransferHost while they wait. The jobs
+// opens and configures the port of a line mode; WriteText, WriteByte and
+// ReadByte move bytes under the program's own DC1/DC3 handshake and the modem
+// lines, keeping the window alive through TransferHost while they wait. Bytes
+// go out in runs of what the line has room for, one write a run. The jobs
 // steer it through intent methods; its state is its own. Nothing here
 // blocks for longer than one read timeout or kPacingWaitMaxMs of waiting for room.
 #pragma once
@@ -18,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 struct TSettings;
 
@@ -43,7 +45,8 @@ inline constexpr int kPacingWaitMaxMs = 50;
 inline constexpr int kLastByteLeaveMs = 100;
 // How long a closing control character (DC4) waits for room on a held line.
 inline constexpr int kClosingByteWaitMs = 1000;
-// Bytes written between two handshake polls in mode 1.
+// Bytes written between two handshake polls in mode 1, counted at the start
+// of a run; a pacing sleep that watched the line counts as a poll.
 inline constexpr int kPollInterval = 10;
 // UpdateLamps reads the modem lines at most this often while bytes stream in.
 inline constexpr int kModemPollMs = 5;
@@ -82,6 +85,15 @@ public:
     unsigned char ReadByte();
     // Converts and writes one character under the handshake; may request a stop.
     void WriteByte(unsigned char ch);
+    // The characters as WriteByte one by one would send them, checks and all,
+    // but the bytes the line has room for go out in one write. It ends early
+    // when a stop is requested. With TextEnd::Continues the last run, while
+    // it has room, waits for the next text (the next line of a program); any
+    // other use of the line writes it first.
+    enum class TextEnd { Write, Continues };
+    void WriteText(std::string_view text, TextEnd end = TextEnd::Write);
+    // Writes the run that waits for more text, if any.
+    void WriteHeldRun();
     // Reads the modem lines and shows them; false when they cannot be read.
     // While bytes stream in, it asks the device at most every kModemPollMs and
     // answers from its last read in between.
@@ -134,9 +146,13 @@ private:
     void ForgetInput();
     bool Handshake();
     enum class Room { Ready, Stopped, FarEndPaused };
-    Room WaitForRoom();
+    Room WaitForRoom(size_t& room, bool afterFullRun);
+    // What is left on its way when a pacing sleep ends: the reserve in bytes.
+    int PacingTarget() const;
     int PacingWaitMs(int queued, int inFlight);
-    void WriteWithRoom(unsigned char b);
+    bool SleepForRoom(int ms, bool wake);
+    size_t MakeRoom(bool afterFullRun);
+    void WriteRun();
     void StopByKey();
     bool StopKeyAround(const std::function<void()>& between);
     bool StopKeyAfterEvents();
@@ -164,6 +180,10 @@ private:
     ReceiveCode receiveCode_;
     bool lineLost_ = false;
     unsigned lastModemBits_ = 0;
+    // The run of bytes being gathered for one write, and how many the line had room for.
+    std::array<unsigned char, kBytesInFlightBound> run_{};
+    size_t runSize_ = 0;
+    size_t runRoom_ = 0;
     bool stoppedByKey_ = false;
     // Bytes of the last device read not yet handed out.
     std::array<unsigned char, 4096> input_{};

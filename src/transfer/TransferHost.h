@@ -5,6 +5,8 @@
 // Texts are UTF-8.
 #pragma once
 
+#include "platform/SerialPort.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,6 +33,9 @@ public:
     virtual void ProcessEvents() = 0;
     // Blocks for ms milliseconds without processing messages.
     virtual void Sleep(int ms) = 0;
+    // Blocks like Sleep, but wakes as soon as input arrives on fd (a port's
+    // PollHandle); false when the time ran out with none.
+    virtual bool SleepUntilInput(int fd, int ms) { return WaitForPortInput(fd, ms); }
     // A monotonic clock in milliseconds.
     virtual std::int64_t NowMs() = 0;
 

@@ -25,6 +25,11 @@ public:
             ++written_;
         return result;
     }
+    WriteResult WriteBytes(const unsigned char* data, size_t size, size_t& written) override {
+        WriteResult result = ForwardingSerialPort::WriteBytes(data, size, written);
+        written_ += written;
+        return result;
+    }
 
 private:
     std::atomic<size_t>& written_;

@@ -43,6 +43,9 @@ struct FakePortState {
     size_t readChunk = 1;        // input bytes one read hands out at most
     std::vector<bool> readWaits; // the wait argument of every read
     std::vector<unsigned char> written;
+    std::vector<size_t> runs; // the size of every WriteBytes call
+    // When set, PollHandle gives this number, and the line's sleeps on it are the host's.
+    int pollHandle = -1;
     int writeBlocks = 0; // WouldBlock answers before writes succeed
     bool gone = false;   // the device was pulled: everything fails with EIO
     bool discarded = false;
@@ -145,7 +148,13 @@ public:
         s_->written.push_back(byte);
         return WriteResult::Written;
     }
+    // The run is recorded, then written byte by byte as WriteFile would.
+    WriteResult WriteBytes(const unsigned char* data, size_t size, size_t& written) override {
+        s_->runs.push_back(size);
+        return SerialPort::WriteBytes(data, size, written);
+    }
     bool WaitWritable(int) override { return s_->writeBlocks == 0; }
+    int PollHandle() const override { return s_->pollHandle; }
     void DiscardOutput() override { s_->discarded = true; }
     int LastError() const override { return s_->gone ? EIO : 0; }
 

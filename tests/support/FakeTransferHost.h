@@ -49,6 +49,15 @@ public:
         sleeps.push_back(ms);
         now += ms;
     }
+    // The clock is the test's: the wait is a sleep; the test may say what input
+    // arrives during it (true when some did), else input may be there after it.
+    std::vector<int> inputSleepHandles;
+    std::function<bool()> inputDuringSleep;
+    bool SleepUntilInput(int fd, int ms) override {
+        inputSleepHandles.push_back(fd);
+        Sleep(ms);
+        return inputDuringSleep ? inputDuringSleep() : true;
+    }
     std::int64_t NowMs() override { return now; }
     bool AbortKeyHeld() override { return held; }
     bool AbortKeyPressed() override {

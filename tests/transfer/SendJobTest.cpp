@@ -110,6 +110,47 @@ TEST_F(SendJobTest, EveryLineOnceWhateverTheLineEnds) {
     }
 }
 
+// A line may leave its last bytes for the next line's write; nothing that ends
+// a text (skipped "%" lines, a program end, the next file of a series, no end
+// characters) may leave them unsent.
+TEST_F(SendJobTest, TheLastLinesReachTheLineWhateverFollowsThem) {
+    settings.StartChar = "N";
+    settings.EndChar = "N";
+    window.files = {{"B.NC", "G2\n%\n"}};
+    const struct {
+        const char* text;
+        bool series;
+        const char* sent;
+    } cases[] = {
+        {"O1\nG1\n", false, "O1\nG1\n"},       {"O1\nG1\n%", false, "O1\nG1\n"},
+        {"O1\nG1\n%\n%\n", false, "O1\nG1\n"}, {"O1\nM30\n%\n", false, "O1\nM30\n"},
+        {"G1\n%\n", true, "G1\nG2\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        port->written.clear();
+        SendRequest request;
+        if (c.series) {
+            request.fileBeingSent = "A.NC";
+            request.multiSend = true;
+            request.queue = {"A.NC", "B.NC"};
+        }
+        // The next file is read with the line busy, not with bytes held back.
+        std::string writtenAtNextFile;
+        window.onSelect = [&](size_t) {
+            if (window.loaded.size() == 1 && writtenAtNextFile.empty())
+                writtenAtNextFile = Written();
+        };
+        ASSERT_EQ(Send(c.text, request), SendOutcome::Completed);
+        // Without start and end characters the text stands between LF and DC4.
+        EXPECT_EQ(Written(), Iso("\n" + std::string(c.sent) + "\x14"));
+        if (c.series) {
+            EXPECT_EQ(writtenAtNextFile, Iso("\nG1\n"));
+        }
+        window.onSelect = nullptr;
+    }
+}
+
 TEST_F(SendJobTest, FanucBackupWithLfCrCrLineEndsGoesOutLineByLine) {
     auto file = CorpusFile("01_fanucbackup_ALL-PROG.TXT");
     if (!std::filesystem::exists(file))

@@ -11,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <sys/stat.h>
 #include <termios.h>
+#include <thread>
 
 namespace {
 
@@ -253,6 +256,50 @@ TEST_F(SerialLinePtyTest, PortCountsWhatTheLineRateHasNotSentYet) {
     EXPECT_EQ(pty.Receive(20), std::string(20, 'B'));
 }
 
+// A host on the real clock: the pacing really sleeps, on the line's input.
+class RealTimeHost : public FakeTransferHost {
+public:
+    void Sleep(int ms) override {
+        FakeTransferHost::Sleep(ms);
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+    bool SleepUntilInput(int fd, int ms) override {
+        inputSleepHandles.push_back(fd);
+        return TransferHost::SleepUntilInput(fd, ms);
+    }
+    std::int64_t NowMs() override {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+};
+
+// A program's lines at 19200 on a real line: byte for byte at the far end, in
+// about one write for every wake-up of the pacing instead of one for every byte,
+// and the pacing sleeps on the line, so that a DC3 would end them.
+TEST_F(SerialLinePtyTest, ProgramLinesGoOutInAFewWritesAtTheLinesRate) {
+    settings.Speed1 = "19200,8,N,1";
+    RealTimeHost realHost;
+    SerialLine realLine(realHost, settings);
+    ASSERT_TRUE(realLine.OpenLine(1));
+    realLine.GrantSending();
+    realLine.SetReceiveCode(kIsoCode);
+    std::string text;
+    sys.writeCalls = 0;
+    sys.realWaitCapMs = 1000; // the pacing's sleeps are real here
+    for (int n = 1; n <= 60; ++n) {
+        const std::string block = "N" + std::to_string(n) + "G1X" + std::to_string(n) + ".5Y-1.\n";
+        text += block;
+        realLine.WriteText(block, SerialLine::TextEnd::Continues);
+    }
+    realLine.WriteHeldRun();
+    EXPECT_EQ(pty.Receive(text.size()), Iso(text));
+    EXPECT_LE(sys.writeCalls, int(text.size() / 5)) << text.size() << " bytes";
+    const std::vector<int> sleeps = sys.TimeoutsFor(POLLIN);
+    EXPECT_GE(std::count_if(sleeps.begin(), sleeps.end(), [](int ms) { return ms > 0; }),
+              std::ptrdiff_t(text.size() / 20));
+}
+
 TEST_F(SerialLinePtyTest, SecondExclusiveOpenIsRefused) {
     OpenSending();
     FakeTransferHost otherHost;
@@ -269,6 +316,33 @@ TEST_F(SerialLinePtyTest, SecondExclusiveOpenIsRefused) {
     settings.ModemePort2 = "com9";
     EXPECT_FALSE(ProbePort(9, settings.Ports, {settings.ModemePort1, settings.ModemePort2}));
     EXPECT_TRUE(other.OpenLine(1)); // the modem exclusion is the probe's only
+}
+
+// A run larger than the terminal takes is taken in part and says how much; a
+// full terminal takes nothing and says so, and what was taken arrives in order.
+TEST_F(SerialLinePtyTest, RunIsTakenInPartWhenTheTerminalFills) {
+    OpenSending(3);
+    std::string run(256 * 1024, 'X');
+    for (size_t i = 0; i < run.size(); i += 97)
+        run[i] = char('A' + i % 26);
+    const auto* data = reinterpret_cast<const unsigned char*>(run.data());
+    size_t taken = 0;
+    size_t written = 0;
+    ASSERT_EQ(line.Port()->WriteBytes(data, run.size(), written), WriteResult::Written);
+    EXPECT_GT(written, 0u);
+    EXPECT_LT(written, run.size());
+    for (taken = written; taken < run.size();) {
+        const WriteResult result =
+            line.Port()->WriteBytes(data + taken, run.size() - taken, written);
+        if (result != WriteResult::Written) {
+            EXPECT_EQ(result, WriteResult::WouldBlock);
+            EXPECT_EQ(written, 0u);
+            break;
+        }
+        taken += written;
+    }
+    ASSERT_LT(taken, run.size());
+    EXPECT_EQ(pty.Receive(taken), run.substr(0, taken));
 }
 
 TEST_F(SerialLinePtyTest, WriteToAStoppedLineDoesNotBlock) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -566,6 +567,175 @@ TEST_F(SerialLineTest, PacingSleepsUntilTheLineNeedsBytes) {
         EXPECT_LE(*std::max_element(host.sleeps.begin(), host.sleeps.end()), kPacingWaitMaxMs);
         // Let the line drain before the next speed.
         host.now += 10'000;
+    }
+}
+
+// A program's lines through WriteText leave as WriteByte one by one would send
+// them, byte for byte, but in runs of what the line has room for: a few writes
+// where there were as many as bytes, the line never dry, never more on its way
+// than the bound. Lines that continue share a run with the next one.
+TEST_F(SerialLineTest, TextGoesOutInRunsOfWhatTheLineHasRoomFor) {
+    std::vector<std::string> lines;
+    for (int n = 1; n <= 120; ++n)
+        lines.push_back("N" + std::to_string(n) + "G1X" + std::to_string(n % 70) + ".5 Y-2.\n");
+    Bytes expected;
+    {
+        OpenSending();
+        port.written.clear();
+        for (const std::string& text : lines)
+            Send(text);
+        expected = port.written;
+    }
+    port.lineClockMs = [this] { return host.now; };
+    const struct {
+        const char* speed;
+        SerialLine::TextEnd end;
+    } cases[] = {
+        {"1200,8,N,1", SerialLine::TextEnd::Continues},
+        {"4800,8,N,1", SerialLine::TextEnd::Write},
+        {"9600,8,N,2", SerialLine::TextEnd::Continues},
+        {"19200,8,N,1", SerialLine::TextEnd::Continues},
+        {"14400,8,O,1", SerialLine::TextEnd::Write},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.speed);
+        settings.Speed1 = c.speed;
+        OpenSending();
+        port.written.clear();
+        port.runs.clear();
+        port.idleWrites = 0;
+        port.mostInFlight = 0;
+        host.sleeps.clear();
+        for (const std::string& text : lines)
+            line.WriteText(text, c.end);
+        line.WriteHeldRun();
+        ASSERT_EQ(port.written, expected);
+        EXPECT_EQ(port.mostInFlight, kBytesInFlightBound);
+        EXPECT_EQ(port.idleWrites, 0);
+        EXPECT_LE(*std::max_element(port.runs.begin(), port.runs.end()),
+                  size_t(kBytesInFlightBound));
+        // About one write a wake-up; a line end may cut a run it does not continue.
+        const size_t wakeUps = host.sleeps.size() + 1;
+        const size_t allowed = c.end == SerialLine::TextEnd::Continues ? wakeUps + wakeUps / 4
+                                                                       : wakeUps + lines.size();
+        EXPECT_LE(port.runs.size(), allowed) << host.sleeps.size() << " sleeps";
+        EXPECT_LE(port.runs.size(), expected.size() / 5);
+        host.now += 10'000;
+    }
+}
+
+// A DC3 read between two runs holds the rest of the text until DC1; what went
+// after it is at most one run, all of it within the bound on the line.
+TEST_F(SerialLineTest, Dc3BetweenRunsHoldsTheRestOfTheText) {
+    settings.Speed1 = "19200,8,N,1";
+    port.lineClockMs = [this] { return host.now; };
+    OpenSending();
+    port.written.clear();
+    size_t writtenAtDc3 = 0;
+    size_t writtenAtDc1 = 0;
+    host.onEvents = [&](FakeTransferHost& h) {
+        h.pressed = h.events > 100'000; // a test gone wrong stops instead of hanging
+        if (writtenAtDc3 == 0 && port.written.size() >= 300) {
+            writtenAtDc3 = port.written.size();
+            port.input.push_back(0x93);
+        } else if (writtenAtDc3 > 0 && writtenAtDc1 == 0 && !line.SendingAllowed()) {
+            writtenAtDc1 = port.written.size();
+            port.input.push_back(0x11);
+        }
+    };
+    line.WriteText(std::string(1000, 'A'));
+    EXPECT_EQ(port.written.size(), 1000u);
+    ASSERT_GT(writtenAtDc1, 0u);
+    EXPECT_LE(writtenAtDc1 - writtenAtDc3, size_t(kBytesInFlightBound));
+    EXPECT_FALSE(line.StopRequested());
+}
+
+// A run kept for the next line goes out before anything else touches the line,
+// and a closed line forgets it.
+TEST_F(SerialLineTest, HeldRunGoesOutBeforeAnythingElseOnTheLine) {
+    const struct {
+        const char* what;
+        std::function<void(SerialLine&)> next;
+        Bytes written;
+    } cases[] = {
+        {"a read", [](SerialLine& l) { l.ReadByte(); }, {0x47, 0xB1, 0x0A}},
+        {"a wait step", [](SerialLine& l) { l.WaitStep(); }, {0x47, 0xB1, 0x0A}},
+        {"the lamps", [](SerialLine& l) { l.UpdateLamps(); }, {0x47, 0xB1, 0x0A}},
+        {"the next line", [](SerialLine& l) { l.WriteText("M2"); }, {0x47, 0xB1, 0x0A, 0x4D, 0xB2}},
+        {"the closing DC4",
+         [](SerialLine& l) { l.SendClosingByte(0x14); },
+         {0x47, 0xB1, 0x0A, 0x14}},
+        {"the end of the text", [](SerialLine& l) { l.WriteHeldRun(); }, {0x47, 0xB1, 0x0A}},
+        {"a close", [](SerialLine& l) { l.CloseLine(); }, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenSending();
+        port.written.clear();
+        line.WriteText("G1\n", SerialLine::TextEnd::Continues);
+        EXPECT_TRUE(port.written.empty());
+        c.next(line);
+        EXPECT_EQ(port.written, c.written);
+    }
+}
+
+// A pacing sleep on a line with a descriptor wakes when input arrives: a DC3
+// holds the waiting run at once, a sleep that brought nothing costs no read, and
+// input that is no DC3 wakes the wait only once.
+TEST_F(SerialLineTest, PacingSleepWakesOnInputAndReadsOnlyWhenItCame) {
+    constexpr int kHandle = 7;
+    const struct {
+        const char* what;
+        int handle;
+        std::deque<int> inFlight;
+        std::deque<unsigned char> arriving; // put into the input by the first sleep
+        std::vector<int> inputSleeps;       // the handles slept on
+        size_t reads;                       // reads done after the sleeps
+        bool paused;
+    } cases[] = {
+        {"nothing arrives", kHandle, {kBytesInFlightBound, 0}, {}, {kHandle}, 0, false},
+        {"a DC3 arrives", kHandle, {kBytesInFlightBound, 0}, {0x93}, {kHandle}, 1, true},
+        {"noise arrives",
+         kHandle,
+         {kBytesInFlightBound, kBytesInFlightBound, 0},
+         {'x'},
+         {kHandle},
+         2,
+         false},
+        {"no descriptor", -1, {kBytesInFlightBound, 0}, {}, {}, 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        port.pollHandle = c.handle;
+        OpenSending();
+        port.written.clear();
+        port.readWaits.clear();
+        host.inputSleepHandles.clear();
+        port.inFlightSequence = c.inFlight;
+        bool first = true;
+        host.inputDuringSleep = [&] {
+            if (first)
+                port.input.insert(port.input.end(), c.arriving.begin(), c.arriving.end());
+            first = false;
+            return !port.input.empty();
+        };
+        bool paused = false;
+        host.onEvents = [&](FakeTransferHost& h) {
+            h.pressed = h.events > 10'000;
+            if (!line.SendingAllowed()) {
+                paused = true;
+                port.input.push_back(0x11);
+            }
+        };
+        line.WriteByte('A');
+        EXPECT_EQ(port.written, Bytes{0x41});
+        EXPECT_EQ(host.inputSleepHandles, c.inputSleeps);
+        EXPECT_EQ(paused, c.paused);
+        if (!c.paused) {
+            EXPECT_EQ(port.readWaits.size(), c.reads);
+        }
+        host.onEvents = nullptr;
+        host.inputDuringSleep = nullptr;
     }
 }
 

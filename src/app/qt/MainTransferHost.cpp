@@ -65,6 +65,12 @@ public:
         else
             QThread::msleep(static_cast<unsigned long>(ms));
     }
+    bool SleepUntilInput(int fd, int ms) override {
+        if (!sleep_)
+            return TransferHost::SleepUntilInput(fd, ms);
+        sleep_(ms);
+        return true;
+    }
     std::int64_t NowMs() override {
         return std::chrono::duration_cast<std::chrono::milliseconds>(
                    std::chrono::steady_clock::now().time_since_epoch())
