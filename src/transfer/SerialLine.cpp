@@ -436,11 +436,9 @@ void SerialLine::WriteText(std::string_view text, TextEnd end) {
         if (!b) {
             continue;
         }
-        // A run ends where the line has no more room; the checks of the next
-        // byte come after it is written, the handshake poll among them when
-        // kPollInterval bytes have gone since the last. A run goes out in one
-        // write, so a poll within it would learn nothing.
-        if (runSize_ == runRoom_) {
+        // A run ends where the line has no more room or the far end is to be
+        // asked again; the checks of the next byte come after it is written.
+        if (runSize_ == runRoom_ || (mode_ == 1 && bytesSincePoll_ >= kPollInterval)) {
             // A stop asked for by that run (or before it) ends the text as the
             // jobs end theirs after a byte; one asked for earlier does not hold
             // back the first run.

@@ -45,8 +45,8 @@ inline constexpr int kPacingWaitMaxMs = 50;
 inline constexpr int kLastByteLeaveMs = 100;
 // How long a closing control character (DC4) waits for room on a held line.
 inline constexpr int kClosingByteWaitMs = 1000;
-// Bytes written between two handshake polls in mode 1, counted at the start
-// of a run; a pacing sleep that watched the line counts as a poll.
+// Bytes written between two handshake polls in mode 1; a run ends there, and a
+// pacing sleep that watched the line counts as a poll.
 inline constexpr int kPollInterval = 10;
 // UpdateLamps reads the modem lines at most this often while bytes stream in.
 inline constexpr int kModemPollMs = 5;
