@@ -35,8 +35,10 @@ inline constexpr int kOutputQueueBound = 258;
 inline constexpr int kBytesInFlightBound = 14;
 // A writer that has filled the line sleeps until what is on its way covers only
 // this much line time, so that a wake-up somewhat late still finds the line busy;
-// nothing wakes it in between.
-inline constexpr int kLineReserveMs = 3;
+// only input on the line wakes it in between. The sleep is a timed poll, late by
+// far less than this; a longer reserve would wake the sender more often for
+// fewer bytes each.
+inline constexpr int kLineReserveMs = 2;
 // The longest single sleep of a wait for room: on a slow line the stop keys and
 // the window are still looked at this often.
 inline constexpr int kPacingWaitMaxMs = 50;

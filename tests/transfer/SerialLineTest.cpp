@@ -513,16 +513,16 @@ TEST_F(SerialLineTest, QueueIsCountedOnlyWhenItCouldPassItsBound) {
 // FIFO), the line's own rate bounds what is on its way: a byte waits while
 // kBytesInFlightBound are.
 TEST_F(SerialLineTest, BytesInFlightByTheLineRateAreBoundedLikeTheQueue) {
-    // At 9600,8,N,2 a character takes 1.15 ms: the wake-up comes when 3 bytes
-    // (the reserve of 3 ms) are left on their way.
+    // At 9600,8,N,2 a character takes 1.15 ms: the wake-up comes when 2 bytes
+    // (the reserve of 2 ms) are left on their way.
     struct Case {
         std::deque<int> queued;
         std::deque<int> inFlight;
         std::vector<int> sleeps;
     } cases[] = {
         {{}, {kBytesInFlightBound - 1}, {}},
-        {{}, {kBytesInFlightBound, kBytesInFlightBound + 3, kBytesInFlightBound - 1}, {12, 16}},
-        {{300, 0}, {0, kBytesInFlightBound, 0}, {48, 12}}, // both bounds hold before the byte goes
+        {{}, {kBytesInFlightBound, kBytesInFlightBound + 3, kBytesInFlightBound - 1}, {13, 17}},
+        {{300, 0}, {0, kBytesInFlightBound, 0}, {48, 13}}, // both bounds hold before the byte goes
         {{}, {200, kBytesInFlightBound - 1}, {kPacingWaitMaxMs}},
     };
     for (const auto& c : cases) {
