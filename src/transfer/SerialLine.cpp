@@ -270,6 +270,15 @@ SerialLine::Room SerialLine::WaitForRoom(size_t& room, bool afterFullRun) {
         const bool shortRoom = afterFullRun && inFlight > target &&
                                kBytesInFlightBound - inFlight < (kBytesInFlightBound - target) / 2;
         if (queued <= kOutputQueueBound && inFlight < kBytesInFlightBound && !shortRoom) {
+            // The far end is asked every kPollInterval bytes; a wait that has just
+            // watched the line (below) has asked it already.
+            if (mode_ == 1 && xon_ && !closingUntilMs_ && bytesSincePoll_ >= kPollInterval) {
+                TakeWhatArrived(false);
+                bytesSincePoll_ = 0;
+                if (!xon_) {
+                    return Room::FarEndPaused;
+                }
+            }
             room = static_cast<size_t>(
                 std::min(kBytesInFlightBound - inFlight, kOutputQueueBound + 1 - queued));
             return Room::Ready;
@@ -383,7 +392,9 @@ void SerialLine::WriteHeldRun() {
 size_t SerialLine::MakeRoom(bool afterFullRun) {
     size_t room = 0;
     for (;;) {
-        if (mode_ == 1 && bytesSincePoll_ >= kPollInterval) {
+        // A poll due on a paused line waits for the far end's DC1; on a running
+        // one the wait for room asks it (a wait that watched the line already has).
+        if (mode_ == 1 && !xon_ && bytesSincePoll_ >= kPollInterval) {
             if (!Handshake()) {
                 return 0;
             }
