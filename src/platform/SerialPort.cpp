@@ -150,9 +150,9 @@ int ReadLineParameters(int fd, Dcb& dcb) {
     return 0;
 }
 
-bool WaitForPortInput(int fd, int timeoutMs) {
+bool WaitForPortInput(int fd, std::chrono::microseconds wait) {
     pollfd p{fd, POLLIN, 0};
-    return CallPoll(&p, 1, timeoutMs) != 0;
+    return CallPollFor(&p, 1, wait) != 0;
 }
 
 WriteResult SerialPort::WriteBytes(const unsigned char* data, size_t size, size_t& written) {

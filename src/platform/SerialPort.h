@@ -4,6 +4,7 @@
 // ioctls; tests substitute their own SerialPort where modem lines must move.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -138,9 +139,9 @@ int ApplyLineParameters(int fd, const Dcb& dcb);
 // terminal (of a pseudo-terminal's master: its slave's); 0 or the errno.
 int ReadLineParameters(int fd, Dcb& dcb);
 
-// Waits at most timeoutMs for input on a port's PollHandle; false only when the
+// Waits at most wait for input on a port's PollHandle; false only when the
 // time ran out with nothing there (an error is left for the read to report).
-bool WaitForPortInput(int fd, int timeoutMs);
+bool WaitForPortInput(int fd, std::chrono::microseconds wait);
 
 // Opens a serial device for exclusive use (flock), without waiting for carrier.
 // A file that is not a terminal is refused with ENOTTY.

@@ -1,6 +1,7 @@
 #include "platform/SerialSystem.h"
 
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -48,6 +49,13 @@ int SerialSystem::Poll(pollfd* fds, nfds_t count, int timeoutMs) {
     return ::poll(fds, count, timeoutMs);
 }
 
+int SerialSystem::PollFor(pollfd* fds, nfds_t count, std::chrono::microseconds timeout) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout);
+    const timespec wait{static_cast<time_t>(seconds.count()),
+                        static_cast<long>((timeout - seconds).count() * 1000)};
+    return ::ppoll(fds, count, &wait, nullptr);
+}
+
 int SerialSystem::Ioctl(int fd, unsigned long request, void* argument) {
     return ::ioctl(fd, request, argument);
 }
@@ -87,6 +95,10 @@ ssize_t CallSend(int fd, const void* buffer, size_t size) {
 
 int CallPoll(pollfd* fds, nfds_t count, int timeoutMs) {
     return RetryOnEintr([&] { return Serial().Poll(fds, count, timeoutMs); });
+}
+
+int CallPollFor(pollfd* fds, nfds_t count, std::chrono::microseconds timeout) {
+    return RetryOnEintr([&] { return Serial().PollFor(fds, count, timeout); });
 }
 
 int CallIoctl(int fd, unsigned long request, void* argument) {

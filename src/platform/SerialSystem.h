@@ -4,6 +4,7 @@
 // inject errors. The Call* helpers retry on EINTR, so callers never see it.
 #pragma once
 
+#include <chrono>
 #include <poll.h>
 #include <sys/types.h>
 
@@ -18,6 +19,8 @@ public:
     // A write to a socket that never raises SIGPIPE when the far end has gone.
     virtual ssize_t Send(int fd, const void* buffer, size_t size);
     virtual int Poll(pollfd* fds, nfds_t count, int timeoutMs);
+    // A poll whose timeout is not rounded to milliseconds (ppoll).
+    virtual int PollFor(pollfd* fds, nfds_t count, std::chrono::microseconds timeout);
     virtual int Ioctl(int fd, unsigned long request, void* argument);
     virtual int Flock(int fd, int operation);
 };
@@ -35,5 +38,6 @@ ssize_t CallSend(int fd, const void* buffer, size_t size);
 // A poll interrupted by a signal is repeated with the full timeout: the
 // timeouts here are short (10 ms, 1000 ms) and a late return is harmless.
 int CallPoll(pollfd* fds, nfds_t count, int timeoutMs);
+int CallPollFor(pollfd* fds, nfds_t count, std::chrono::microseconds timeout);
 int CallIoctl(int fd, unsigned long request, void* argument);
 int CallFlock(int fd, int operation);

@@ -247,7 +247,7 @@ bool SerialLine::Handshake() {
 // kBytesInFlightBound are on their way; room tells how many bytes may go now
 // within both bounds. In mode_ 1 it watches the far end while it waits, so
 // that a DC3 holds back the very byte that was waiting.
-SerialLine::Room SerialLine::WaitForRoom(size_t& room, bool afterFullRun) {
+SerialLine::Room SerialLine::WaitForRoom(size_t& room, bool afterRun) {
     bool wakeOnInput = true;
     for (;;) {
         // The queue holds at most what it held at the last count plus what was
@@ -264,10 +264,11 @@ SerialLine::Room SerialLine::WaitForRoom(size_t& room, bool afterFullRun) {
             queuedAtMost_ = queued;
         }
         const int inFlight = handle_->BytesInFlight();
-        // Right after a run that filled the line, room for a byte or two (one
-        // has just left) is taken at the next wake-up with the rest: one write, not two.
+        // Right after a run, which filled the line or ended at the poll, room for
+        // a byte or two (one has just left, or a wake-up came late) is taken at
+        // the next wake-up with the rest: one write, not two.
         const int target = PacingTarget();
-        const bool shortRoom = afterFullRun && inFlight > target &&
+        const bool shortRoom = afterRun && inFlight > target &&
                                kBytesInFlightBound - inFlight < (kBytesInFlightBound - target) / 2;
         if (queued <= kOutputQueueBound && inFlight < kBytesInFlightBound && !shortRoom) {
             // The far end is asked every kPollInterval bytes; a wait that has just
@@ -295,7 +296,7 @@ SerialLine::Room SerialLine::WaitForRoom(size_t& room, bool afterFullRun) {
         }
         // A DC3 does not hold the closing byte: it is what tells the far end to stop.
         const bool watch = mode_ == 1 && xon_ && !closingUntilMs_;
-        const bool arrived = SleepForRoom(PacingWaitMs(queued, inFlight), watch && wakeOnInput);
+        const bool arrived = SleepForRoom(PacingWait(queued, inFlight), watch && wakeOnInput);
         if (watch) {
             if (arrived) {
                 TakeWhatArrived(false);
@@ -314,14 +315,15 @@ SerialLine::Room SerialLine::WaitForRoom(size_t& room, bool afterFullRun) {
 
 // One sleep of a wait for room; with wake, a DC3 that arrives ends it at once.
 // False when it is known that nothing arrived.
-bool SerialLine::SleepForRoom(int ms, bool wake) {
+bool SerialLine::SleepForRoom(std::chrono::microseconds wait, bool wake) {
     // Input already read in and not yet handed out would not wake a sleeper.
     const int fd = wake && inputNext_ == inputEnd_ ? handle_->PollHandle() : -1;
     if (fd < 0) {
-        host_.Sleep(ms);
+        host_.Sleep(
+            static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()));
         return true;
     }
-    return host_.SleepUntilInput(fd, ms);
+    return host_.SleepUntilInput(fd, wait);
 }
 
 // The sleep until the line needs bytes again: what is on its way down to the
@@ -338,16 +340,16 @@ int SerialLine::PacingTarget() const {
     return std::min(kBytesInFlightBound - 1, reserveBytes);
 }
 
-int SerialLine::PacingWaitMs(int queued, int inFlight) {
+std::chrono::microseconds SerialLine::PacingWait(int queued, int inFlight) {
+    using std::chrono::microseconds;
     using std::chrono::milliseconds;
-    const std::chrono::nanoseconds wait =
+    auto wait = std::chrono::duration_cast<microseconds>(
         std::max(TimeToDrainTo(inFlight, PacingTarget(), characterTime_),
-                 TimeToDrainTo(queued, kOutputQueueBound, characterTime_));
-    auto ms = std::chrono::duration_cast<milliseconds>(wait).count();
+                 TimeToDrainTo(queued, kOutputQueueBound, characterTime_)));
     if (closingUntilMs_) {
-        ms = std::min<std::int64_t>(ms, *closingUntilMs_ - host_.NowMs());
+        wait = std::min<microseconds>(wait, milliseconds(*closingUntilMs_ - host_.NowMs()));
     }
-    return static_cast<int>(std::clamp<std::int64_t>(ms, 1, kPacingWaitMaxMs));
+    return std::clamp<microseconds>(wait, milliseconds(1), milliseconds(kPacingWaitMaxMs));
 }
 
 // Writes the run; a terminal whose buffer is full (a pseudo-terminal nobody
@@ -389,7 +391,7 @@ void SerialLine::WriteHeldRun() {
 // Everything that comes before bytes go out: the handshake or the stop keys,
 // room on the line, and the rules of the modem lines. How many bytes may go
 // now, 0 when none may (the transfer is to stop).
-size_t SerialLine::MakeRoom(bool afterFullRun) {
+size_t SerialLine::MakeRoom(bool afterRun) {
     size_t room = 0;
     for (;;) {
         // A poll due on a paused line waits for the far end's DC1; on a running
@@ -401,7 +403,7 @@ size_t SerialLine::MakeRoom(bool afterFullRun) {
         } else if (!closingUntilMs_ && StopKeyAfterEvents()) {
             return 0;
         }
-        Room state = WaitForRoom(room, afterFullRun);
+        Room state = WaitForRoom(room, afterRun);
         if (state == Room::Stopped) {
             return 0;
         }
@@ -454,9 +456,8 @@ void SerialLine::WriteText(std::string_view text, TextEnd end) {
             // jobs end theirs after a byte; one asked for earlier does not hold
             // back the first run.
             const bool ranBefore = runSize_ > 0;
-            const bool filled = ranBefore && runSize_ == runRoom_;
             WriteRun();
-            if ((ranBefore && abortRequested_) || (runRoom_ = MakeRoom(filled)) == 0) {
+            if ((ranBefore && abortRequested_) || (runRoom_ = MakeRoom(ranBefore)) == 0) {
                 return;
             }
         }

@@ -148,12 +148,12 @@ private:
     void ForgetInput();
     bool Handshake();
     enum class Room { Ready, Stopped, FarEndPaused };
-    Room WaitForRoom(size_t& room, bool afterFullRun);
+    Room WaitForRoom(size_t& room, bool afterRun);
     // What is left on its way when a pacing sleep ends: the reserve in bytes.
     int PacingTarget() const;
-    int PacingWaitMs(int queued, int inFlight);
-    bool SleepForRoom(int ms, bool wake);
-    size_t MakeRoom(bool afterFullRun);
+    std::chrono::microseconds PacingWait(int queued, int inFlight);
+    bool SleepForRoom(std::chrono::microseconds wait, bool wake);
+    size_t MakeRoom(bool afterRun);
     void WriteRun();
     void StopByKey();
     bool StopKeyAround(const std::function<void()>& between);

@@ -7,6 +7,7 @@
 
 #include "platform/SerialPort.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,8 +35,11 @@ public:
     // Blocks for ms milliseconds without processing messages.
     virtual void Sleep(int ms) = 0;
     // Blocks like Sleep, but wakes as soon as input arrives on fd (a port's
-    // PollHandle); false when the time ran out with none.
-    virtual bool SleepUntilInput(int fd, int ms) { return WaitForPortInput(fd, ms); }
+    // PollHandle); false when the time ran out with none. The wait is not
+    // rounded to milliseconds: a pacing sleep that ends early sends less.
+    virtual bool SleepUntilInput(int fd, std::chrono::microseconds wait) {
+        return WaitForPortInput(fd, wait);
+    }
     // A monotonic clock in milliseconds.
     virtual std::int64_t NowMs() = 0;
 

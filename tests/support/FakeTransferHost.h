@@ -52,10 +52,13 @@ public:
     // The clock is the test's: the wait is a sleep; the test may say what input
     // arrives during it (true when some did), else input may be there after it.
     std::vector<int> inputSleepHandles;
+    std::vector<std::chrono::microseconds> inputWaits; // as asked, before the clock's rounding
     std::function<bool()> inputDuringSleep;
-    bool SleepUntilInput(int fd, int ms) override {
+    bool SleepUntilInput(int fd, std::chrono::microseconds wait) override {
         inputSleepHandles.push_back(fd);
-        Sleep(ms);
+        inputWaits.push_back(wait);
+        Sleep(
+            static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()));
         return inputDuringSleep ? inputDuringSleep() : true;
     }
     std::int64_t NowMs() override { return now; }

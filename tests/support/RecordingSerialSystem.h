@@ -38,6 +38,13 @@ public:
         return SerialSystem::Poll(fds, count,
                                   timeoutMs < realWaitCapMs ? timeoutMs : realWaitCapMs);
     }
+    // Recorded in whole milliseconds, rounded up.
+    int PollFor(pollfd* fds, nfds_t count, std::chrono::microseconds timeout) override {
+        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(timeout);
+        polls.push_back({count > 0 ? fds[0].events : short(0), int(ms.count())});
+        const auto cap = std::chrono::milliseconds(realWaitCapMs);
+        return SerialSystem::PollFor(fds, count, timeout < cap ? timeout : cap);
+    }
     ssize_t Write(int fd, const void* buffer, size_t size) override {
         ++writeCalls;
         if (interruptWrites > 0) {

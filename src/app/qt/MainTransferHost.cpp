@@ -65,10 +65,11 @@ public:
         else
             QThread::msleep(static_cast<unsigned long>(ms));
     }
-    bool SleepUntilInput(int fd, int ms) override {
+    bool SleepUntilInput(int fd, std::chrono::microseconds wait) override {
         if (!sleep_)
-            return TransferHost::SleepUntilInput(fd, ms);
-        sleep_(ms);
+            return TransferHost::SleepUntilInput(fd, wait);
+        sleep_(
+            static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()));
         return true;
     }
     std::int64_t NowMs() override {
