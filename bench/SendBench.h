@@ -1,6 +1,6 @@
 // What the send benchmarks share: the 100 KB program, a host whose final drain
 // ends once the simulated controller has all it needs, a window without display,
-// the CPU clock of the sending thread and the DC3 counters.
+// the CPU clock of the sending thread, the DC3 counters and the CPU floor of the line.
 #pragma once
 
 #include "BenchHost.h"
@@ -8,6 +8,7 @@
 
 #include "files/TextDocument.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SerialDevices.h"
 #include "settings/Settings.h"
 #include "transfer/SendJob.h"
 #include "transfer/SerialLine.h"
@@ -107,6 +108,58 @@ inline TSettings BenchSettings(int lineBaud = kLineBaud) {
     return settings;
 }
 
+// The floor of a send's CPU on this line and machine: a bare loop that writes,
+// through the same port, runs of what the line drains between two wake-ups
+// within the DC3 bound (the bound less the reserve the send keeps), and sleeps
+// until the next one is due watching the line, as a sender that must hear a DC3
+// at once does. No handshake, no modem lines, no text: what any sender must pay
+// for its wake-ups and writes. About ten seconds of
+// bytes (from tape, the bytes the send put on the line), drained by ncsim at
+// the line's rate. The CPU of the loop as a share of one core; 0 when it failed.
+inline double FloorCpuPct(ncsim::SimLine& sim, const PortOpenResult& opened,
+                          const std::string& tape, int lineBaud) {
+    if (!opened.port)
+        return 0;
+    const std::chrono::nanoseconds character(1'000'000'000LL * 10 / lineBaud);
+    const auto reserve = std::chrono::nanoseconds(std::chrono::milliseconds(kLineReserveMs));
+    const int run =
+        kBytesInFlightBound - int((reserve + character - std::chrono::nanoseconds(1)) / character);
+    const size_t size = std::min(tape.size(), size_t(lineBaud) / 10 * 10);
+    ncsim::ReceiveOptions options;
+    options.baud = lineBaud;
+    options.lineBaud = lineBaud;
+    options.endOnPercent = false;
+    std::atomic<bool> stop{false};
+    std::thread far([&] { ncsim::Receive(sim, options, &stop); });
+    const auto* bytes = reinterpret_cast<const unsigned char*>(tape.data());
+    const double cpu0 = ThreadCpuSeconds();
+    const auto wall0 = std::chrono::steady_clock::now();
+    auto due = wall0;
+    const int fd = opened.port->PollHandle();
+    bool ok = fd >= 0;
+    for (size_t done = 0; ok && done < size;) {
+        size_t written = 0;
+        const size_t n = std::min(size - done, size_t(run));
+        ok = opened.port->WriteBytes(bytes + done, n, written) == WriteResult::Written;
+        done += written;
+        due += character * static_cast<long long>(written);
+        const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(
+            due - std::chrono::steady_clock::now());
+        if (wait.count() > 0 && WaitForPortInput(fd, wait)) {
+            unsigned char input[64];
+            size_t count = 0;
+            opened.port->ReadFile(input, sizeof input, count, false);
+        }
+    }
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+    const double cpu = ThreadCpuSeconds() - cpu0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    stop = true;
+    far.join();
+    return ok ? 100 * cpu / wall : 0;
+}
+
 struct SendRun {
     bool ok = false;
     ncsim::ReceiveReport report;
@@ -151,6 +204,14 @@ inline SendRun SendToController(ncsim::SimLine& sim, const TSettings& settings,
     far.join();
     run.ok = outcome == SendOutcome::Completed && run.report.end == ncsim::EndReason::Percent;
     run.cpuPct = 100 * cpu / wall;
+    if (run.ok) {
+        const double floor = FloorCpuPct(
+            sim, opener ? opener(settings.Port1) : OpenPort(settings.Port1, settings.Ports),
+            run.report.raw, lineBaud);
+        run.counters["cpu_floor_pct"] = floor;
+        if (floor > 0)
+            run.counters["cpu_vs_floor"] = run.cpuPct / floor;
+    }
     return run;
 }
 
