@@ -4,7 +4,9 @@
 // an operator names it, COM9=rfc2217://127.0.0.1:PORT in section Ports.
 // - At19200: ncsim drains at the line's rate. Reported: "vs_line", the time from
 //   the first byte until ncsim has drained the last one against the line's own
-//   time (within 1 % of 1.0), and the CPU of the job as a share of one core.
+//   time (within 1 % of 1.0), and the CPU of the job as a share of one core,
+//   beside the floor of the same line ("cpu_floor_pct", "cpu_vs_floor": see
+//   bench_send).
 // - DrainAt90Percent: the controller holds the sender with DC3/DC1 all through.
 //   Reported: the bytes that reached ncsim after each DC3 ("after_dc3_max", at
 //   most 16 plus the line's rate times the round trip, "after_dc3_bound"), with

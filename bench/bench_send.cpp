@@ -5,7 +5,10 @@
 // - At19200: the controller's buffer drains at the line's rate. Reported: the time
 //   from the first byte until ncsim has drained the last one, against the line's
 //   own time for the bytes it counted (bytes x 10 / 19200 s; "vs_line" should stay
-//   within 1% of 1.0), and the CPU the job used as a share of one core.
+//   within 1% of 1.0), and the CPU the job used as a share of one core, beside
+//   the floor of this line and machine ("cpu_floor_pct": a bare loop of runs and
+//   sleeps on the same port, the least any sender within the DC3 bound pays) and
+//   the ratio of the two ("cpu_vs_floor").
 // - At4800: the same on a 4800-baud line (a quarter of the program, the same
 //   line time).
 // - DrainAt90Percent: the controller works slower than the line (a drain of 90%
