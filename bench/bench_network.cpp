@@ -11,7 +11,7 @@
 //   Reported: the bytes that reached ncsim after each DC3 ("after_dc3_max", at
 //   most 16 plus the line's rate times the round trip, "after_dc3_bound"), with
 //   the round trip through ser2net measured by a purge ("rtt_ms").
-// ser2net must be installed (/usr/sbin/ser2net). About two minutes: ./bench_network
+// ser2net must be installed (/usr/sbin/ser2net). About two and a half minutes: ./bench_network
 #include "SendBench.h"
 #include "Ser2Net.h"
 

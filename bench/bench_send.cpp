@@ -16,7 +16,7 @@
 //   DC3s and the bytes that reached ncsim after each ("after_dc3_avg",
 //   "after_dc3_max": at most about 16), and the time against the drain's own time
 //   ("vs_drain", within 1% of 1.0: the buffer never ran dry).
-// One run of the three takes about three minutes: ./bench_send
+// One run of the three takes about three and a half minutes: ./bench_send
 #include "SendBench.h"
 
 #include "files/TextDocument.h"
