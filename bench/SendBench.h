@@ -10,6 +10,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SerialDevices.h"
 #include "settings/Settings.h"
+#include "transfer/HeadlessSendWindow.h"
 #include "transfer/SendJob.h"
 #include "transfer/SerialLine.h"
 
@@ -45,27 +46,6 @@ public:
 
 private:
     const std::atomic<bool>& farDone_;
-};
-
-class BenchWindow : public SendWindow {
-public:
-    TextDocument document;
-    const TextDocument& DataView() const override { return document; }
-    void ClearDataView() override { document.Clear(); }
-    void SelectDataLine(size_t) override {}
-    bool LoadFileIntoView(const std::string&) override { return false; }
-    void SetProgressRange(int64_t) override {}
-    void SetProgress(int64_t) override {}
-    void SetRemainingText(const std::string&) override {}
-    void StartEstimateTimer() override {}
-    void StopEstimateTimer() override {}
-    void HighlightQueueEntry(int) override {}
-    void SuspendScreenSaver() override {}
-    void HideTransferPanel() override {}
-    void EnableFileList() override {}
-    void StartReturnToIdle(int) override {}
-    void ClearMarks() override {}
-    void CloseMainWindow() override {}
 };
 
 // About kilobytes KB of milling blocks with CR LF line ends.
@@ -185,8 +165,8 @@ inline SendRun SendToController(ncsim::SimLine& sim, const TSettings& settings,
         farDone = true;
     });
     SendBenchHost host(farDone);
-    BenchWindow window;
-    window.document.SetText(program);
+    HeadlessSendWindow window;
+    window.Document().SetText(program);
     SerialLine line(host, settings);
     if (opener)
         line.SetPortOpener(opener);

@@ -6,6 +6,7 @@
 #include "files/TextDocument.h"
 #include "platform/Paths.h"
 #include "settings/Settings.h"
+#include "transfer/HeadlessSendWindow.h"
 #include "transfer/SendJob.h"
 #include "transfer/SendOptions.h"
 #include "transfer/SendTime.h"
@@ -18,7 +19,7 @@ constexpr std::int64_t kEstimateIntervalMs = 10000;
 
 // The send job's view of the terminal: the data view is a document of its own,
 // the progress bar and Label17 become the progress line.
-class TerminalSendWindow : public SendWindow {
+class TerminalSendWindow : public HeadlessSendWindow {
 public:
     TerminalSendWindow(TerminalHost& host, std::string dirPath, SendCounters& counters)
         : host_(host), dirPath_(std::move(dirPath)), worker_(counters) {
@@ -26,9 +27,6 @@ public:
     }
     ~TerminalSendWindow() override { host_.OnEvents({}); }
 
-    const TextDocument& DataView() const override { return document_; }
-    void ClearDataView() override { document_.Clear(); }
-    void SelectDataLine(size_t) override {}
     bool LoadFileIntoView(const std::string& name) override {
         const std::string path = JoinPath(dirPath_, name);
         LoadedText loaded = LoadInputFile(path, host_);
@@ -58,14 +56,8 @@ public:
         estimating_ = false;
         ShowProgress(true);
     }
-    void HighlightQueueEntry(int) override {}
-    void SuspendScreenSaver() override {}
     // The job resets the bar after its end: nothing more to draw.
     void HideTransferPanel() override { ended_ = true; }
-    void EnableFileList() override {}
-    void StartReturnToIdle(int) override {}
-    void ClearMarks() override {}
-    void CloseMainWindow() override {}
 
     // A file of the series that could not be read or was empty: the job ends the
     // series there, so the run did not send everything it was given.
@@ -92,7 +84,6 @@ private:
     TerminalHost& host_;
     std::string dirPath_;
     SendTimeWorker worker_;
-    TextDocument document_;
     std::string file_;
     std::string unsent_;
     std::string remaining_;

@@ -8,6 +8,7 @@
 #include "platform/Paths.h"
 #include "platform/SerialDevices.h"
 #include "platform/TextCodec.h"
+#include "transfer/HeadlessSendWindow.h"
 #include "transfer/OneLine.h"
 #include "transfer/ReceiveJob.h"
 #include "transfer/ReceiveNaming.h"
@@ -150,16 +151,13 @@ private:
 };
 
 // The send job's view: a document of its own, filled from the file or the reply.
-class MachineWorker::SendView final : public SendWindow {
+class MachineWorker::SendView final : public HeadlessSendWindow {
 public:
     SendView(MachineWorker& worker, std::string dirPath)
         : worker_(worker), dirPath_(std::move(dirPath)) {}
 
     void SetReply(std::string text) { document_.SetText(std::move(text)); }
 
-    const TextDocument& DataView() const override { return document_; }
-    void ClearDataView() override { document_.Clear(); }
-    void SelectDataLine(size_t) override {}
     bool LoadFileIntoView(const std::string& name) override {
         // A file that must be read in pieces is sent as the viewer reads it whole:
         // the server has no one to ask, and the log names what was sent.
@@ -172,21 +170,10 @@ public:
         worker_.NoteProgress(0, total_);
     }
     void SetProgress(int64_t position) override { worker_.NoteProgress(position, total_); }
-    void SetRemainingText(const std::string&) override {}
-    void StartEstimateTimer() override {}
-    void StopEstimateTimer() override {}
-    void HighlightQueueEntry(int) override {}
-    void SuspendScreenSaver() override {}
-    void HideTransferPanel() override {}
-    void EnableFileList() override {}
-    void StartReturnToIdle(int) override {}
-    void ClearMarks() override {}
-    void CloseMainWindow() override {}
 
 private:
     MachineWorker& worker_;
     std::string dirPath_;
-    TextDocument document_;
     int64_t total_ = 0;
 };
 
